@@ -1,0 +1,246 @@
+#include "accessibility/element.hpp"
+
+#include <gtest/gtest.h>
+
+#include "sim/sim_accessibility.hpp"
+
+namespace plumora {
+namespace {
+
+using sim::NodeId;
+
+class ElementTest : public ::testing::Test {
+ protected:
+  static constexpr std::int32_t kPid = 321;
+
+  sim::VirtualClock clock;
+  sim::SimAccessibility ax{clock};
+  NodeId app = ax.applicationNode(kPid);
+  NodeId node = ax.addNode(kPid);
+
+  Element element(NodeId id) { return Element(ax.handle(id)); }
+};
+
+TEST_F(ElementTest, BooleanReadsNumbersAndBooleansOnly) {
+  ax.set(node, "Text", RawValue::string("yes"));
+  ax.set(node, "Zero", RawValue::integer(0));
+  ax.set(node, "Two", RawValue::integer(2));
+  ax.set(node, "True", RawValue::boolean(true));
+  ax.fail(node, "Broken", ax::kFailure);
+  const Element e = element(node);
+  EXPECT_EQ(e.boolean("Text"), std::nullopt);
+  EXPECT_EQ(e.boolean("Zero"), false);
+  EXPECT_EQ(e.boolean("Two"), true);
+  EXPECT_EQ(e.boolean("True"), true);
+  EXPECT_EQ(e.boolean("Broken"), std::nullopt);
+  EXPECT_EQ(e.boolean("Missing"), std::nullopt);
+}
+
+TEST_F(ElementTest, StringAndElementReadsRejectOtherKinds) {
+  const NodeId other = ax.addNode(kPid);
+  ax.set(node, "Title", RawValue::string("Documento"));
+  ax.set(node, "Number", RawValue::integer(7));
+  ax.set(node, "Window", RawValue::element(ax.handle(other)));
+  const Element e = element(node);
+  EXPECT_EQ(e.string("Title"), "Documento");
+  EXPECT_EQ(e.string("Number"), std::nullopt);
+  EXPECT_EQ(e.element("Title"), std::nullopt);
+  ASSERT_TRUE(e.element("Window"));
+  EXPECT_EQ(*e.element("Window"), element(other));
+}
+
+TEST_F(ElementTest, ElementsKeepOnlyElementsInTheirOrder) {
+  const NodeId a = ax.addNode(kPid), b = ax.addNode(kPid);
+  ax.set(node, "Mixed",
+         RawValue::array({RawValue::element(ax.handle(a)), RawValue::string("x"),
+                          RawValue::integer(1), RawValue::element(ax.handle(b))}));
+  ax.set(node, "NotArray", RawValue::element(ax.handle(a)));
+  const Element e = element(node);
+  auto items = e.elements("Mixed");
+  ASSERT_EQ(items.size(), 2u);
+  EXPECT_EQ(items[0], element(a));
+  EXPECT_EQ(items[1], element(b));
+  EXPECT_TRUE(e.elements("NotArray").empty());
+  EXPECT_TRUE(e.elements("Missing").empty());
+  EXPECT_TRUE(e.children().empty());
+}
+
+TEST_F(ElementTest, EqualityIsTheElementsNotTheHandles) {
+  const Element first = element(node);
+  const Element second = element(node);
+  EXPECT_NE(first.handle().get(), second.handle().get());
+  EXPECT_EQ(first, second);
+  EXPECT_FALSE(first == element(app));
+  // Reads hand out a new handle every time, as the platform does.
+  ax.set(app, "AXFocusedWindow", RawValue::element(ax.handle(node)));
+  auto read1 = element(app).element("AXFocusedWindow");
+  auto read2 = element(app).element("AXFocusedWindow");
+  ASSERT_TRUE(read1 && read2);
+  EXPECT_NE(read1->handle().get(), read2->handle().get());
+  EXPECT_EQ(*read1, *read2);
+}
+
+TEST_F(ElementTest, FrameNeedsPositionAndSize) {
+  const Element e = element(node);
+  ax.set(node, "AXPosition", RawValue::point({10, 20}));
+  EXPECT_EQ(e.frame(), std::nullopt);
+  ax.set(node, "AXSize", RawValue::size({300, 200}));
+  EXPECT_EQ(e.frame(), Rect::make(10, 20, 300, 200));
+  // A size box where the point belongs is no position.
+  ax.set(node, "AXPosition", RawValue::size({10, 20}));
+  EXPECT_EQ(e.frame(), std::nullopt);
+}
+
+TEST_F(ElementTest, FrameDoesNotAskForTheSizeWithoutAPosition) {
+  ax.set(node, "AXSize", RawValue::size({300, 200}));
+  ax.resetRequestCounts();
+  EXPECT_EQ(element(node).frame(), std::nullopt);
+  EXPECT_EQ(ax.requests(kPid), 1u);
+}
+
+TEST_F(ElementTest, BoxConversionsCheckTheBoxKind) {
+  EXPECT_EQ(axPoint(RawValue::point({1, 2})), (Point{1, 2}));
+  EXPECT_EQ(axPoint(RawValue::size({1, 2})), std::nullopt);
+  EXPECT_EQ(axSize(RawValue::point({1, 2})), std::nullopt);
+  EXPECT_EQ(axSize(RawValue::size({1, 2})), (Size{1, 2}));
+  EXPECT_EQ(axPoint(RawValue()), std::nullopt);
+  EXPECT_EQ(axSize(RawValue()), std::nullopt);
+  EXPECT_EQ(axElement(RawValue::string("AXButton")), std::nullopt);
+}
+
+TEST_F(ElementTest, ValuesGivesOneSlotPerNameInOneRequest) {
+  ax.set(node, "AXRole", RawValue::string("AXButton"));
+  ax.set(node, "AXEnabled", RawValue::boolean(true));
+  ax.fail(node, "AXSubrole", ax::kCannotComplete);
+  ax.resetRequestCounts();
+  auto slots = element(node).values({"AXRole", "AXSubrole", "AXEnabled", "AXMissing"});
+  EXPECT_EQ(ax.requests(kPid), 1u);
+  ASSERT_EQ(slots.size(), 4u);
+  EXPECT_EQ(*slots[0].asString(), "AXButton");
+  EXPECT_TRUE(slots[1].isNone());
+  EXPECT_EQ(*slots[2].asBool(), true);
+  EXPECT_TRUE(slots[3].isNone());
+}
+
+TEST_F(ElementTest, ValuesOfAVanishedElementAreAllEmpty) {
+  ax.set(node, "AXRole", RawValue::string("AXButton"));
+  ax.vanish(node);
+  auto slots = element(node).values({"AXRole", "AXSubrole", "AXWindow"});
+  ASSERT_EQ(slots.size(), 3u);
+  for (const auto& slot : slots) EXPECT_TRUE(slot.isNone());
+  EXPECT_EQ(element(node).perform("AXPress"), ax::kInvalidUIElement);
+}
+
+// A handle whose reply does not fit the request: every slot is empty.
+class ShortReplyHandle : public ElementHandle {
+ public:
+  bool equals(const ElementHandle& other) const override { return &other == this; }
+  AXError copyAttribute(std::string_view, RawValue&) const override { return ax::kFailure; }
+  AXError copyAttributes(std::span<const std::string_view>, RawValue& reply) const override {
+    reply = RawValue::array({RawValue::string("only one")});
+    return ax::kSuccess;
+  }
+  AXError performAction(std::string_view) const override { return ax::kFailure; }
+  AXError setAttribute(std::string_view, const RawValue&) const override { return ax::kFailure; }
+  AXError isAttributeSettable(std::string_view, bool& settable) const override {
+    settable = true;  // the call fails, so this must not count
+    return ax::kFailure;
+  }
+  AXError processId(std::int32_t& pid) const override {
+    pid = 77;
+    return ax::kFailure;
+  }
+  AXError setMessagingTimeout(float) const override { return ax::kSuccess; }
+  AXError elementAtPosition(float, float, ElementRef&) const override { return ax::kFailure; }
+};
+
+TEST(ElementFailures, FailedCallsGiveNothing) {
+  const Element e(std::make_shared<ShortReplyHandle>());
+  auto slots = e.values({"A", "B"});
+  ASSERT_EQ(slots.size(), 2u);
+  EXPECT_TRUE(slots[0].isNone() && slots[1].isNone());
+  EXPECT_FALSE(e.isSettable("AXSize"));
+  EXPECT_EQ(e.pid(), 0);
+  EXPECT_EQ(e.elementAt(1, 2), std::nullopt);
+}
+
+TEST_F(ElementTest, WritesAndActionsReturnTheRawCode) {
+  bool pressed = false;
+  ax.setAction(node, "AXPress", [&] {
+    pressed = true;
+    return ax::kSuccess;
+  });
+  ax.setWritable(node, "AXMain", [](const RawValue&) { return ax::kIllegalArgument; });
+  const Element e = element(node);
+  EXPECT_EQ(e.perform("AXPress"), ax::kSuccess);
+  EXPECT_TRUE(pressed);
+  EXPECT_EQ(e.perform("AXRaise"), ax::kActionUnsupported);
+  EXPECT_EQ(e.set("AXMain", RawValue::boolean(true)), ax::kIllegalArgument);
+  EXPECT_EQ(e.set("AXTitle", RawValue::string("x")), ax::kAttributeUnsupported);
+  EXPECT_TRUE(e.isSettable("AXMain"));
+  EXPECT_FALSE(e.isSettable("AXTitle"));
+  EXPECT_EQ(e.pid(), kPid);
+}
+
+TEST_F(ElementTest, TimeoutOnAHandleGovernsThatHandleOnly) {
+  ax.set(node, "AXTitle", RawValue::string("lento"));
+  ax.setLatency(kPid, 2.0);
+  const Element patient = element(node);
+  patient.setTimeout(3.0f);
+  EXPECT_EQ(patient.string("AXTitle"), "lento");
+  EXPECT_DOUBLE_EQ(clock.mediaTime(), 2.0);
+
+  // Another handle to the same element keeps the process default (about 6 s).
+  const Element other = element(node);
+  EXPECT_EQ(other.string("AXTitle"), "lento");
+
+  // The system-wide element's timeout becomes the default of every other handle.
+  Element(ax.systemWide()).setTimeout(0.25f);
+  const double before = clock.mediaTime();
+  EXPECT_EQ(other.string("AXTitle"), std::nullopt);
+  EXPECT_DOUBLE_EQ(clock.mediaTime() - before, 0.25);
+  EXPECT_EQ(patient.string("AXTitle"), "lento");
+}
+
+TEST_F(ElementTest, AnActionPastTheTimeoutStillTakesEffectLater) {
+  int presses = 0;
+  ax.setAction(node, "AXPress", [&] {
+    ++presses;
+    return ax::kSuccess;
+  });
+  ax.setLatency(kPid, 1.5);
+  const Element item = element(node);
+  item.setTimeout(1.0f);
+  EXPECT_EQ(item.perform("AXPress"), ax::kCannotComplete);
+  EXPECT_DOUBLE_EQ(clock.mediaTime(), 1.0);
+  EXPECT_EQ(presses, 0);
+  clock.advanceTo(1.49);
+  EXPECT_EQ(presses, 0);
+  clock.advanceTo(1.5);
+  EXPECT_EQ(presses, 1);
+}
+
+TEST_F(ElementTest, ApplicationOfAProcessThatIsNotRunningCannotComplete) {
+  const Element ghost(ax.application(4040));
+  EXPECT_EQ(ghost.perform("AXRaise"), ax::kCannotComplete);
+  EXPECT_EQ(ghost.string("AXTitle"), std::nullopt);
+  EXPECT_EQ(ghost.pid(), 4040);
+}
+
+TEST_F(ElementTest, HitTestingAsksTheApplicationUnderThePoint) {
+  ax.setHitTest([&](Point p) -> std::optional<NodeId> {
+    if (p.x < 100) return node;
+    return std::nullopt;
+  });
+  const Element systemWide(ax.systemWide());
+  ax.resetRequestCounts();
+  auto hit = systemWide.elementAt(50, 50);
+  ASSERT_TRUE(hit);
+  EXPECT_EQ(*hit, element(node));
+  EXPECT_EQ(ax.requests(kPid), 1u);
+  EXPECT_EQ(systemWide.elementAt(150, 50), std::nullopt);
+  EXPECT_EQ(element(node).elementAt(50, 50), std::nullopt);
+}
+
+}  // namespace
+}  // namespace plumora

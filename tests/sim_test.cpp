@@ -1,0 +1,125 @@
+// The simulated platform's own rules, which every other test relies on.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "sim/manual_dispatch.hpp"
+#include "sim/sim_system.hpp"
+
+namespace plumora::sim {
+namespace {
+
+using ::testing::ElementsAre;
+
+class DispatchTest : public ::testing::Test {
+ protected:
+  VirtualClock clock;
+  ManualDispatch dispatch{clock};
+  std::vector<std::string> trace;
+
+  auto note(std::string what) {
+    return [this, what] { trace.push_back(what + "@" + std::to_string(clock.mediaTime())); };
+  }
+};
+
+TEST_F(DispatchTest, TasksRunInOrderOneAtATimeWhenDue) {
+  auto queue = dispatch.serialQueue("Test", QualityOfService::UserInitiated);
+  queue->after(0.5, note("late"));
+  queue->async(note("first"));
+  queue->async(note("second"));
+  EXPECT_TRUE(trace.empty());
+  dispatch.runUntil(0.4);
+  EXPECT_THAT(trace, ElementsAre("first@0.000000", "second@0.000000"));
+  dispatch.runUntil(1.0);
+  EXPECT_THAT(trace, ElementsAre("first@0.000000", "second@0.000000", "late@0.500000"));
+  EXPECT_DOUBLE_EQ(clock.mediaTime(), 1.0);
+}
+
+TEST_F(DispatchTest, SleepingInATaskMovesTimeButRunsNothingElse) {
+  auto queue = dispatch.serialQueue("Test", QualityOfService::UserInitiated);
+  bool moved = false;
+  clock.at(0.2, [&] { moved = true; });
+  queue->after(0.1, note("measure"));
+  queue->async([&] {
+    clock.sleep(1.0);
+    trace.push_back(moved ? "world moved" : "world still");
+  });
+  dispatch.runUntil(2.0);
+  // The delayed task waited behind the sleeping one, as on a busy serial queue.
+  EXPECT_THAT(trace, ElementsAre("world moved", "measure@1.000000"));
+}
+
+TEST_F(DispatchTest, TheWorldChangesBeforeATaskDueAtTheSameMoment) {
+  auto queue = dispatch.serialQueue("Test", QualityOfService::Default);
+  int value = 0;
+  queue->after(1.0, [&] { trace.push_back(std::to_string(value)); });
+  clock.at(1.0, [&] { value = 7; });
+  dispatch.runFor(1.0);
+  EXPECT_THAT(trace, ElementsAre("7"));
+}
+
+TEST_F(DispatchTest, MainThreadHopsAndMisuseFailLoudly) {
+  EXPECT_TRUE(dispatch.isMainThread());
+  EXPECT_THROW(dispatch.syncMain([] {}), std::logic_error);
+  bool ranOnMain = false;
+  dispatch.onWorkerThread([&] {
+    EXPECT_FALSE(dispatch.isMainThread());
+    dispatch.syncMain([&] { ranOnMain = dispatch.isMainThread(); });
+  });
+  EXPECT_TRUE(ranOnMain);
+  EXPECT_EQ(dispatch.mainHops(), 1);
+
+  auto queue = dispatch.serialQueue("Test", QualityOfService::Default);
+  queue->async([&] { dispatch.runDue(); });
+  EXPECT_THROW(dispatch.runDue(), std::logic_error);
+}
+
+TEST_F(DispatchTest, RepeatingTimersFireUntilDestroyed) {
+  int fired = 0;
+  auto timer = dispatch.mainRepeating(3.0, 1.0, [&] { ++fired; });
+  ASSERT_EQ(dispatch.timers().size(), 1u);
+  EXPECT_DOUBLE_EQ(dispatch.timers()[0].tolerance, 1.0);
+  dispatch.runUntil(9.5);
+  EXPECT_EQ(fired, 3);
+  timer.reset();
+  dispatch.runUntil(20);
+  EXPECT_EQ(fired, 3);
+  EXPECT_EQ(dispatch.pendingTasks(), 0u);
+}
+
+TEST_F(DispatchTest, ADestroyedQueueDropsItsTasks) {
+  auto queue = dispatch.serialQueue("Gone", QualityOfService::Default);
+  queue->after(1.0, note("never"));
+  queue.reset();
+  dispatch.runFor(2.0);
+  EXPECT_TRUE(trace.empty());
+  EXPECT_TRUE(dispatch.queues().empty());
+}
+
+TEST(SimSystem, MainThreadServicesRefuseOtherThreads) {
+  VirtualClock clock;
+  ManualDispatch dispatch(clock);
+  SimSystem system(dispatch);
+  system.frontmost = 7;
+  EXPECT_EQ(system.frontmostApplicationPid(), 7);
+  dispatch.onWorkerThread([&] {
+    EXPECT_THROW(system.frontmostApplicationPid(), std::logic_error);
+    EXPECT_THROW(system.screens(), std::logic_error);
+  });
+  EXPECT_EQ(system.characterDirection("ar-EG"), LanguageDirection::RightToLeft);
+  EXPECT_EQ(system.characterDirection("he"), LanguageDirection::RightToLeft);
+  EXPECT_EQ(system.characterDirection("it-IT"), LanguageDirection::LeftToRight);
+}
+
+TEST(VirtualClock, WallClockFollowsMediaTime) {
+  EXPECT_EQ(localTimeAt(0).day, 2);
+  auto t = localTimeAt(86400.0 * 30 + 0.0015);  // 1 April
+  EXPECT_EQ(t.month, 4);
+  EXPECT_EQ(t.day, 1);
+  EXPECT_EQ(t.hour, 9);
+  EXPECT_EQ(t.millisecond, 1);
+}
+
+}  // namespace
+}  // namespace plumora::sim
