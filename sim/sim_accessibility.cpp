@@ -305,6 +305,7 @@ AXError SimAccessibility::copyAttribute(NodeId node, float timeout, std::string_
     if (a.error) return *a.error;
     RawValue v = a.computed ? a.computed() : *a.stored;
     if (v.isNone()) return ax::kNoValue;
+    if (const auto* e = v.asError()) return e->code;
     value = fresh(v);
     return ax::kSuccess;
   });
@@ -323,6 +324,7 @@ AXError SimAccessibility::copyAttributes(NodeId node, float timeout,
       }
       const Attribute& a = it->second;
       RawValue v = a.error ? RawValue::error(*a.error) : a.computed ? a.computed() : *a.stored;
+      // A computed value may itself be an error marker: the attribute failed.
       slots.push_back(v.isNone() ? RawValue::error(ax::kNoValue) : fresh(v));
     }
     reply = RawValue::array(std::move(slots));

@@ -55,6 +55,7 @@ class SimAccessibility : public Accessibility {
   NodeId systemWideNode() const { return systemWide_; }
   // A stored value; the elements inside it are handed out as new handles on every read.
   void set(NodeId node, std::string_view attribute, RawValue value);
+  // Computed at every read; an error marker makes the read fail with its code.
   void setComputed(NodeId node, std::string_view attribute, std::function<RawValue()> read);
   // From now on the attribute answers `error`.
   void fail(NodeId node, std::string_view attribute, AXError error);

@@ -43,28 +43,36 @@ LocalTime localTimeAt(double mediaTime) {
   return t;
 }
 
+VirtualClock::Ticks VirtualClock::toTicks(double seconds) {
+  return static_cast<Ticks>(std::llround(seconds * 1e9));
+}
+
 LocalTime VirtualClock::localTime() {
-  return localTimeAt(now_);
+  return localTimeAt(mediaTime());
 }
 
 void VirtualClock::sleep(double seconds) {
   if (!(seconds > 0)) return;
   slept_ += seconds;
   ++sleeps_;
-  advanceTo(now_ + seconds);
+  advanceToTicks(now_ + toTicks(seconds));
 }
 
 void VirtualClock::at(double time, std::function<void()> event) {
-  events_.push_back(Event{std::max(time, now_), nextOrder_++, std::move(event)});
+  events_.push_back(Event{std::max(toTicks(time), now_), nextOrder_++, std::move(event)});
   std::push_heap(events_.begin(), events_.end(), later<Event, Event>);
 }
 
 std::optional<double> VirtualClock::nextEventTime() const {
   if (events_.empty()) return std::nullopt;
-  return events_.front().time;
+  return fromTicks(events_.front().time);
 }
 
 void VirtualClock::advanceTo(double time) {
+  advanceToTicks(toTicks(time));
+}
+
+void VirtualClock::advanceToTicks(Ticks time) {
   while (!events_.empty() && events_.front().time <= time) {
     std::pop_heap(events_.begin(), events_.end(), later<Event, Event>);
     Event event = std::move(events_.back());

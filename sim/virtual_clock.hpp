@@ -15,9 +15,9 @@ namespace plumora::sim {
 
 class VirtualClock : public Clock {
  public:
-  explicit VirtualClock(double start = 0.0) : now_(start) {}
+  explicit VirtualClock(double start = 0.0) : now_(toTicks(start)) {}
 
-  double mediaTime() override { return now_; }
+  double mediaTime() override { return fromTicks(now_); }
   void sleep(double seconds) override;
   // The wall clock reads 2026-03-02 09:00:00.000 at media time 0 and runs with it, in a time
   // zone of its own, so every run prints the same stamps.
@@ -25,7 +25,9 @@ class VirtualClock : public Clock {
 
   // A change of the simulated world at `time` (now, if that is past).
   void at(double time, std::function<void()> event);
-  void after(double delay, std::function<void()> event) { at(now_ + delay, std::move(event)); }
+  void after(double delay, std::function<void()> event) {
+    at(mediaTime() + delay, std::move(event));
+  }
   // Moves the clock forward to `time`, applying every event due on the way.
   void advanceTo(double time);
   std::optional<double> nextEventTime() const;
@@ -35,13 +37,20 @@ class VirtualClock : public Clock {
   int sleepCount() const { return sleeps_; }
 
  private:
+  // Time is kept in whole nanoseconds, so that repeated sleeps add up exactly: twenty 40 ms
+  // polls from 0 make exactly 0.8 s.
+  using Ticks = std::int64_t;
+  static Ticks toTicks(double seconds);
+  static double fromTicks(Ticks ticks) { return static_cast<double>(ticks) / 1e9; }
+  void advanceToTicks(Ticks time);
+
   struct Event {
-    double time;
+    Ticks time;
     std::uint64_t order;
     std::function<void()> apply;
   };
 
-  double now_;
+  Ticks now_;
   std::uint64_t nextOrder_ = 0;
   std::vector<Event> events_;  // a heap, earliest first
   double slept_ = 0;

@@ -4,6 +4,7 @@
 // verbose mode ("DebugLog" on at the first line) it is also appended to the log file, on a serial
 // queue of its own. Debug texts are built only in verbose mode.
 
+#include <concepts>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -31,10 +32,16 @@ class Log {
 
   // `makeText` is a callable giving the message; it is not called unless verbose.
   template <class MakeText>
+  requires std::invocable<MakeText&>
   void debug(MakeText&& makeText) {
     if (!verbose()) return;
     const std::string text = std::forward<MakeText>(makeText)();
     emit(LogLevel::Debug, text);
+  }
+
+  // A fixed text, which costs nothing to build.
+  void debug(std::string_view text) {
+    if (verbose()) emit(LogLevel::Debug, text);
   }
 
   // Read from the defaults once, at the first call.

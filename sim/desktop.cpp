@@ -1,0 +1,368 @@
+#include "sim/desktop.hpp"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace plumora::sim {
+
+Desktop::Desktop(VirtualClock& clock, SimAccessibility& accessibility, SimSystem& system,
+                 SimKeyboard& keyboard, SimWindowServer& windowServer, SimEventTaps& taps)
+    : clock_(clock), ax_(accessibility), system_(system), windowServer_(windowServer), taps_(taps) {
+  ax_.setHitTest([this](Point p) { return hitTest(p); });
+  windowServer_.source = [this] { return windowList(); };
+  keyboard.onPost([this](const PostedKey& key) { keyPosted(key); });
+}
+
+Desktop::~Desktop() {
+  ax_.setHitTest(nullptr);
+  windowServer_.source = nullptr;
+}
+
+// Screens.
+
+void Desktop::addScreen(Rect frame, Rect visibleFrame) {
+  system_.screenList.push_back(Screen{frame, visibleFrame});
+}
+
+void Desktop::addStandardScreen() {
+  addScreen(Rect::make(0, 0, 1440, 900), Rect::make(0, 0, 1440, 875));
+}
+
+void Desktop::removeScreen(std::size_t index) {
+  if (index >= system_.screenList.size()) throw std::out_of_range("no such screen");
+  system_.screenList.erase(system_.screenList.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+std::size_t Desktop::screenCount() const {
+  return system_.screenList.size();
+}
+
+double Desktop::primaryHeight() const {
+  return system_.screenList.empty() ? 0 : height(system_.screenList.front().frame);
+}
+
+Rect Desktop::screenFrame(std::size_t index) const {
+  const Rect& f = system_.screenList.at(index).frame;
+  return Rect::make(minX(f), primaryHeight() - maxY(f), width(f), height(f));
+}
+
+Rect Desktop::visibleFrame(std::size_t index) const {
+  const Rect& f = system_.screenList.at(index).visibleFrame;
+  return Rect::make(minX(f), primaryHeight() - maxY(f), width(f), height(f));
+}
+
+std::size_t Desktop::screenOf(const SimWindow& window) const {
+  std::size_t best = 0;
+  double bestArea = -1;
+  for (std::size_t i = 0; i < screenCount(); ++i) {
+    const Rect common = intersection(screenFrame(i), window.frame);
+    const double area = isNull(common) ? 0 : width(common) * height(common);
+    if (area > bestArea) {
+      bestArea = area;
+      best = i;
+    }
+  }
+  return best;
+}
+
+// Applications and windows.
+
+SimApp& Desktop::addApp(std::int32_t pid, const std::string& name, const std::string& bundleId) {
+  auto app = std::make_unique<SimApp>();
+  app->pid = pid;
+  app->name = name;
+  app->bundleId = bundleId.empty() ? "com.example." + name : bundleId;
+  app->node = ax_.applicationNode(pid);
+  apps_.push_back(std::move(app));
+  SimApp& added = *apps_.back();
+  system_.running[pid] = added.bundleId;
+  bindApp(added);
+  return added;
+}
+
+SimApp* Desktop::app(std::int32_t pid) {
+  for (auto& a : apps_) {
+    if (a->pid == pid) return a.get();
+  }
+  return nullptr;
+}
+
+SimWindow* Desktop::window(std::uint32_t number) {
+  for (auto& w : windows_) {
+    if (w->number == number) return w.get();
+  }
+  return nullptr;
+}
+
+std::vector<SimWindow*> Desktop::windowsFrontToBack() const {
+  return z_;
+}
+
+SimWindow& Desktop::addWindow(SimApp& app, Rect frame, const std::string& title) {
+  auto window = std::make_unique<SimWindow>();
+  window->pid = app.pid;
+  window->number = nextWindowNumber_++;
+  window->frame = frame;
+  window->title = title;
+  window->node = ax_.addNode(app.pid);
+  windows_.push_back(std::move(window));
+  SimWindow& added = *windows_.back();
+  bindWindow(added);
+  app.windows.insert(app.windows.begin(), &added);
+  if (!app.focused) app.focused = &added;
+  if (!app.main) app.main = &added;
+  // A new window opens in front of its application's windows; in front of all when the
+  // application is frontmost (or when nothing else is on screen).
+  if (system_.frontmost == app.pid || z_.empty()) {
+    z_.insert(z_.begin(), &added);
+  } else {
+    auto firstOfApp =
+        std::find_if(z_.begin(), z_.end(), [&](SimWindow* w) { return w->pid == app.pid; });
+    z_.insert(firstOfApp, &added);
+  }
+  return added;
+}
+
+void Desktop::closeWindow(SimWindow& window) {
+  std::erase(z_, &window);
+  if (SimApp* owner = app(window.pid)) {
+    std::erase(owner->windows, &window);
+    if (owner->focused == &window)
+      owner->focused = owner->windows.empty() ? nullptr : owner->windows.front();
+    if (owner->main == &window)
+      owner->main = owner->windows.empty() ? nullptr : owner->windows.front();
+  }
+  window.onScreen = false;
+  ax_.vanish(window.node);
+  for (TitleButton* b : {&window.close, &window.minimize, &window.zoom}) ax_.vanish(b->node);
+}
+
+void Desktop::activate(SimApp& app, SimWindow* window) {
+  system_.frontmost = app.pid;
+  if (!window)
+    window = app.focused ? app.focused : (app.windows.empty() ? nullptr : app.windows.front());
+  if (window) setFocusedWindow(app, window);
+  // The application's windows come in front of every other, keeping their order.
+  std::stable_partition(z_.begin(), z_.end(), [&](SimWindow* w) { return w->pid == app.pid; });
+}
+
+void Desktop::setFocusedWindow(SimApp& app, SimWindow* window) {
+  app.focused = window;
+  app.main = window;
+  if (!window) return;
+  std::erase(app.windows, window);
+  app.windows.insert(app.windows.begin(), window);
+  std::erase(z_, window);
+  auto firstOfApp =
+      std::find_if(z_.begin(), z_.end(), [&](SimWindow* w) { return w->pid == app.pid; });
+  z_.insert(system_.frontmost == app.pid ? z_.begin() : firstOfApp, window);
+}
+
+void Desktop::setFrame(SimWindow& window, Rect frame) {
+  const Rect before = window.frame;
+  window.frame = frame;
+  if (onFrameChange && !(before == frame)) onFrameChange(window, before);
+}
+
+void Desktop::setResizable(SimWindow& window, bool resizable) {
+  window.resizable = resizable;
+  if (resizable) {
+    ax_.setWritable(window.node, "AXSize", [this, &window](const RawValue& v) -> AXError {
+      const Size* size = v.asSize();
+      if (!size) return ax::kIllegalArgument;
+      setFrame(window, Rect{window.frame.origin, *size});
+      frameWritten(window);
+      return ax::kSuccess;
+    });
+  } else {
+    ax_.setReadOnly(window.node, "AXSize");
+  }
+}
+
+void Desktop::setFullScreen(SimWindow& window, bool fullScreen) {
+  if (fullScreen && !window.fullScreen) setFrame(window, screenFrame(screenOf(window)));
+  window.fullScreen = fullScreen;
+}
+
+void Desktop::setButtonEnabled(TitleButton& button, bool enabled) {
+  button.enabled = enabled;
+}
+
+Rect Desktop::buttonFrame(const SimWindow& window, const TitleButton& button) const {
+  return Rect::make(window.frame.origin.x + button.offset.origin.x,
+                    window.frame.origin.y + button.offset.origin.y, button.offset.size.width,
+                    button.offset.size.height);
+}
+
+Point Desktop::center(const SimWindow& window, const TitleButton& button) const {
+  const Rect f = buttonFrame(window, button);
+  return Point{f.origin.x + f.size.width / 2, f.origin.y + f.size.height / 2};
+}
+
+// The accessibility tree.
+
+void Desktop::bindApp(SimApp& app) {
+  const NodeId n = app.node;
+  SimApp* a = &app;
+  ax_.set(n, "AXRole", RawValue::string("AXApplication"));
+  ax_.set(n, "AXTitle", RawValue::string(app.name));
+  ax_.setComputed(n, "AXFrontmost",
+                  [this, a] { return RawValue::boolean(system_.frontmost == a->pid); });
+  ax_.setWritable(n, "AXFrontmost", [this, a](const RawValue& v) -> AXError {
+    if (!v.numeric()) return ax::kIllegalArgument;
+    if (*v.numeric() != 0) raiseLater(*a, nullptr);
+    return ax::kSuccess;
+  });
+  ax_.setComputed(n, "AXFocusedWindow", [this, a] {
+    return a->focused ? RawValue::element(ax_.handle(a->focused->node)) : RawValue();
+  });
+  ax_.setComputed(n, "AXMainWindow", [this, a] {
+    return a->main ? RawValue::element(ax_.handle(a->main->node)) : RawValue();
+  });
+  ax_.setComputed(n, "AXWindows", [this, a] {
+    RawValue::Array items;
+    for (SimWindow* w : a->windows) items.push_back(RawValue::element(ax_.handle(w->node)));
+    return RawValue::array(std::move(items));
+  });
+}
+
+void Desktop::bindWindow(SimWindow& window) {
+  const NodeId n = window.node;
+  SimWindow* w = &window;
+  ax_.set(n, "AXRole", RawValue::string("AXWindow"));
+  ax_.set(n, "AXSubrole", RawValue::string("AXStandardWindow"));
+  ax_.setComputed(n, "AXTitle", [w] {
+    return w->titleReadable ? RawValue::string(w->title) : RawValue::error(ax::kCannotComplete);
+  });
+  ax_.setComputed(n, "AXPosition", [w] {
+    return w->frameReadable ? RawValue::point(w->frame.origin)
+                            : RawValue::error(ax::kCannotComplete);
+  });
+  ax_.setComputed(n, "AXSize", [w] {
+    return w->frameReadable ? RawValue::size(w->frame.size) : RawValue::error(ax::kCannotComplete);
+  });
+  ax_.setWritable(n, "AXPosition", [this, w](const RawValue& v) -> AXError {
+    const Point* p = v.asPoint();
+    if (!p) return ax::kIllegalArgument;
+    setFrame(*w, Rect{*p, w->frame.size});
+    frameWritten(*w);
+    return ax::kSuccess;
+  });
+  setResizable(window, true);
+  ax_.setComputed(n, "AXFullScreen", [w] { return RawValue::boolean(w->fullScreen); });
+  ax_.setComputed(n, "AXMain", [this, w] {
+    SimApp* a = app(w->pid);
+    return RawValue::boolean(a && a->main == w);
+  });
+  ax_.setComputed(n, "AXFocused", [this, w] {
+    SimApp* a = app(w->pid);
+    return RawValue::boolean(a && a->focused == w);
+  });
+  ax_.setWritable(n, "AXMain", [this, w](const RawValue& v) -> AXError {
+    if (!v.numeric()) return ax::kIllegalArgument;
+    if (*v.numeric() != 0) raiseLater(*app(w->pid), w);
+    return ax::kSuccess;
+  });
+  ax_.setAction(n, "AXRaise", [this, w] {
+    raiseLater(*app(w->pid), w);
+    return ax::kSuccess;
+  });
+  bindButton(window, window.close, "AXCloseButton", Rect::make(8, 6, 14, 16));
+  bindButton(window, window.minimize, "AXMinimizeButton", Rect::make(28, 6, 14, 16));
+  bindButton(window, window.zoom, "AXFullScreenButton", Rect::make(48, 6, 14, 16));
+  ax_.set(n, "AXChildren",
+          RawValue::array({RawValue::element(ax_.handle(window.close.node)),
+                           RawValue::element(ax_.handle(window.minimize.node)),
+                           RawValue::element(ax_.handle(window.zoom.node))}));
+  ax_.set(n, "AXCloseButton", RawValue::element(ax_.handle(window.close.node)));
+  ax_.set(n, "AXMinimizeButton", RawValue::element(ax_.handle(window.minimize.node)));
+  ax_.set(n, "AXFullScreenButton", RawValue::element(ax_.handle(window.zoom.node)));
+}
+
+void Desktop::bindButton(SimWindow& window, TitleButton& button, const std::string& subrole,
+                         Rect offset) {
+  button.node = ax_.addNode(window.pid);
+  button.subrole = subrole;
+  button.offset = offset;
+  const NodeId n = button.node;
+  SimWindow* w = &window;
+  TitleButton* b = &button;
+  ax_.set(n, "AXRole", RawValue::string("AXButton"));
+  ax_.set(n, "AXSubrole", RawValue::string(subrole));
+  ax_.set(n, "AXWindow", RawValue::element(ax_.handle(window.node)));
+  ax_.setComputed(n, "AXEnabled", [b] { return RawValue::boolean(b->enabled); });
+  ax_.setComputed(n, "AXPosition", [this, w, b] {
+    return b->frameReadable ? RawValue::point(buttonFrame(*w, *b).origin)
+                            : RawValue::error(ax::kCannotComplete);
+  });
+  ax_.setComputed(n, "AXSize", [b] {
+    return b->frameReadable ? RawValue::size(b->offset.size) : RawValue::error(ax::kCannotComplete);
+  });
+}
+
+// Activation, as the system carries out the program's raise and frontmost requests.
+
+void Desktop::raiseLater(SimApp& app, SimWindow* window) {
+  if (!app.activates) return;
+  SimApp* a = &app;
+  clock_.after(app.activationDelay, [this, a, window] { bringForward(*a, window); });
+}
+
+void Desktop::bringForward(SimApp& app, SimWindow* window) {
+  if (window) {
+    if (!window->onScreen) return;
+    setFocusedWindow(app, window);
+  } else {
+    activate(app);
+  }
+}
+
+void Desktop::frameWritten(SimWindow& window) {
+  if (!window.rebound || window.reboundPending || window.rebound->times <= 0) return;
+  window.reboundPending = true;
+  SimWindow* w = &window;
+  clock_.after(window.rebound->delay, [this, w] {
+    w->reboundPending = false;
+    --w->rebound->times;
+    setFrame(*w, w->rebound->to);
+  });
+}
+
+// The window list and hit testing.
+
+std::vector<WindowInfo> Desktop::windowList() const {
+  std::vector<WindowInfo> list;
+  for (SimWindow* w : z_) {
+    const SimApp* owner = nullptr;
+    for (const auto& a : apps_) {
+      if (a->pid == w->pid) owner = a.get();
+    }
+    list.push_back(WindowInfo{w->layer, w->frame, w->alpha, w->pid, w->number,
+                              owner ? owner->name : std::string(), w->title, w->onScreen});
+  }
+  // Menus, panels and other raised layers lie above the ordinary windows.
+  std::stable_sort(list.begin(), list.end(),
+                   [](const WindowInfo& a, const WindowInfo& b) { return a.layer > b.layer; });
+  return list;
+}
+
+SimWindow* Desktop::windowAt(Point p) const {
+  std::vector<SimWindow*> ordered = z_;
+  std::stable_sort(ordered.begin(), ordered.end(),
+                   [](const SimWindow* a, const SimWindow* b) { return a->layer > b->layer; });
+  for (SimWindow* w : ordered) {
+    if (w->onScreen && containsPoint(w->frame, p)) return w;
+  }
+  return nullptr;
+}
+
+std::optional<NodeId> Desktop::hitTest(Point p) const {
+  SimWindow* w = windowAt(p);
+  if (!w) return std::nullopt;
+  for (const TitleButton* b : {&w->close, &w->minimize, &w->zoom}) {
+    if (containsPoint(buttonFrame(*w, *b), p)) return b->node;
+  }
+  return w->node;
+}
+
+}  // namespace plumora::sim

@@ -1,0 +1,249 @@
+#pragma once
+
+// The simulated desktop: screens, applications with menu bars, windows with their title-bar
+// buttons, focus, the system's window tiling and mouse input. It keeps the accessibility tree,
+// the window list and the frontmost application of the simulated platform in step with itself,
+// and answers what the program does through them: raising a window, pressing a menu item,
+// posting a shortcut, writing a frame.
+//
+// Windows and points are in the top-left-origin space of the window list and the accessibility
+// interface; screens are given as the system gives them, bottom-left origin.
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/event_tap.hpp"
+#include "sim/sim_accessibility.hpp"
+#include "sim/sim_event_tap.hpp"
+#include "sim/sim_keyboard.hpp"
+#include "sim/sim_system.hpp"
+#include "sim/sim_window_server.hpp"
+
+namespace plumora::sim {
+
+// What the system does when a menu item is pressed or its shortcut posted.
+enum class TilingCommand { None, Fill, Restore };
+// How an application answers the return to the previous size.
+enum class RestoreAnswer { Restore, Ignore, Elsewhere };
+
+struct MenuItemSpec {
+  std::string title;
+  std::optional<std::string> identifier;     // "AXIdentifier"
+  std::optional<std::string> keyEquivalent;  // "AXMenuItemCmdChar"
+  std::optional<std::int64_t> modifiers;     // "AXMenuItemCmdModifiers"
+  bool enabled = true;
+  TilingCommand command = TilingCommand::None;
+  // When set, a press answers this code and does nothing.
+  std::optional<AXError> pressAnswer;
+  std::vector<MenuItemSpec> submenu;
+};
+
+struct MenuSpec {
+  std::string title;
+  std::vector<MenuItemSpec> items;
+};
+
+// An application's usual menus: the application menu, File, Edit, View, Window, Help. With
+// `tiling`, the Window menu has the system's Fill item and, in its Move & Resize submenu, the
+// return to the previous size.
+std::vector<MenuSpec> standardMenus(const std::string& appName, bool tiling);
+
+struct TitleButton {
+  NodeId node = 0;
+  std::string subrole;
+  Rect offset;  // relative to the window's origin
+  bool enabled = true;
+  bool frameReadable = true;
+};
+
+struct SimWindow {
+  std::int32_t pid = 0;
+  std::uint32_t number = 0;
+  NodeId node = 0;
+  Rect frame;
+  std::string title;
+  bool titleReadable = true;
+  std::int64_t layer = 0;
+  std::optional<double> alpha = 1.0;
+  bool onScreen = true;
+  bool fullScreen = false;
+  bool resizable = true;
+  bool frameReadable = true;
+  TitleButton close, minimize, zoom;
+  // The frame the system remembers from before it tiled the window, and the frame it tiled to.
+  std::optional<Rect> untiled;
+  std::optional<Rect> tiledTo;
+  // The frame before an Option-click zoom.
+  std::optional<Rect> unzoomed;
+  // After a frame write by another program, the window moves here after a delay, `times` times.
+  struct Rebound {
+    double delay = 0.1;
+    Rect to;
+    int times = 1;
+  };
+  std::optional<Rebound> rebound;
+  bool reboundPending = false;
+};
+
+// A mouse event that reached an application.
+struct ReceivedEvent {
+  EventType type;
+  Point location;
+  std::uint64_t flags;
+  std::uint32_t window;  // the window under the pointer, 0 for none
+  double time;
+};
+
+struct SimApp {
+  std::int32_t pid = 0;
+  std::string name;
+  std::string bundleId;
+  NodeId node = 0;
+  std::optional<NodeId> menuBar;
+  std::vector<SimWindow*> windows;  // front to back
+  SimWindow* focused = nullptr;
+  SimWindow* main = nullptr;
+  // Activation: how long the system takes to carry out a raise, a main or a frontmost write;
+  // never, when `activates` is false.
+  double activationDelay = 0.03;
+  bool activates = true;
+  // The system's tiling of this application's windows.
+  double tilingDelay = 0.1;
+  RestoreAnswer restoreAnswer = RestoreAnswer::Restore;
+  Rect elsewhere;
+  bool shortcuts = true;
+  std::vector<ReceivedEvent> received;
+};
+
+// One user action as the desktop carried it out.
+struct InputRecord {
+  EventType type;
+  Point location;
+  std::uint64_t flags;
+  std::optional<TapVerdict> verdict;  // empty when no tap saw it
+  std::optional<std::int32_t> deliveredTo;
+  double time;
+};
+
+class Desktop {
+ public:
+  Desktop(VirtualClock& clock, SimAccessibility& accessibility, SimSystem& system,
+          SimKeyboard& keyboard, SimWindowServer& windowServer, SimEventTaps& taps);
+  Desktop(const Desktop&) = delete;
+  Desktop& operator=(const Desktop&) = delete;
+  ~Desktop();
+
+  // Screens, bottom-left origin; the first is the primary screen.
+  void addScreen(Rect frame, Rect visibleFrame);
+  // A 1440 x 900 screen with a 25-point menu bar and no Dock.
+  void addStandardScreen();
+  void removeScreen(std::size_t index);
+  // A screen's frames in the top-left-origin space.
+  Rect screenFrame(std::size_t index) const;
+  Rect visibleFrame(std::size_t index) const;
+  std::size_t screenCount() const;
+
+  SimApp& addApp(std::int32_t pid, const std::string& name, const std::string& bundleId = "");
+  // A new window in front of its application's others; frontmost overall when its application is.
+  SimWindow& addWindow(SimApp& app, Rect frame, const std::string& title);
+  void setMenus(SimApp& app, const std::vector<MenuSpec>& menus);
+  void removeMenuBar(SimApp& app);
+  // The menu item reached by titles: the menu's title, then an item's, then a submenu item's.
+  std::optional<NodeId> menuItem(const SimApp& app, const std::vector<std::string>& path);
+  void setMenuItemEnabled(const SimApp& app, const std::vector<std::string>& path, bool enabled);
+  // From now on a press of the item answers `answer` and does nothing (none: works again).
+  void setMenuItemAnswer(const SimApp& app, const std::vector<std::string>& path,
+                         std::optional<AXError> answer);
+
+  SimApp* app(std::int32_t pid);
+  SimWindow* window(std::uint32_t number);
+  std::vector<SimWindow*> windowsFrontToBack() const;
+
+  // Focus, at once: the application becomes frontmost, the window (or its first) focused, main
+  // and frontmost on screen.
+  void activate(SimApp& app, SimWindow* window = nullptr);
+  void setFocusedWindow(SimApp& app, SimWindow* window);
+
+  void setFrame(SimWindow& window, Rect frame);
+  void setResizable(SimWindow& window, bool resizable);
+  void setFullScreen(SimWindow& window, bool fullScreen);
+  void setButtonEnabled(TitleButton& button, bool enabled);
+  void closeWindow(SimWindow& window);
+
+  // The system's tiling of an application's focused window, after the application's delay.
+  void fill(SimApp& app);
+  void returnToPreviousSize(SimApp& app);
+
+  // Mouse input: each event goes through the event tap, when one runs, and on to the
+  // application under the pointer unless the tap swallowed it.
+  void mouseDown(Point at, std::uint64_t flags = 0);
+  void mouseDragged(Point at, std::uint64_t flags = 0);
+  void mouseUp(Point at, std::uint64_t flags = 0);
+  void click(Point at, std::uint64_t flags = 0) {
+    mouseDown(at, flags);
+    mouseUp(at, flags);
+  }
+  // The system disables the event tap and tells it so.
+  void disableTap(EventType reason);
+
+  Rect buttonFrame(const SimWindow& window, const TitleButton& button) const;
+  Point center(const SimWindow& window, const TitleButton& button) const;
+
+  // Observers, for the simulator's timeline.
+  std::function<void(const SimWindow&, Rect before)> onFrameChange;
+  std::function<void(const InputRecord&)> onInput;
+
+ private:
+  struct MenuItemState {
+    SimApp* app;
+    MenuItemSpec spec;
+    NodeId node;
+    std::vector<MenuItemState*> submenu;
+  };
+
+  std::vector<WindowInfo> windowList() const;
+  std::optional<NodeId> hitTest(Point p) const;
+  SimWindow* windowAt(Point p) const;
+  void bindApp(SimApp& app);
+  void bindWindow(SimWindow& window);
+  void bindButton(SimWindow& window, TitleButton& button, const std::string& subrole, Rect offset);
+  NodeId buildMenu(SimApp& app, const std::vector<MenuItemSpec>& items,
+                   std::vector<MenuItemState*>& states);
+  MenuItemState* findItem(const SimApp& app, const std::vector<std::string>& path);
+  void raiseLater(SimApp& app, SimWindow* window);
+  void bringForward(SimApp& app, SimWindow* window);
+  void frameWritten(SimWindow& window);
+  std::size_t screenOf(const SimWindow& window) const;
+  void keyPosted(const PostedKey& key);
+  void deliver(EventType type, Point at, std::uint64_t flags);
+  void nativeButtonClick(SimWindow& window, TitleButton& button, std::uint64_t flags);
+  double primaryHeight() const;
+
+  VirtualClock& clock_;
+  SimAccessibility& ax_;
+  SimSystem& system_;
+  SimWindowServer& windowServer_;
+  SimEventTaps& taps_;
+  std::vector<std::unique_ptr<SimApp>> apps_;
+  std::vector<std::unique_ptr<SimWindow>> windows_;
+  std::vector<SimWindow*> z_;  // front to back
+  std::uint32_t nextWindowNumber_ = 100;
+  std::vector<std::unique_ptr<MenuItemState>> menuItems_;
+  // Each application's menus by title, for tests to reach an item.
+  std::map<std::int32_t, std::vector<std::pair<std::string, std::vector<MenuItemState*>>>>
+      menuTree_;
+  // The press that reached an application, for its release to complete a native click.
+  struct Press {
+    std::uint32_t window;
+    TitleButton* button;
+    std::uint64_t flags;
+  };
+  std::optional<Press> press_;
+};
+
+}  // namespace plumora::sim

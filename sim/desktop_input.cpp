@@ -1,0 +1,139 @@
+// The system's window tiling, its keyboard shortcuts, and mouse input through the event tap.
+#include "sim/desktop.hpp"
+
+namespace plumora::sim {
+namespace {
+
+constexpr std::uint64_t kFn = 0x800000;
+constexpr std::uint64_t kControl = 0x40000;
+constexpr std::uint64_t kOption = 0x80000;
+constexpr std::uint64_t kCommandShiftOption = 0x100000 | 0x20000 | kOption;
+constexpr std::uint16_t kKeyF = 3;
+constexpr std::uint16_t kKeyR = 15;
+
+}  // namespace
+
+void Desktop::fill(SimApp& app) {
+  SimApp* a = &app;
+  clock_.after(app.tilingDelay, [this, a] {
+    SimWindow* w = a->focused;
+    if (!w || w->fullScreen || !w->onScreen || screenCount() == 0) return;
+    // The system remembers the frame from before the first tiling, not from before a repeat.
+    if (!(w->tiledTo && w->untiled && w->frame == *w->tiledTo)) w->untiled = w->frame;
+    const Rect target = visibleFrame(screenOf(*w));
+    w->tiledTo = target;
+    setFrame(*w, target);
+  });
+}
+
+void Desktop::returnToPreviousSize(SimApp& app) {
+  SimApp* a = &app;
+  clock_.after(app.tilingDelay, [this, a] {
+    SimWindow* w = a->focused;
+    if (!w || !w->onScreen) return;
+    switch (a->restoreAnswer) {
+      case RestoreAnswer::Restore:
+        if (w->untiled) setFrame(*w, *w->untiled);
+        break;
+      case RestoreAnswer::Ignore:
+        break;
+      case RestoreAnswer::Elsewhere:
+        setFrame(*w, a->elsewhere);
+        break;
+    }
+    w->untiled.reset();
+    w->tiledTo.reset();
+  });
+}
+
+void Desktop::keyPosted(const PostedKey& key) {
+  // The tiling shortcuts are fn-Control-F and fn-Control-R, for the frontmost application.
+  if (!key.down || (key.flags & (kFn | kControl)) != (kFn | kControl)) return;
+  if (key.flags & kCommandShiftOption) return;
+  if (!system_.frontmost) return;
+  SimApp* a = app(*system_.frontmost);
+  if (!a || !a->shortcuts) return;
+  if (key.keyCode == kKeyF) fill(*a);
+  if (key.keyCode == kKeyR) returnToPreviousSize(*a);
+}
+
+void Desktop::mouseDown(Point at, std::uint64_t flags) {
+  deliver(EventType::LeftMouseDown, at, flags);
+}
+void Desktop::mouseDragged(Point at, std::uint64_t flags) {
+  deliver(EventType::LeftMouseDragged, at, flags);
+}
+void Desktop::mouseUp(Point at, std::uint64_t flags) {
+  deliver(EventType::LeftMouseUp, at, flags);
+}
+
+void Desktop::disableTap(EventType reason) {
+  auto tap = taps_.live();
+  if (!tap || !tap->running) return;
+  tap->enabled = false;
+  SimTapEvent notice(Point{}, 0);
+  const auto verdict = taps_.deliver(reason, notice);
+  if (onInput) onInput(InputRecord{reason, Point{}, 0, verdict, std::nullopt, clock_.mediaTime()});
+}
+
+void Desktop::deliver(EventType type, Point at, std::uint64_t flags) {
+  SimTapEvent event(at, flags);
+  const auto verdict = taps_.deliver(type, event);
+  InputRecord record{type, at, flags, verdict, std::nullopt, clock_.mediaTime()};
+  if (verdict != TapVerdict::Swallow) {
+    SimWindow* w = windowAt(at);
+    if (w) {
+      if (SimApp* a = app(w->pid)) {
+        a->received.push_back(ReceivedEvent{type, at, flags, w->number, clock_.mediaTime()});
+        record.deliveredTo = a->pid;
+      }
+    }
+    // A press and a release that both reach a title-bar button make a click on it.
+    TitleButton* button = nullptr;
+    if (w) {
+      for (TitleButton* b : {&w->close, &w->minimize, &w->zoom}) {
+        if (containsPoint(buttonFrame(*w, *b), at)) button = b;
+      }
+    }
+    if (type == EventType::LeftMouseDown) {
+      press_.reset();
+      if (button) press_ = Press{w->number, button, flags};
+    } else if (type == EventType::LeftMouseUp) {
+      if (press_ && button && press_->window == w->number && press_->button == button) {
+        nativeButtonClick(*w, *button, press_->flags);
+      }
+      press_.reset();
+    }
+  } else if (type == EventType::LeftMouseDown) {
+    press_.reset();
+  }
+  if (onInput) onInput(record);
+}
+
+void Desktop::nativeButtonClick(SimWindow& window, TitleButton& button, std::uint64_t flags) {
+  if (!button.enabled) return;
+  if (&button == &window.close) {
+    closeWindow(window);
+    return;
+  }
+  if (&button != &window.zoom) return;
+  if (window.fullScreen) {
+    setFullScreen(window, false);
+    return;
+  }
+  if (flags & kOption) {
+    // Zoom: to the screen's usable area, and back on the next zoom.
+    const Rect area = visibleFrame(screenOf(window));
+    if (window.unzoomed && window.frame == area) {
+      setFrame(window, *window.unzoomed);
+      window.unzoomed.reset();
+    } else {
+      window.unzoomed = window.frame;
+      setFrame(window, area);
+    }
+    return;
+  }
+  setFullScreen(window, true);
+}
+
+}  // namespace plumora::sim

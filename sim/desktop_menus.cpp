@@ -1,0 +1,151 @@
+// Menu bars as the accessibility interface shows them, and the system's tiling items in them.
+#include <stdexcept>
+
+#include "sim/desktop.hpp"
+
+namespace plumora::sim {
+
+std::vector<MenuSpec> standardMenus(const std::string& appName, bool tiling) {
+  auto item = [](std::string title, std::string key = "", std::int64_t modifiers = 0) {
+    MenuItemSpec s;
+    s.title = std::move(title);
+    if (!key.empty()) {
+      s.keyEquivalent = std::move(key);
+      s.modifiers = modifiers;
+    }
+    return s;
+  };
+  MenuSpec window{"Window", {item("Minimize", "M"), item("Zoom")}};
+  if (tiling) {
+    MenuItemSpec fill = item("Fill", "F", 12);  // fn-Control-F: Control (4) without Command (8)
+    fill.identifier = "_zoomFill";
+    fill.command = TilingCommand::Fill;
+    MenuItemSpec center = item("Center", "C", 12);
+    center.identifier = "_zoomCenter";
+    MenuItemSpec moveResize = item("Move & Resize");
+    for (const char* side : {"Left", "Right", "Top", "Bottom"}) {
+      moveResize.submenu.push_back(item(side));
+    }
+    MenuItemSpec back = item("Return to Previous Size", "R", 12);
+    back.identifier = "_zoomUntile";
+    back.command = TilingCommand::Restore;
+    moveResize.submenu.push_back(back);
+    window.items.push_back(fill);
+    window.items.push_back(center);
+    window.items.push_back(moveResize);
+  }
+  window.items.push_back(item("Bring All to Front"));
+  return {
+      MenuSpec{appName,
+               {item("About " + appName), item("Settings…", ","), item("Quit " + appName, "Q")}},
+      MenuSpec{"File", {item("New", "N"), item("Open…", "O"), item("Close", "W")}},
+      MenuSpec{"Edit", {item("Undo", "Z"), item("Copy", "C"), item("Paste", "V")}},
+      MenuSpec{"View", {item("Show Toolbar"), item("Enter Full Screen", "f", 4)}},
+      window,
+      MenuSpec{"Help", {item(appName + " Help", "?")}},
+  };
+}
+
+NodeId Desktop::buildMenu(SimApp& app, const std::vector<MenuItemSpec>& items,
+                          std::vector<MenuItemState*>& states) {
+  const NodeId menu = ax_.addNode(app.pid);
+  ax_.set(menu, "AXRole", RawValue::string("AXMenu"));
+  RawValue::Array children;
+  for (const MenuItemSpec& spec : items) {
+    const NodeId node = ax_.addNode(app.pid);
+    menuItems_.push_back(std::make_unique<MenuItemState>(MenuItemState{&app, spec, node, {}}));
+    MenuItemState* state = menuItems_.back().get();
+    states.push_back(state);
+    ax_.set(node, "AXRole", RawValue::string("AXMenuItem"));
+    ax_.set(node, "AXTitle", RawValue::string(spec.title));
+    if (spec.identifier) ax_.set(node, "AXIdentifier", RawValue::string(*spec.identifier));
+    if (spec.keyEquivalent) {
+      ax_.set(node, "AXMenuItemCmdChar", RawValue::string(*spec.keyEquivalent));
+    }
+    if (spec.modifiers) ax_.set(node, "AXMenuItemCmdModifiers", RawValue::integer(*spec.modifiers));
+    ax_.setComputed(node, "AXEnabled", [state] { return RawValue::boolean(state->spec.enabled); });
+    RawValue::Array submenu;
+    if (!spec.submenu.empty()) {
+      submenu.push_back(
+          RawValue::element(ax_.handle(buildMenu(app, spec.submenu, state->submenu))));
+    }
+    ax_.set(node, "AXChildren", RawValue::array(std::move(submenu)));
+    ax_.setAction(node, "AXPress", [this, state]() -> AXError {
+      if (state->spec.pressAnswer) return *state->spec.pressAnswer;
+      if (!state->spec.enabled) return ax::kSuccess;  // a disabled item does nothing
+      if (state->spec.command == TilingCommand::Fill) fill(*state->app);
+      if (state->spec.command == TilingCommand::Restore) returnToPreviousSize(*state->app);
+      return ax::kSuccess;
+    });
+    children.push_back(RawValue::element(ax_.handle(node)));
+  }
+  ax_.set(menu, "AXChildren", RawValue::array(std::move(children)));
+  return menu;
+}
+
+void Desktop::setMenus(SimApp& app, const std::vector<MenuSpec>& menus) {
+  const NodeId bar = ax_.addNode(app.pid);
+  ax_.set(bar, "AXRole", RawValue::string("AXMenuBar"));
+  RawValue::Array barItems;
+  auto& tree = menuTree_[app.pid];
+  tree.clear();
+  for (const MenuSpec& menu : menus) {
+    const NodeId barItem = ax_.addNode(app.pid);
+    ax_.set(barItem, "AXRole", RawValue::string("AXMenuBarItem"));
+    ax_.set(barItem, "AXTitle", RawValue::string(menu.title));
+    tree.push_back({menu.title, {}});
+    ax_.set(barItem, "AXChildren",
+            RawValue::array(
+                {RawValue::element(ax_.handle(buildMenu(app, menu.items, tree.back().second)))}));
+    barItems.push_back(RawValue::element(ax_.handle(barItem)));
+  }
+  ax_.set(bar, "AXChildren", RawValue::array(std::move(barItems)));
+  app.menuBar = bar;
+  ax_.set(app.node, "AXMenuBar", RawValue::element(ax_.handle(bar)));
+}
+
+void Desktop::removeMenuBar(SimApp& app) {
+  app.menuBar.reset();
+  menuTree_.erase(app.pid);
+  ax_.remove(app.node, "AXMenuBar");
+}
+
+Desktop::MenuItemState* Desktop::findItem(const SimApp& app, const std::vector<std::string>& path) {
+  auto menus = menuTree_.find(app.pid);
+  if (menus == menuTree_.end() || path.size() < 2) return nullptr;
+  const std::vector<MenuItemState*>* level = nullptr;
+  for (const auto& [title, items] : menus->second) {
+    if (title == path[0]) level = &items;
+  }
+  MenuItemState* found = nullptr;
+  for (std::size_t i = 1; level && i < path.size(); ++i) {
+    found = nullptr;
+    for (MenuItemState* item : *level) {
+      if (item->spec.title == path[i]) found = item;
+    }
+    if (!found) return nullptr;
+    level = &found->submenu;
+  }
+  return found;
+}
+
+std::optional<NodeId> Desktop::menuItem(const SimApp& app, const std::vector<std::string>& path) {
+  MenuItemState* item = findItem(app, path);
+  return item ? std::optional<NodeId>(item->node) : std::nullopt;
+}
+
+void Desktop::setMenuItemEnabled(const SimApp& app, const std::vector<std::string>& path,
+                                 bool enabled) {
+  MenuItemState* item = findItem(app, path);
+  if (!item) throw std::out_of_range("no such menu item");
+  item->spec.enabled = enabled;
+}
+
+void Desktop::setMenuItemAnswer(const SimApp& app, const std::vector<std::string>& path,
+                                std::optional<AXError> answer) {
+  MenuItemState* item = findItem(app, path);
+  if (!item) throw std::out_of_range("no such menu item");
+  item->spec.pressAnswer = answer;
+}
+
+}  // namespace plumora::sim

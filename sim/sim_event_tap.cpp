@@ -1,0 +1,58 @@
+#include "sim/sim_event_tap.hpp"
+
+namespace plumora::sim {
+
+bool SimEventTap::run(std::string_view name) {
+  threadName = name;
+  if (failRunLoopSource_) return false;
+  running = true;
+  setEnabled(true);
+  return true;
+}
+
+void SimEventTap::stop() {
+  enabled = false;
+  invalidated = true;
+  running = false;
+}
+
+bool SimEventTap::intercepts(EventType type) const {
+  if (!running || invalidated) return false;
+  // The system's notices that it disabled the tap reach it whatever its mask.
+  if (type == EventType::TapDisabledByTimeout || type == EventType::TapDisabledByUserInput) {
+    return true;
+  }
+  return enabled && (mask & eventMaskBit(type)) != 0;
+}
+
+TapVerdict SimEventTap::deliver(EventType type, const TapEvent& event) {
+  return callback_(*this, type, event);
+}
+
+std::shared_ptr<EventTap> SimEventTaps::create(EventTapLocation location,
+                                               EventTapPlacement placement, EventTapOptions options,
+                                               std::uint64_t eventsOfInterest,
+                                               TapCallback callback) {
+  if (refuse || !accessibility_.isProcessTrusted(false)) return nullptr;
+  ++created_;
+  auto tap = std::make_shared<SimEventTap>(location, placement, options, eventsOfInterest,
+                                           std::move(callback), failRunLoopSource);
+  last_ = tap;
+  return tap;
+}
+
+std::shared_ptr<SimEventTap> SimEventTaps::live() const {
+  auto tap = last_.lock();
+  if (!tap || tap->invalidated) return nullptr;
+  return tap;
+}
+
+std::optional<TapVerdict> SimEventTaps::deliver(EventType type, const TapEvent& event) {
+  auto tap = live();
+  if (!tap || !tap->intercepts(type)) return std::nullopt;
+  std::optional<TapVerdict> verdict;
+  dispatch_.onWorkerThread([&] { verdict = tap->deliver(type, event); });
+  return verdict;
+}
+
+}  // namespace plumora::sim

@@ -1,0 +1,44 @@
+#pragma once
+
+// The whole simulated Mac in one object: every port over one desktop and one virtual clock.
+
+#include "platform/platform.hpp"
+#include "sim/desktop.hpp"
+#include "sim/log_capture.hpp"
+#include "sim/manual_dispatch.hpp"
+#include "sim/sim_accessibility.hpp"
+#include "sim/sim_defaults.hpp"
+#include "sim/sim_event_tap.hpp"
+#include "sim/sim_keyboard.hpp"
+#include "sim/sim_login_item.hpp"
+#include "sim/sim_status_bar.hpp"
+#include "sim/sim_system.hpp"
+#include "sim/sim_window_server.hpp"
+#include "sim/virtual_clock.hpp"
+
+namespace plumora::sim {
+
+class SimMac {
+ public:
+  SimMac() = default;
+  SimMac(const SimMac&) = delete;
+  SimMac& operator=(const SimMac&) = delete;
+
+  VirtualClock clock;
+  ManualDispatch dispatch{clock};
+  SimAccessibility accessibility{clock};
+  SimDefaults defaults;
+  LogCapture unifiedLog{&clock};
+  SimSystem system{dispatch};
+  SimKeyboard keyboard{clock};
+  SimWindowServer windowServer;
+  SimEventTaps eventTaps{accessibility, dispatch};
+  SimLoginItem loginItem;
+  SimStatusBar statusBar;
+  Desktop desktop{clock, accessibility, system, keyboard, windowServer, eventTaps};
+
+  Platform platform{accessibility, clock,        dispatch,  defaults,  unifiedLog, system,
+                    keyboard,      windowServer, eventTaps, loginItem, statusBar};
+};
+
+}  // namespace plumora::sim

@@ -1,0 +1,102 @@
+#pragma once
+
+// The fill engine: carries out Fill, or the return to the previous size, for each recognised
+// click, one at a time on its own serial queue, and keeps a short memory of the frames windows
+// had before Plumora filled them.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "accessibility/element.hpp"
+#include "app/settings.hpp"
+#include "fill/fill_menu.hpp"
+#include "interception/green_click.hpp"
+#include "platform/dispatch.hpp"
+#include "support/context.hpp"
+
+namespace plumora {
+
+// A window's frame before its Fill, and the frame measured shortly after.
+struct FillRecord {
+  Element window;
+  Rect before;
+  std::optional<Rect> after;  // empty until measured, and when the measurement failed
+  double time;                // when the record was made; also names it to its measurement
+};
+
+class FillAction {
+ public:
+  static constexpr std::string_view kQueueLabel = "Plumora.Fill";
+  static constexpr double kRepeatInterval = 0.4;
+  static constexpr float kApplicationTimeout = 1.0f;
+  static constexpr float kWindowTimeout = 1.5f;
+  static constexpr float kMenuItemTimeout = 2.0f;
+  static constexpr double kStillFilledTolerance = 6.0;
+  static constexpr double kScreenEdgeTolerance = 24.0;
+  static constexpr double kKeepFirstFrameWithin = 1.5;
+  static constexpr double kRecordLifetime = 8 * 3600.0;
+  static constexpr std::size_t kMaxRecords = 40;
+  static constexpr double kMeasureAfter = 0.8;
+
+  struct LastDone {
+    Element window;
+    double time;
+  };
+
+  FillAction(Context& context, Settings& settings);
+  FillAction(const FillAction&) = delete;
+  FillAction& operator=(const FillAction&) = delete;
+
+  // Queues one run for the click and returns at once. Any thread.
+  void perform(GreenClick click);
+
+  // What follows runs on the fill queue only. It is public so that tests can drive each step.
+
+  // Activation, measurement, the menu search and the choice between Fill and restore. False
+  // when nothing was done because the window could not be activated or measured.
+  bool run(const GreenClick& click);
+
+  // The newest record of the window.
+  std::optional<FillRecord> record(const Element& window) const;
+  // Notes that the window was just filled from `before`, and measures it again a little later.
+  void remember(const Element& window, Rect before);
+  const std::vector<FillRecord>& records() const { return records_; }
+  const std::optional<LastDone>& lastDone() const { return lastDone_; }
+
+  // The visible frame of every screen, top-left origin, read on the main thread.
+  std::vector<Rect> visibleFrames();
+  // Watches the window until the system has moved it away from `from` and it has come to rest
+  // (true), or until it stays put (false).
+  bool waitForNativeMove(const Element& window, Rect from);
+
+  std::optional<std::int32_t> frontmostPID();
+  // Makes the window the focused or main window of the frontmost application.
+  bool bringToFront(const Element& app, const Element& window, std::int32_t pid);
+
+ private:
+  void handle(const GreenClick& click);
+  bool isActive(const Element& app, const Element& window, std::int32_t pid);
+  void raise(const Element& app, const Element& window);
+  bool choosesRestore(const Element& window, Rect current, std::optional<FillRecord>& record);
+  void fill(const GreenClick& click, const std::optional<FillMenu::Found>& menu, Rect before,
+            double start);
+  void restore(const GreenClick& click, const std::optional<FillMenu::Found>& menu, Rect before,
+               double start);
+  void issueRestore(const std::optional<FillMenu::Found>& menu);
+  void writeFrame(const Element& window, Rect frame);
+  void forget(const Element& window);
+  void measure(const Element& window, double time);
+
+  Context& context_;
+  Settings& settings_;
+  std::unique_ptr<SerialQueue> queue_;
+  std::optional<LastDone> lastDone_;
+  std::vector<FillRecord> records_;  // oldest first
+};
+
+// True when the two normalised rectangles agree within the tolerance in x, y, width and height.
+bool sameFrame(const Rect& a, const Rect& b, double tolerance);
+
+}  // namespace plumora

@@ -1,0 +1,160 @@
+#include "fill/fill_menu.hpp"
+
+#include <gtest/gtest.h>
+
+#include "sim_fixture.hpp"
+
+namespace plumora {
+namespace {
+
+using sim::MenuItemSpec;
+using sim::MenuSpec;
+
+MenuItemSpec entry(std::string title, std::optional<std::string> id = std::nullopt,
+                   std::optional<std::string> key = std::nullopt,
+                   std::optional<std::int64_t> modifiers = std::nullopt) {
+  MenuItemSpec s;
+  s.title = std::move(title);
+  s.identifier = std::move(id);
+  s.keyEquivalent = std::move(key);
+  s.modifiers = modifiers;
+  return s;
+}
+
+class FillMenuTest : public test::SimFixture {
+ protected:
+  // Gives the application these menus, after an application menu of its own.
+  std::optional<FillMenu::Found> locateWith(std::vector<MenuSpec> menus) {
+    menus.insert(menus.begin(), MenuSpec{"TextEdit", {entry("About")}});
+    mac.desktop.setMenus(*editor, menus);
+    return FillMenu::locate(appElement(*editor));
+  }
+  std::string title(const Element& e) { return e.string("AXTitle").value_or("?"); }
+};
+
+TEST_F(FillMenuTest, IdentifierIgnoresOneTrailingColonButNotCase) {
+  EXPECT_TRUE(FillMenu::identifierMatches("_zoomFill", "_zoomFill"));
+  EXPECT_TRUE(FillMenu::identifierMatches("_zoomFill:", "_zoomFill"));
+  EXPECT_FALSE(FillMenu::identifierMatches("_zoomFill::", "_zoomFill"));
+  EXPECT_FALSE(FillMenu::identifierMatches("_zoomfill", "_zoomFill"));
+  EXPECT_FALSE(FillMenu::identifierMatches("", "_zoomFill"));
+
+  auto found =
+      locateWith({MenuSpec{"Window", {entry("lower", "_zoomfill"), entry("Fill", "_zoomFill:")}}});
+  ASSERT_TRUE(found);
+  EXPECT_EQ(title(found->fill), "Fill");
+}
+
+TEST_F(FillMenuTest, InOneMenuAnIdentifierBeatsAKeyEquivalentAbove) {
+  auto found = locateWith({MenuSpec{
+      "Window",
+      {entry("Control-F", std::nullopt, "F", 12), entry("Other"), entry("Fill", "_zoomFill")}}});
+  ASSERT_TRUE(found);
+  EXPECT_EQ(title(found->fill), "Fill");
+  EXPECT_EQ(title(found->windowMenu.children().front()), "Control-F");
+}
+
+TEST_F(FillMenuTest, KeyEquivalentIsControlFWithoutCommand) {
+  struct Case {
+    std::string key;
+    std::int64_t modifiers;
+    bool matches;
+  };
+  for (const Case& c :
+       {Case{"f", 12, true}, Case{"F", 12, true}, Case{"f", 28, true}, Case{"f", 4, false},
+        Case{"f", 13, false}, Case{"f", 0, false}, Case{"ff", 12, false}, Case{"g", 12, false}}) {
+    auto found =
+        locateWith({MenuSpec{"Window", {entry("Candidate", std::nullopt, c.key, c.modifiers)}}});
+    EXPECT_EQ(found.has_value(), c.matches) << c.key << " " << c.modifiers;
+  }
+  // Modifiers that are not a number never match.
+  MenuItemSpec odd = entry("Odd", std::nullopt, "f");
+  mac.desktop.setMenus(*editor, {MenuSpec{"App", {}}, MenuSpec{"Window", {odd}}});
+  EXPECT_FALSE(FillMenu::locate(appElement(*editor)));
+}
+
+TEST_F(FillMenuTest, TheFirstKeyEquivalentOfAMenuIsTheCandidate) {
+  auto found = locateWith({MenuSpec{
+      "Window", {entry("First", std::nullopt, "f", 12), entry("Second", std::nullopt, "F", 12)}}});
+  ASSERT_TRUE(found);
+  EXPECT_EQ(title(found->fill), "First");
+}
+
+TEST_F(FillMenuTest, MenusAreSearchedRightToLeft) {
+  // A key equivalent further right wins over an identifier further left.
+  auto found = locateWith({MenuSpec{"View", {entry("Fill", "_zoomFill")}},
+                           MenuSpec{"Window", {entry("Tile", std::nullopt, "f", 12)}}});
+  ASSERT_TRUE(found);
+  EXPECT_EQ(title(found->fill), "Tile");
+  EXPECT_EQ(title(found->windowMenu.children().front()), "Tile");
+}
+
+TEST_F(FillMenuTest, TheApplicationMenuAndLoneMenusAreNotSearched) {
+  mac.desktop.setMenus(*editor, {MenuSpec{"TextEdit", {entry("Fill", "_zoomFill")}},
+                                 MenuSpec{"File", {entry("New")}}});
+  EXPECT_FALSE(FillMenu::locate(appElement(*editor)));
+  mac.desktop.setMenus(*editor, {MenuSpec{"Window", {entry("Fill", "_zoomFill")}}});
+  EXPECT_FALSE(FillMenu::locate(appElement(*editor)));
+  mac.desktop.removeMenuBar(*editor);
+  EXPECT_FALSE(FillMenu::locate(appElement(*editor)));
+  // Entries of submenus are not searched.
+  MenuItemSpec nested = entry("More");
+  nested.submenu = {entry("Fill", "_zoomFill")};
+  EXPECT_FALSE(locateWith({MenuSpec{"Window", {nested}}, MenuSpec{"Empty", {}}}));
+}
+
+TEST_F(FillMenuTest, ItemLooksAtTheMenuFirstThenDepthLevelsDown) {
+  MenuItemSpec deeper = entry("Deeper");
+  deeper.submenu = {entry("Deep restore", "_zoomUntile")};
+  MenuItemSpec sub = entry("Move & Resize");
+  sub.submenu = {entry("Nested restore", "_zoomUntile"), deeper};
+  auto found = locateWith({MenuSpec{"Window", {entry("Fill", "_zoomFill"), sub}}});
+  ASSERT_TRUE(found);
+  const Element& menu = found->windowMenu;
+  EXPECT_FALSE(FillMenu::item("_zoomUntile", menu, 0));
+  ASSERT_TRUE(FillMenu::item("_zoomUntile", menu, 1));
+  EXPECT_EQ(title(*FillMenu::item("_zoomUntile", menu, 1)), "Nested restore");
+  EXPECT_FALSE(FillMenu::item("_zoomMissing", menu, 5));
+
+  // A direct entry wins over one in a submenu, whatever their order.
+  found = locateWith({MenuSpec{
+      "Window", {sub, entry("Fill", "_zoomFill"), entry("Direct restore", "_zoomUntile:")}}});
+  ASSERT_TRUE(found);
+  EXPECT_EQ(title(*FillMenu::item("_zoomUntile", found->windowMenu, 1)), "Direct restore");
+
+  // Depth 2 reaches a sub-submenu, depth 1 does not.
+  found = locateWith({MenuSpec{"Window", {entry("Fill", "_zoomFill"), [&] {
+                                            MenuItemSpec only = entry("Only deeper");
+                                            only.submenu = {deeper};
+                                            return only;
+                                          }()}}});
+  ASSERT_TRUE(found);
+  EXPECT_FALSE(FillMenu::item("_zoomUntile", found->windowMenu, 1));
+  EXPECT_TRUE(FillMenu::item("_zoomUntile", found->windowMenu, 2));
+}
+
+TEST_F(FillMenuTest, OneRequestPerEntryOnARealisticMenuBar) {
+  // Ten menus; the Window menu, second from the right, has twenty entries with Fill third.
+  std::vector<MenuSpec> menus;
+  for (const char* name :
+       {"File", "Edit", "View", "Insert", "Format", "Arrange", "Share", "Window"}) {
+    MenuSpec menu{name, {}};
+    for (int i = 0; i < 20; ++i) menu.items.push_back(entry(std::string(name) + std::to_string(i)));
+    menus.push_back(menu);
+  }
+  menus.back().items[2] = entry("Fill", "_zoomFill", "F", 12);
+  menus.push_back(MenuSpec{"Help", {entry("Search"), entry("Help")}});
+  menus.insert(menus.begin(), MenuSpec{"TextEdit", {entry("About")}});
+  ASSERT_EQ(menus.size(), 10u);
+  mac.desktop.setMenus(*editor, menus);
+
+  mac.accessibility.resetRequestCounts();
+  auto found = FillMenu::locate(appElement(*editor));
+  ASSERT_TRUE(found);
+  // Menu bar and its items (2); Help: its menu and entries (2) and one request per entry (2);
+  // Window: its menu and entries (2) and the first three entries (3).
+  EXPECT_EQ(mac.accessibility.requests(kEditorPid), 11u);
+}
+
+}  // namespace
+}  // namespace plumora

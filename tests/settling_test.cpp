@@ -1,0 +1,92 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "fill/fill_action.hpp"
+#include "sim_fixture.hpp"
+
+namespace plumora {
+namespace {
+
+TEST(SameFrame, ToleranceIsInclusiveAndPerField) {
+  const Rect a = Rect::make(10, 20, 300, 200);
+  EXPECT_TRUE(sameFrame(a, Rect::make(16, 20, 300, 200), 6));
+  EXPECT_FALSE(sameFrame(a, Rect::make(16.01, 20, 300, 200), 6));
+  EXPECT_FALSE(sameFrame(a, Rect::make(10, 20, 300, 206.5), 6));
+  // Far edges are not compared on their own: a wider window shifted left still matches.
+  EXPECT_TRUE(sameFrame(a, Rect::make(4, 14, 306, 206), 6));
+  // The normalised rectangle is compared.
+  EXPECT_TRUE(sameFrame(a, Rect::make(310, 220, -300, -200), 0));
+  EXPECT_FALSE(sameFrame(a, Rect::make(std::nan(""), 20, 300, 200), 1e9));
+}
+
+class SettlingTest : public test::SimFixture {
+ protected:
+  FillAction fill{context, settings};
+  Element win = elementOf(*window);
+
+  // Runs the wait as the fill queue would and notes when it ended.
+  bool wait(Rect from) {
+    bool result = false;
+    onFillQueue([&] { result = fill.waitForNativeMove(win, from); });
+    return result;
+  }
+};
+
+TEST_F(SettlingTest, VisibleFramesAreConvertedToTheTopLeftSpace) {
+  // A second screen above the primary one.
+  mac.desktop.addScreen(Rect::make(0, 900, 1920, 1080), Rect::make(0, 900, 1920, 1055));
+  std::vector<Rect> frames;
+  onFillQueue([&] { frames = fill.visibleFrames(); });
+  ASSERT_EQ(frames.size(), 2u);
+  EXPECT_EQ(frames[0], Rect::make(0, 25, 1440, 875));
+  EXPECT_EQ(frames[1], Rect::make(0, -1055, 1920, 1055));
+  EXPECT_EQ(mac.dispatch.mainHops(), 1);
+
+  mac.desktop.removeScreen(1);
+  mac.desktop.removeScreen(0);
+  onFillQueue([&] { frames = fill.visibleFrames(); });
+  EXPECT_TRUE(frames.empty());
+}
+
+TEST_F(SettlingTest, AWindowThatNeverMovesGivesFalseAtTheFirstPollAfterPointEight) {
+  EXPECT_FALSE(wait(kEditorFrame));
+  EXPECT_NEAR(mac.clock.mediaTime(), 0.84, 1e-9);
+}
+
+TEST_F(SettlingTest, AJumpThenRestGivesTrueOnceRestedMoreThanPointFifteen) {
+  mac.clock.at(0.3, [&] { mac.desktop.setFrame(*window, kUsable); });
+  EXPECT_TRUE(wait(kEditorFrame));
+  // Seen at the poll of 0.32; the first poll more than 0.15 s later is at 0.48.
+  EXPECT_NEAR(mac.clock.mediaTime(), 0.48, 1e-9);
+}
+
+TEST_F(SettlingTest, AWindowStillMovingAtTwoSecondsGivesTrue) {
+  for (int i = 1; i <= 100; ++i) {
+    mac.clock.at(i * 0.04 - 0.01, [this, i] {
+      mac.desktop.setFrame(*window, Rect::make(200 + 3 * i, 150, 800, 600));
+    });
+  }
+  EXPECT_TRUE(wait(kEditorFrame));
+  EXPECT_NEAR(mac.clock.mediaTime(), 2.04, 1e-9);
+}
+
+TEST_F(SettlingTest, MovesOfOnePointOrLessDoNotCount) {
+  mac.clock.at(0.1, [&] { mac.desktop.setFrame(*window, Rect::make(201, 149, 801, 599)); });
+  EXPECT_FALSE(wait(kEditorFrame));
+}
+
+TEST_F(SettlingTest, AnUnreadableFrameEndsTheWait) {
+  mac.clock.at(0.1, [&] { window->frameReadable = false; });
+  EXPECT_FALSE(wait(kEditorFrame));
+  EXPECT_NEAR(mac.clock.mediaTime(), 0.12, 1e-9);
+
+  window->frameReadable = true;
+  const double start = mac.clock.mediaTime();
+  mac.clock.at(start + 0.05, [&] { mac.desktop.setFrame(*window, kUsable); });
+  mac.clock.at(start + 0.09, [&] { window->frameReadable = false; });
+  EXPECT_TRUE(wait(kEditorFrame));
+}
+
+}  // namespace
+}  // namespace plumora

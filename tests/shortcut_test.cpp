@@ -1,0 +1,51 @@
+#include "fill/shortcut.hpp"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "sim/sim_keyboard.hpp"
+
+namespace plumora {
+namespace {
+
+using sim::PostedKey;
+using ::testing::ElementsAre;
+
+constexpr auto kHID = EventTapLocation::HID;
+
+TEST(Shortcut, PostsKeyDownThenKeyUpWithFnAndControlOnly) {
+  sim::VirtualClock clock;
+  sim::SimKeyboard keyboard(clock);
+  Shortcut::postFill(keyboard);
+  Shortcut::postRestore(keyboard);
+  EXPECT_THAT(keyboard.posted(), ElementsAre(PostedKey{3, true, 0x840000, kHID, true, 0},
+                                             PostedKey{3, false, 0x840000, kHID, true, 0},
+                                             PostedKey{15, true, 0x840000, kHID, true, 0},
+                                             PostedKey{15, false, 0x840000, kHID, true, 0}));
+  EXPECT_EQ(keyboard.lastSourceState, EventSourceState::HIDSystem);
+}
+
+TEST(Shortcut, WithoutASourceTheEventsAreMadeWithoutOne) {
+  sim::VirtualClock clock;
+  sim::SimKeyboard keyboard(clock);
+  keyboard.failSource = true;
+  Shortcut::postFill(keyboard);
+  ASSERT_EQ(keyboard.posted().size(), 2u);
+  EXPECT_FALSE(keyboard.posted()[0].hadSource);
+  EXPECT_FALSE(keyboard.posted()[1].hadSource);
+}
+
+TEST(Shortcut, NeverALoneKeyDown) {
+  sim::VirtualClock clock;
+  sim::SimKeyboard keyboard(clock);
+  keyboard.failKeyUp = true;
+  Shortcut::postFill(keyboard);
+  EXPECT_TRUE(keyboard.posted().empty());
+  keyboard.failKeyUp = false;
+  keyboard.failKeyDown = true;
+  Shortcut::postRestore(keyboard);
+  EXPECT_TRUE(keyboard.posted().empty());
+}
+
+}  // namespace
+}  // namespace plumora
