@@ -1,0 +1,200 @@
+// A second click on a filled window: every outcome of the return to the previous size.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "fill_engine_fixture.hpp"
+
+namespace plumora {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+constexpr char kMenuLine[] = "Torna alle dimensioni precedenti dal menu: esito 0";
+constexpr char kShortcutLine[] = "Torna alle dimensioni precedenti con la scorciatoia fn ⌃ R";
+
+class RestoreRunTest : public test::FillEngineFixture {
+ protected:
+  // Fills the window at 0, lets the measurement happen, and clicks again at 1.0.
+  void fillThenClickAgain() {
+    clickAt(0);
+    runUntil(1.0);
+    ASSERT_EQ(window->frame, kUsable);
+    clearLines();
+    mac.keyboard.clear();
+    mac.accessibility.clearJournal();
+    clickAt(1.0);
+    runUntil(6.0);
+  }
+};
+
+TEST_F(RestoreRunTest, TheSystemPutsTheWindowBack) {
+  fillThenClickAgain();
+  // The window moves at 1.1, seen at the poll of 1.12, at rest by 1.28.
+  EXPECT_THAT(lines(), ElementsAre(kMenuLine,
+                                   "Misura di prima rimessa da macOS (200,150 800x600), 280.0 ms"));
+  EXPECT_EQ(window->frame, kEditorFrame);
+  EXPECT_THAT(fill.records(), IsEmpty());
+  EXPECT_EQ(lastDoneTime(), 1.0);
+  EXPECT_EQ(frameWrites(), 0u);
+  EXPECT_THAT(keysPressed(), IsEmpty());
+}
+
+TEST_F(RestoreRunTest, AnIgnoredCommandIsDoneByPlumora) {
+  editor->restoreAnswer = sim::RestoreAnswer::Ignore;
+  fillThenClickAgain();
+  EXPECT_THAT(lines(), ElementsAre(kMenuLine,
+                                   "macOS non l'ha mossa: misura di prima rimessa da Plumora "
+                                   "(200,150 800x600), 840.0 ms"));
+  EXPECT_EQ(window->frame, kEditorFrame);
+  EXPECT_THAT(written(), ElementsAre("AXSize", "AXPosition", "AXSize"));
+}
+
+TEST_F(RestoreRunTest, AWindowPutElsewhereIsMovedBack) {
+  editor->restoreAnswer = sim::RestoreAnswer::Elsewhere;
+  editor->elsewhere = Rect::make(300, 300, 500, 400);
+  fillThenClickAgain();
+  EXPECT_THAT(lines(), ElementsAre(kMenuLine,
+                                   "macOS l'ha messa a (300,300 500x400): misura di prima rimessa "
+                                   "da Plumora (200,150 800x600), 280.0 ms"));
+  EXPECT_EQ(window->frame, kEditorFrame);
+  EXPECT_EQ(frameWrites(), 3u);
+}
+
+TEST_F(RestoreRunTest, AWindowThatMovesAgainIsWrittenOnceMore) {
+  editor->restoreAnswer = sim::RestoreAnswer::Ignore;
+  window->rebound = sim::SimWindow::Rebound{0.1, Rect::make(100, 100, 600, 500), 1};
+  fillThenClickAgain();
+  ASSERT_EQ(lines().size(), 3u);
+  EXPECT_EQ(lines()[2],
+            "macOS l'ha spostata ancora a (100,100 600x500): rimessa di nuovo, 1120.0 ms");
+  EXPECT_EQ(window->frame, kEditorFrame);
+  EXPECT_EQ(frameWrites(), 6u);
+}
+
+TEST_F(RestoreRunTest, AThirdMoveIsLeftAlone) {
+  editor->restoreAnswer = sim::RestoreAnswer::Ignore;
+  window->rebound = sim::SimWindow::Rebound{0.1, Rect::make(100, 100, 600, 500), 2};
+  fillThenClickAgain();
+  EXPECT_EQ(lines().size(), 3u);
+  EXPECT_EQ(window->frame, Rect::make(100, 100, 600, 500));
+  EXPECT_EQ(frameWrites(), 6u);
+}
+
+TEST_F(RestoreRunTest, AWindowThatAlreadyHadThatSizeIsNotWaitedFor) {
+  mac.desktop.setFrame(*window, Rect::make(2, 27, 1437, 872));
+  fillThenClickAgain();
+  EXPECT_THAT(lines(),
+              ElementsAre(kMenuLine, "La finestra era già grande così prima di Riempi, 0.0 ms"));
+  EXPECT_EQ(frameWrites(), 0u);
+}
+
+TEST_F(RestoreRunTest, APreviousFrameOffEveryScreenIsNotWritten) {
+  // The window was filled on a second screen, which has since gone.
+  mac.desktop.addScreen(Rect::make(1440, 0, 1920, 1080), Rect::make(1440, 0, 1920, 1080));
+  mac.desktop.setFrame(*window, Rect::make(1600, 100, 800, 600));
+  clickAt(0);
+  runUntil(1.0);
+  mac.desktop.removeScreen(1);
+  editor->restoreAnswer = sim::RestoreAnswer::Elsewhere;
+  editor->elsewhere = Rect::make(100, 100, 800, 600);
+  clearLines();
+  clickAt(1.0);
+  runUntil(5);
+  EXPECT_THAT(lines(), ElementsAre(kMenuLine,
+                                   "La misura di prima (1600,100 800x600) usciva dallo schermo: "
+                                   "lasciata come l'ha messa macOS (100,100 800x600)"));
+  EXPECT_EQ(frameWrites(), 0u);
+}
+
+TEST_F(RestoreRunTest, AFrameOverhangingByTwoPointsStillCountsAsOnScreen) {
+  mac.desktop.setFrame(*window, Rect::make(-2, 23, 700, 500));
+  editor->restoreAnswer = sim::RestoreAnswer::Ignore;
+  fillThenClickAgain();
+  EXPECT_EQ(window->frame, Rect::make(-2, 23, 700, 500));
+  EXPECT_EQ(frameWrites(), 3u);
+}
+
+TEST_F(RestoreRunTest, UnreadableFramesEndTheRestoreQuietly) {
+  editor->restoreAnswer = sim::RestoreAnswer::Ignore;
+  clickAt(0);
+  runUntil(1.0);
+  clearLines();
+  clickAt(1.0);
+  mac.clock.at(1.2, [&] { window->frameReadable = false; });
+  runUntil(5);
+  EXPECT_THAT(lines(), ElementsAre(kMenuLine));
+  EXPECT_THAT(fill.records(), IsEmpty());
+  EXPECT_EQ(lastDoneTime(), 1.0);
+}
+
+TEST_F(RestoreRunTest, AFrameUnreadableBeforeTheCommandIssuesNone) {
+  // Requests take 10 ms: the frame goes between the run's measurement and the restore's.
+  clickAt(0);
+  runUntil(1.0);
+  mac.accessibility.setLatency(kEditorPid, 0.01);
+  clearLines();
+  mac.accessibility.clearJournal();
+  clickAt(1.0);
+  mac.clock.at(1.035, [&] { window->frameReadable = false; });
+  runUntil(5);
+  EXPECT_THAT(lines(), IsEmpty());
+  EXPECT_THAT(keysPressed(), IsEmpty());
+  EXPECT_THAT(fill.records(), IsEmpty());
+  for (const auto& p : mac.accessibility.performed()) EXPECT_NE(p.action, "AXPress");
+}
+
+TEST_F(RestoreRunTest, ADisabledItemGoesToTheShortcutWithoutSayingWhy) {
+  mac.desktop.setMenuItemEnabled(*editor, {"Window", "Move & Resize", "Return to Previous Size"},
+                                 false);
+  fillThenClickAgain();
+  EXPECT_THAT(lines(), ElementsAre(kShortcutLine,
+                                   ::testing::StartsWith("Misura di prima rimessa da macOS")));
+  EXPECT_THAT(keysPressed(), ElementsAre(15));
+  EXPECT_EQ(window->frame, kEditorFrame);
+}
+
+TEST_F(RestoreRunTest, AFailedPressSaysSoThenUsesTheShortcut) {
+  mac.desktop.setMenuItemAnswer(*editor, {"Window", "Move & Resize", "Return to Previous Size"},
+                                ax::kActionUnsupported);
+  fillThenClickAgain();
+  EXPECT_THAT(lines(),
+              ElementsAre("Torna alle dimensioni precedenti dal menu: esito -25206", kShortcutLine,
+                          ::testing::StartsWith("Misura di prima rimessa da macOS")));
+}
+
+TEST_F(RestoreRunTest, AfterARestoreTheNextClickFills) {
+  fillThenClickAgain();
+  clearLines();
+  clickAt(6.0);
+  runUntil(7.0);
+  EXPECT_THAT(lines(), ElementsAre(::testing::StartsWith("Riempi dal menu"),
+                                   ::testing::StartsWith("Misura dopo Riempi")));
+}
+
+TEST_F(RestoreRunTest, ARestoreBeforeTheMeasurementCancelsIt) {
+  clickAt(0);
+  runUntil(0.5);
+  clearLines();
+  clickAt(0.5);
+  runUntil(5);
+  for (const auto& line : lines()) EXPECT_EQ(line.find("Misura dopo Riempi"), std::string::npos);
+}
+
+// A Fill and a restore bring the window back, whichever way the commands are given.
+TEST_F(RestoreRunTest, RoundTripThroughTheMenuItems) {
+  fillThenClickAgain();
+  EXPECT_TRUE(sameFrame(window->frame, kEditorFrame, 8));
+  EXPECT_THAT(keysPressed(), IsEmpty());
+}
+
+TEST_F(RestoreRunTest, RoundTripThroughTheShortcuts) {
+  mac.desktop.removeMenuBar(*editor);
+  fillThenClickAgain();
+  EXPECT_TRUE(sameFrame(window->frame, kEditorFrame, 8));
+  EXPECT_THAT(keysPressed(), ElementsAre(15));
+  EXPECT_EQ(frameWrites(), 0u);
+}
+
+}  // namespace
+}  // namespace plumora
