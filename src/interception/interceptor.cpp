@@ -1,0 +1,105 @@
+// The event tap's life, and the dispatch of every event it receives.
+#include "interception/interceptor.hpp"
+
+#include <string>
+
+namespace plumora {
+namespace {
+
+bool rightToLeftFirstLanguage(System& system) {
+  return system.characterDirection(firstPreferredLanguage(system)) ==
+         LanguageDirection::RightToLeft;
+}
+
+}  // namespace
+
+Interceptor::Interceptor(Context& context, Perform perform)
+    : context_(context),
+      perform_(std::move(perform)),
+      systemWide_(context.platform.accessibility.systemWide()),
+      rightToLeft_(rightToLeftFirstLanguage(context.platform.system)) {}
+
+bool Interceptor::start() {
+  if (tap_) return true;
+  auto tap = context_.platform.eventTaps.create(
+      EventTapLocation::Session, EventTapPlacement::HeadInsert, EventTapOptions::Default,
+      kEventsOfInterest, [this](EventTap& t, EventType type, const TapEvent& event) {
+        return handle(t, type, event);
+      });
+  if (!tap) {
+    context_.log.info("Impossibile osservare i clic: event tap non creato");
+    return false;
+  }
+  // The system-wide element's timeout is the default of every request of the process: it bounds
+  // the requests made on the tap's thread.
+  systemWide_.setTimeout(kHitTestTimeout);
+  tap_ = tap;
+  if (!tap->run(kThreadName)) {
+    // The tap's thread could not serve it: nothing watches the clicks, so this is no start.
+    tap->stop();
+    tap_.reset();
+    context_.log.info("Impossibile osservare i clic: event tap non creato");
+    return false;
+  }
+  context_.log.info("Osservazione dei clic attiva");
+  return true;
+}
+
+void Interceptor::stop() {
+  if (!tap_) return;
+  tap_->stop();
+  tap_.reset();
+  context_.log.info("Osservazione dei clic fermata");
+}
+
+TapVerdict Interceptor::handle(EventTap& tap, EventType type, const TapEvent& event) {
+  switch (type) {
+    case EventType::TapDisabledByTimeout:
+    case EventType::TapDisabledByUserInput:
+      // The tap in hand is this thread's own reference: stop() may be clearing tap_ meanwhile.
+      tap.setEnabled(true);
+      swallowing_ = false;
+      pending_.reset();
+      context_.log.info(std::string("Osservazione dei clic riattivata (") +
+                        (type == EventType::TapDisabledByTimeout ? "timeout" : "input") + ")");
+      return TapVerdict::Pass;
+    case EventType::LeftMouseDown:
+      return press(event);
+    case EventType::LeftMouseUp:
+      return release(event);
+    case EventType::LeftMouseDragged:
+      return swallowing_ ? TapVerdict::Swallow : TapVerdict::Pass;
+    default:
+      return TapVerdict::Pass;
+  }
+}
+
+TapVerdict Interceptor::press(const TapEvent& event) {
+  // A click still waiting for its release is abandoned.
+  swallowing_ = false;
+  pending_.reset();
+  // With a modifier held the green button keeps its own action; Caps Lock does not count.
+  if (event.flags() & kPassThroughModifiers) return TapVerdict::Pass;
+  auto click = detect(event);
+  if (!click) return TapVerdict::Pass;
+  pending_ = std::move(click);
+  swallowing_ = true;
+  return TapVerdict::Swallow;
+}
+
+TapVerdict Interceptor::release(const TapEvent& event) {
+  if (!swallowing_) return TapVerdict::Pass;
+  swallowing_ = false;
+  std::optional<GreenClick> click = std::move(pending_);
+  pending_.reset();
+  if (!click) return TapVerdict::Swallow;
+  const Rect target = inset(click->buttonFrame, -kReleaseTolerance, -kReleaseTolerance);
+  if (containsPoint(target, event.location())) {
+    perform_(*click);
+  } else {
+    context_.log.debug("Clic annullato: rilasciato fuori dal tasto verde");
+  }
+  return TapVerdict::Swallow;
+}
+
+}  // namespace plumora

@@ -1,0 +1,120 @@
+#include "interception/window_list.hpp"
+
+#include <gtest/gtest.h>
+
+#include "sim/sim_window_server.hpp"
+
+namespace plumora {
+namespace {
+
+using sim::WindowInfo;
+
+class WindowListTest : public ::testing::Test {
+ protected:
+  sim::SimWindowServer server;
+  std::vector<WindowInfo> windows;
+
+  WindowListTest() {
+    server.source = [this] { return windows; };
+  }
+  std::optional<std::uint32_t> hit(Point p) {
+    auto entry = WindowList::topNormal(server, p);
+    return entry ? std::optional<std::uint32_t>(entry->windowID) : std::nullopt;
+  }
+  static WindowInfo window(std::int64_t number, Rect bounds, std::int64_t layer = 0) {
+    WindowInfo w;
+    w.number = number;
+    w.bounds = bounds;
+    w.layer = layer;
+    w.ownerPid = 500 + number;
+    return w;
+  }
+};
+
+TEST_F(WindowListTest, OrdinaryWindowsFrontToBackUnderOtherLayers) {
+  windows = {window(1, Rect::make(0, 0, 1440, 25), 24),     // the menu bar
+             window(2, Rect::make(100, 100, 200, 200), 3),  // a floating panel
+             window(3, Rect::make(150, 150, 300, 300)),     // an ordinary window
+             window(4, Rect::make(0, 0, 1000, 800))};       // another, behind it
+  EXPECT_EQ(hit({160, 160}), 3u);                           // under the panel
+  EXPECT_EQ(hit({120, 120}), 4u);
+  EXPECT_EQ(hit({10, 10}), 4u);               // under the menu bar
+  EXPECT_EQ(hit({1200, 850}), std::nullopt);  // the desktop only
+  auto entry = WindowList::topNormal(server, {160, 160});
+  ASSERT_TRUE(entry);
+  EXPECT_EQ(entry->pid, 503);
+  EXPECT_EQ(entry->bounds, Rect::make(150, 150, 300, 300));
+  EXPECT_EQ(server.lastOptions(), 0x11u);
+}
+
+TEST_F(WindowListTest, EdgesAndTransparency) {
+  windows = {window(1, Rect::make(100, 100, 100, 100)), window(2, Rect::make(0, 0, 400, 400))};
+  EXPECT_EQ(hit({100, 100}), 1u);
+  EXPECT_EQ(hit({200, 150}), 2u);  // the right edge is outside
+  EXPECT_EQ(hit({150, 200}), 2u);  // so is the bottom edge
+  windows[0].alpha = 0.0;
+  EXPECT_EQ(hit({150, 150}), 2u);
+  windows[0].alpha = 0.05;
+  EXPECT_EQ(hit({150, 150}), 1u);
+  windows[0].alpha.reset();  // no alpha at all does not skip
+  EXPECT_EQ(hit({150, 150}), 1u);
+}
+
+TEST_F(WindowListTest, MalformedEntriesAreSkipped) {
+  windows = {window(9, Rect::make(0, 0, 400, 400))};
+  auto entry = [](RawValue::Dictionary d) { return RawValue::dictionary(std::move(d)); };
+  auto bounds = RawValue::dictionary({{"X", RawValue::integer(0)},
+                                      {"Y", RawValue::integer(0)},
+                                      {"Width", RawValue::integer(400)},
+                                      {"Height", RawValue::integer(400)}});
+  auto good = [&](RawValue::Dictionary changes) {
+    RawValue::Dictionary d{{"kCGWindowLayer", RawValue::integer(0)},
+                           {"kCGWindowBounds", bounds},
+                           {"kCGWindowOwnerPID", RawValue::integer(42)},
+                           {"kCGWindowNumber", RawValue::integer(7)}};
+    for (auto& [key, value] : changes) {
+      bool replaced = false;
+      for (auto& entry : d) {
+        if (entry.first == key) {
+          entry.second = value;
+          replaced = true;
+        }
+      }
+      if (!replaced) d.emplace_back(key, value);
+    }
+    return entry(d);
+  };
+  server.injected = {
+      RawValue::string("not a window"),
+      good({{"kCGWindowLayer", RawValue::number(0.5)}}),
+      good({{"kCGWindowLayer", RawValue::string("0")}}),
+      good({{"kCGWindowBounds", RawValue::dictionary({{"X", RawValue::integer(0)}})}}),
+      good({{"kCGWindowAlpha", RawValue::number(0.01)}}),
+      good({{"kCGWindowOwnerPID", RawValue::number(42.5)}}),
+      good({{"kCGWindowOwnerPID", RawValue::integer(std::int64_t{1} << 31)}}),
+      good({{"kCGWindowNumber", RawValue::integer(std::int64_t{1} << 32)}}),
+      good({{"kCGWindowNumber", RawValue::integer(-1)}}),
+  };
+  EXPECT_EQ(hit({10, 10}), 9u);
+  // The largest values that fit are kept, as is an alpha that is not a number.
+  server.injected.push_back(
+      good({{"kCGWindowOwnerPID", RawValue::integer(-(std::int64_t{1} << 31))},
+            {"kCGWindowNumber", RawValue::integer(0xFFFFFFFF)},
+            {"kCGWindowAlpha", RawValue::string("opaque")}}));
+  auto found = WindowList::topNormal(server, {10, 10});
+  ASSERT_TRUE(found);
+  EXPECT_EQ(found->pid, -2147483647 - 1);
+  EXPECT_EQ(found->windowID, 0xFFFFFFFFu);
+}
+
+TEST_F(WindowListTest, NoListOrNoArrayGivesNothing) {
+  windows = {window(1, Rect::make(0, 0, 400, 400))};
+  server.unavailable = true;
+  EXPECT_EQ(hit({10, 10}), std::nullopt);
+  server.unavailable = false;
+  server.replaceWith = RawValue::dictionary({});
+  EXPECT_EQ(hit({10, 10}), std::nullopt);
+}
+
+}  // namespace
+}  // namespace plumora
