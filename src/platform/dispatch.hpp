@@ -20,7 +20,8 @@ class SerialQueue {
   virtual void after(double seconds, Task task) = 0;
 };
 
-// A repeating main-thread timer; it stops when this object is destroyed.
+// A repeating main-thread timer; it stops when this object is destroyed, which must happen on
+// the main thread.
 class RepeatingTimer {
  public:
   virtual ~RepeatingTimer() = default;

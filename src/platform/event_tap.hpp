@@ -45,6 +45,7 @@ class EventTap {
  public:
   virtual ~EventTap() = default;
 
+  // May be called on the tap's thread (to re-enable it) while stop() runs on the main thread.
   virtual void setEnabled(bool enabled) = 0;
   // Runs the tap on a new thread with its own run loop and returns once that thread has enabled
   // it; false when the thread could not run it (the tap is then left disabled).
@@ -60,7 +61,8 @@ class EventTaps {
  public:
   virtual ~EventTaps() = default;
 
-  // Null when the system refuses the tap (for one, without the accessibility permission).
+  // A disabled tap, which run() enables; null when the system refuses the tap (for one,
+  // without the accessibility permission).
   virtual std::shared_ptr<EventTap> create(EventTapLocation location, EventTapPlacement placement,
                                            EventTapOptions options, std::uint64_t eventsOfInterest,
                                            TapCallback callback) = 0;

@@ -58,7 +58,7 @@ class StatusBar {
  public:
   virtual ~StatusBar() = default;
 
-  // A square item with an empty menu.
+  // A square item with an empty menu; destroying it removes it from the menu bar.
   virtual std::unique_ptr<StatusItem> makeSquareItem() = 0;
   // Null when the system has no symbol of that name.
   virtual std::shared_ptr<SymbolImage> symbolImage(std::string_view name,

@@ -50,7 +50,8 @@ class System {
   virtual std::vector<std::int32_t> runningApplications(std::string_view bundleIdentifier) = 0;
   virtual bool openURL(std::string_view url) = 0;
   virtual void terminate() = 0;
-  // Calls `handler` on the main thread at every accessibility-permission notification.
+  // Calls `handler` on the main thread at every accessibility-permission notification, for as
+  // long as the process runs.
   virtual void observeAccessibilityChanges(std::function<void()> handler) = 0;
 };
 

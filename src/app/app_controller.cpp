@@ -1,0 +1,92 @@
+// Launch, the Accessibility permission that decides whether the click watcher runs, and the
+// status item's looks.
+#include "app/app_controller.hpp"
+
+#include <algorithm>
+
+namespace plumora {
+namespace {
+
+constexpr std::string_view kActiveSymbol = "rectangle.inset.filled";
+constexpr std::string_view kInactiveSymbol = "rectangle.dashed";
+constexpr std::string_view kFallbackSymbol = "macwindow";
+
+}  // namespace
+
+AppController::AppController(Context& context, Settings& settings, Interceptor& interceptor)
+    : context_(context), settings_(settings), interceptor_(interceptor) {}
+
+void AppController::applicationDidFinishLaunching() {
+  settings_.registerDefaults();
+  System& system = context_.platform.system;
+
+  // One copy at a time: the one already running stays, this one quits before showing anything.
+  const std::int32_t self = system.processId();
+  auto others = system.runningApplications(system.bundleIdentifier());
+  std::erase(others, self);
+  if (!others.empty()) {
+    system.terminate();
+    return;
+  }
+
+  context_.log.info("Plumora " + system.bundleShortVersion().value_or("?") + " avviato su macOS " +
+                    system.operatingSystemVersion());
+  statusItem_ = context_.platform.statusBar.makeSquareItem();
+  refreshTrust(true);
+  system.observeAccessibilityChanges([this] { accessibilityChanged(); });
+  trustTimer_ = context_.platform.dispatch.mainRepeating(kTrustPollInterval, kTrustPollTolerance,
+                                                         [this] { refreshTrust(false); });
+}
+
+void AppController::applicationWillTerminate() {
+  interceptor_.stop();
+}
+
+bool AppController::applicationShouldHandleReopen() {
+  if (statusItem_ && statusItem_->hasButton()) statusItem_->performClick();
+  return false;
+}
+
+void AppController::accessibilityChanged() {
+  // The notification comes before the permission has changed: look a little later.
+  context_.platform.dispatch.mainAfter(kNotificationDelay, [this] { refreshTrust(false); });
+}
+
+void AppController::refreshTrust(bool prompt) {
+  const bool now = context_.platform.accessibility.isProcessTrusted(prompt);
+  if (prompt || now != trusted_) {
+    context_.log.info(std::string("Permesso di Accessibilità: ") + (now ? "concesso" : "mancante"));
+  }
+  trusted_ = now;
+  // Every time, not only on a change: a watcher that failed to start is tried again, and a
+  // change of the setting made elsewhere takes effect.
+  if (trusted_ && settings_.enabled()) {
+    interceptor_.start();
+  } else {
+    interceptor_.stop();
+  }
+  updateIcon();
+}
+
+void AppController::updateIcon() {
+  if (!statusItem_ || !statusItem_->hasButton()) return;
+  const bool active = trusted_ && settings_.enabled() && interceptor_.isRunning();
+  const std::string_view symbol = active ? kActiveSymbol : kInactiveSymbol;
+  if (symbol != shownSymbol_) {
+    StatusBar& bar = context_.platform.statusBar;
+    auto image = bar.symbolImage(symbol, "Plumora");
+    if (!image) image = bar.symbolImage(kFallbackSymbol, "Plumora");
+    // A template image takes the menu bar's colours.
+    if (image) image->setTemplate(true);
+    statusItem_->setImage(image);
+    shownSymbol_ = symbol;
+  }
+  Language& language = context_.language;
+  statusItem_->setToolTip(active     ? language.L("Plumora: il tasto verde fa «Riempi»",
+                                                  "Plumora: the green button fills the window")
+                          : trusted_ ? language.L("Plumora è in pausa", "Plumora is paused")
+                                     : language.L("Plumora: serve il permesso di Accessibilità",
+                                                  "Plumora: Accessibility permission needed"));
+}
+
+}  // namespace plumora

@@ -1,0 +1,62 @@
+#pragma once
+
+// The application shell: launch, the Accessibility permission that starts and stops the click
+// watcher, the status item and its menu. Main thread only; the platform's application delegate
+// forwards to it.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/settings.hpp"
+#include "interception/interceptor.hpp"
+#include "platform/status_bar.hpp"
+#include "support/context.hpp"
+
+namespace plumora {
+
+class AppController {
+ public:
+  static constexpr double kTrustPollInterval = 3.0;
+  static constexpr double kTrustPollTolerance = 1.0;
+  static constexpr double kNotificationDelay = 0.5;
+
+  AppController(Context& context, Settings& settings, Interceptor& interceptor);
+  AppController(const AppController&) = delete;
+  AppController& operator=(const AppController&) = delete;
+
+  void applicationDidFinishLaunching();
+  void applicationWillTerminate();
+  // Opens the status menu; always false, so the platform does nothing more.
+  bool applicationShouldHandleReopen();
+  // The platform is about to open the status menu: refresh the permission, rebuild the items.
+  void menuNeedsUpdate();
+  // The action of a chosen menu item.
+  void perform(MenuAction action);
+
+  void toggleEnabled();
+  void toggleRestore();
+  void toggleLogin();
+  void openAccessibilitySettings();
+  void showAbout();
+  void quit();
+
+  bool trusted() const { return trusted_; }
+  // The menu as it is now, for the platform to show.
+  std::vector<MenuItemModel> menuItems();
+
+ private:
+  void refreshTrust(bool prompt);
+  void updateIcon();
+  void accessibilityChanged();
+
+  Context& context_;
+  Settings& settings_;
+  Interceptor& interceptor_;
+  std::unique_ptr<StatusItem> statusItem_;
+  std::unique_ptr<RepeatingTimer> trustTimer_;
+  bool trusted_ = false;
+  std::string shownSymbol_;
+};
+
+}  // namespace plumora

@@ -1,0 +1,161 @@
+#include "app/app_controller.hpp"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "app_fixture.hpp"
+
+namespace plumora {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+class AppControllerTest : public test::AppFixture {};
+
+TEST_F(AppControllerTest, LaunchInOrder) {
+  app.applicationDidFinishLaunching();
+  EXPECT_THAT(lines(),
+              ElementsAre("Plumora 1.0 avviato su macOS Version 15.2 (Build 24C101)",
+                          "Permesso di Accessibilità: concesso", "Osservazione dei clic attiva"));
+  EXPECT_EQ(mac.statusBar.itemsMade, 1);
+  EXPECT_THAT(item().menu, IsEmpty());
+  EXPECT_EQ(symbol(), "rectangle.inset.filled");
+  EXPECT_TRUE(item().image->isTemplate);
+  EXPECT_EQ(mac.statusBar.lastDescription, "Plumora");
+  EXPECT_EQ(item().toolTip, "Plumora: il tasto verde fa «Riempi»");
+  ASSERT_EQ(mac.dispatch.timers().size(), 1u);
+  EXPECT_DOUBLE_EQ(mac.dispatch.timers()[0].interval, 3.0);
+  EXPECT_DOUBLE_EQ(mac.dispatch.timers()[0].tolerance, 1.0);
+  EXPECT_TRUE(interceptor.isRunning());
+  // The defaults were registered, not stored.
+  EXPECT_TRUE(settings.enabled());
+  EXPECT_EQ(mac.defaults.stored("Enabled"), std::nullopt);
+}
+
+TEST_F(AppControllerTest, AMissingVersionIsAQuestionMark) {
+  mac.system.version.reset();
+  app.applicationDidFinishLaunching();
+  EXPECT_EQ(lines().front(), "Plumora ? avviato su macOS Version 15.2 (Build 24C101)");
+}
+
+TEST_F(AppControllerTest, ASecondCopyQuitsBeforeSayingAnything) {
+  mac.system.running[4711] = mac.system.bundleId;
+  app.applicationDidFinishLaunching();
+  EXPECT_EQ(mac.system.terminations, 1);
+  EXPECT_THAT(lines(), IsEmpty());
+  EXPECT_EQ(mac.statusBar.itemsMade, 0);
+  EXPECT_EQ(mac.accessibility.promptsShown(), 0);
+  EXPECT_FALSE(interceptor.isRunning());
+  EXPECT_TRUE(mac.dispatch.timers().empty());
+}
+
+TEST_F(AppControllerTest, WithoutPermissionTheSystemAsksOnceAndTheItemSaysSo) {
+  mac.accessibility.setTrusted(false);
+  app.applicationDidFinishLaunching();
+  EXPECT_THAT(lines(), ElementsAre("Plumora 1.0 avviato su macOS Version 15.2 (Build 24C101)",
+                                   "Permesso di Accessibilità: mancante"));
+  EXPECT_EQ(mac.accessibility.promptsShown(), 1);
+  EXPECT_FALSE(interceptor.isRunning());
+  EXPECT_EQ(symbol(), "rectangle.dashed");
+  EXPECT_EQ(item().toolTip, "Plumora: serve il permesso di Accessibilità");
+  mac.dispatch.runFor(30);
+  EXPECT_EQ(mac.accessibility.promptsShown(), 1);  // the polls never ask again
+  EXPECT_EQ(lines().size(), 2u);
+}
+
+TEST_F(AppControllerTest, PermissionGrantedIsNoticedHalfASecondAfterTheNotification) {
+  mac.accessibility.setTrusted(false);
+  launched();
+  mac.dispatch.runUntil(1.0);
+  mac.accessibility.setTrusted(true);
+  mac.system.postAccessibilityNotification();
+  mac.dispatch.runUntil(1.49);
+  EXPECT_FALSE(interceptor.isRunning());
+  mac.dispatch.runUntil(1.5);
+  EXPECT_TRUE(interceptor.isRunning());
+  EXPECT_EQ(symbol(), "rectangle.inset.filled");
+  mac.dispatch.runUntil(20);
+  EXPECT_THAT(lines(),
+              ElementsAre("Permesso di Accessibilità: concesso", "Osservazione dei clic attiva"));
+}
+
+TEST_F(AppControllerTest, APollNoticesARevokedPermission) {
+  launched();
+  mac.dispatch.runUntil(3.5);
+  EXPECT_THAT(lines(), IsEmpty());  // a poll with no change says nothing
+  mac.accessibility.setTrusted(false);
+  mac.dispatch.runUntil(6.0);
+  EXPECT_THAT(lines(),
+              ElementsAre("Permesso di Accessibilità: mancante", "Osservazione dei clic fermata"));
+  EXPECT_FALSE(interceptor.isRunning());
+  EXPECT_EQ(item().toolTip, "Plumora: serve il permesso di Accessibilità");
+}
+
+TEST_F(AppControllerTest, PausedWatcherStaysStoppedWhenPermissionComes) {
+  mac.accessibility.setTrusted(false);
+  settings.setEnabled(false);
+  launched();
+  mac.accessibility.setTrusted(true);
+  mac.dispatch.runUntil(3.0);
+  EXPECT_THAT(lines(), ElementsAre("Permesso di Accessibilità: concesso"));
+  EXPECT_FALSE(interceptor.isRunning());
+  EXPECT_EQ(item().toolTip, "Plumora è in pausa");
+}
+
+TEST_F(AppControllerTest, AWatcherThatFailedToStartIsRetriedAtEveryPoll) {
+  mac.eventTaps.refuse = true;
+  launched();
+  EXPECT_FALSE(interceptor.isRunning());
+  // Enabled and permitted, but not running: the paused look.
+  EXPECT_EQ(symbol(), "rectangle.dashed");
+  EXPECT_EQ(item().toolTip, "Plumora è in pausa");
+  mac.eventTaps.refuse = false;
+  mac.dispatch.runUntil(3.0);
+  EXPECT_TRUE(interceptor.isRunning());
+  EXPECT_EQ(symbol(), "rectangle.inset.filled");
+  // An enabled switch turned off elsewhere is followed at the next poll too.
+  mac.defaults.setBool("Enabled", false);
+  mac.dispatch.runUntil(6.0);
+  EXPECT_FALSE(interceptor.isRunning());
+}
+
+TEST_F(AppControllerTest, TheImageChangesOnlyWithItsSymbolButTheTooltipAlways) {
+  launched();
+  const int sets = item().imageSets;
+  mac.dispatch.runUntil(9.0);
+  EXPECT_EQ(item().imageSets, sets);
+  item().toolTip.clear();
+  mac.dispatch.runUntil(12.0);
+  EXPECT_EQ(item().toolTip, "Plumora: il tasto verde fa «Riempi»");
+}
+
+TEST_F(AppControllerTest, MissingSymbolsFallBackThenGoWithoutAnImage) {
+  mac.statusBar.missingSymbols = {"rectangle.inset.filled"};
+  launched();
+  EXPECT_EQ(symbol(), "macwindow");
+  mac.statusBar.missingSymbols = {"rectangle.dashed", "macwindow"};
+  app.toggleEnabled();
+  EXPECT_EQ(symbol(), "(none)");
+  EXPECT_EQ(item().toolTip, "Plumora è in pausa");
+}
+
+TEST_F(AppControllerTest, AnItemWithoutAButtonIsLeftAlone) {
+  mac.statusBar.itemsHaveButtons = false;
+  launched();
+  EXPECT_EQ(item().imageSets, 0);
+  EXPECT_FALSE(app.applicationShouldHandleReopen());
+  EXPECT_EQ(item().clicks, 0);
+}
+
+TEST_F(AppControllerTest, ReopenOpensTheMenuAndTerminateStopsTheWatcher) {
+  launched();
+  EXPECT_FALSE(app.applicationShouldHandleReopen());
+  EXPECT_EQ(item().clicks, 1);
+  app.applicationWillTerminate();
+  EXPECT_FALSE(interceptor.isRunning());
+  EXPECT_THAT(lines(), ElementsAre("Osservazione dei clic fermata"));
+}
+
+}  // namespace
+}  // namespace plumora
