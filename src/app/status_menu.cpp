@@ -10,11 +10,13 @@ namespace {
 constexpr std::string_view kAccessibilitySettingsURL =
     "x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility";
 
-MenuItemModel item(std::string_view title, MenuAction action, bool checked = false) {
+MenuItemModel item(std::string_view title, MenuAction action, bool checked = false,
+                   std::string keyEquivalent = {}) {
   MenuItemModel m;
   m.title = title;
   m.action = action;
   m.checked = checked;
+  m.keyEquivalent = std::move(keyEquivalent);
   return m;
 }
 
@@ -59,9 +61,8 @@ std::vector<MenuItemModel> AppController::menuItems() {
   items.push_back(MenuItemModel::separatorItem());
   items.push_back(
       item(language.L("Informazioni su Plumora", "About Plumora"), MenuAction::ShowAbout));
-  MenuItemModel quitItem = item(language.L("Esci da Plumora", "Quit Plumora"), MenuAction::Quit);
-  quitItem.keyEquivalent = "q";
-  items.push_back(quitItem);
+  items.push_back(
+      item(language.L("Esci da Plumora", "Quit Plumora"), MenuAction::Quit, false, "q"));
   return items;
 }
 

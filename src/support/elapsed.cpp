@@ -1,22 +1,25 @@
 #include "support/elapsed.hpp"
 
-#include <clocale>
 #include <cstdio>
-#include <cstring>
 
 namespace plumora {
 
 std::string formatMilliseconds(double milliseconds) {
   char buffer[64];
-  int n = std::snprintf(buffer, sizeof buffer, "%.1f", milliseconds);
-  if (n < 0) return "?";
-  std::string text(buffer, static_cast<std::size_t>(n) < sizeof buffer ? n : sizeof buffer - 1);
-  // "%.1f" follows the C locale's decimal point, which a host program may have changed.
-  const char* point = std::localeconv()->decimal_point;
-  if (point && std::strcmp(point, ".") != 0 && *point) {
-    auto at = text.find(point);
-    if (at != std::string::npos) text.replace(at, std::strlen(point), ".");
-  }
+  const int n = std::snprintf(buffer, sizeof buffer, "%.1f", milliseconds);
+  if (n < 0 || static_cast<std::size_t>(n) >= sizeof buffer) return "?";
+  // "%.1f" follows the C locale's decimal point, which a host program may have changed: whatever
+  // stands between the whole part and the last digit becomes ".".
+  const std::size_t length = static_cast<std::size_t>(n);
+  std::size_t whole = 0;
+  if (buffer[whole] == '-') ++whole;
+  while (whole < length && buffer[whole] >= '0' && buffer[whole] <= '9') ++whole;
+  const bool shaped = whole > (buffer[0] == '-' ? 1u : 0u) && whole + 1 < length &&
+                      buffer[length - 1] >= '0' && buffer[length - 1] <= '9';
+  if (!shaped) return std::string(buffer, length);  // not a finite number
+  std::string text(buffer, whole);
+  text += '.';
+  text += buffer[length - 1];
   return text;
 }
 
