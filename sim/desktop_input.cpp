@@ -14,9 +14,9 @@ constexpr std::uint16_t kKeyR = 15;
 }  // namespace
 
 void Desktop::fill(SimApp& app) {
-  SimApp* a = &app;
-  clock_.after(app.tilingDelay, [this, a] {
-    SimWindow* w = a->focused;
+  // The command acts on the window focused when it is given, however long it takes.
+  SimWindow* w = app.focused;
+  clock_.after(app.tilingDelay, [this, w] {
     if (!w || w->fullScreen || !w->onScreen || screenCount() == 0) return;
     // The system remembers the frame from before the first tiling, not from before a repeat.
     if (!(w->tiledTo && w->untiled && w->frame == *w->tiledTo)) w->untiled = w->frame;
@@ -28,8 +28,8 @@ void Desktop::fill(SimApp& app) {
 
 void Desktop::returnToPreviousSize(SimApp& app) {
   SimApp* a = &app;
-  clock_.after(app.tilingDelay, [this, a] {
-    SimWindow* w = a->focused;
+  SimWindow* w = app.focused;
+  clock_.after(app.tilingDelay, [this, a, w] {
     if (!w || !w->onScreen) return;
     switch (a->restoreAnswer) {
       case RestoreAnswer::Restore:
