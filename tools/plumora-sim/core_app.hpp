@@ -1,0 +1,37 @@
+#pragma once
+
+// The program's own objects over the simulated Mac, made as the application makes them: the
+// context, the settings, the fill engine, the click watcher and the application shell.
+
+#include "app/app_controller.hpp"
+#include "app/settings.hpp"
+#include "fill/fill_action.hpp"
+#include "interception/interceptor.hpp"
+#include "sim/sim_mac.hpp"
+#include "support/context.hpp"
+
+namespace plumora::simtool {
+
+class CoreApp {
+ public:
+  // The desktop and the settings must be in place: the click watcher reads the languages as it
+  // is made.
+  explicit CoreApp(sim::SimMac& mac) : mac_(mac) {}
+  CoreApp(const CoreApp&) = delete;
+  CoreApp& operator=(const CoreApp&) = delete;
+
+  // Main thread, at the start of the run.
+  void launch() { controller_.applicationDidFinishLaunching(); }
+  // Main thread: the system's notice that the Accessibility permission changed.
+  void permissionChanged() { mac_.system.postAccessibilityNotification(); }
+
+ private:
+  sim::SimMac& mac_;
+  Context context_{mac_.platform};
+  Settings settings_{mac_.defaults};
+  FillAction fill_{context_, settings_};
+  Interceptor interceptor_{context_, [this](const GreenClick& click) { fill_.perform(click); }};
+  AppController controller_{context_, settings_, interceptor_};
+};
+
+}  // namespace plumora::simtool

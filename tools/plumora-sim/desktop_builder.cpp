@@ -1,0 +1,115 @@
+#include "desktop_builder.hpp"
+
+#include "app/settings.hpp"
+#include "support/log.hpp"
+
+namespace plumora::simtool {
+namespace {
+
+void applySettings(const Scenario& scenario, sim::SimMac& mac, const std::string& home) {
+  mac.system.home = home;
+  mac.system.bundleId = PLUMORA_BUNDLE_ID;
+  mac.system.version = PLUMORA_VERSION;
+  mac.system.languages = scenario.languages;
+  mac.defaults.setBool(Log::kVerboseKey, scenario.verbose);
+  // Stored only when off, as a user's choice would be: otherwise the registered defaults hold.
+  if (!scenario.enabled) mac.defaults.setBool(Settings::enabledKey, false);
+  if (!scenario.restoreOnSecondClick) mac.defaults.setBool(Settings::restoreKey, false);
+  mac.accessibility.setTrusted(scenario.permission);
+}
+
+void addApp(const AppSpec& spec, sim::SimMac& mac, World& world) {
+  sim::SimApp& app = mac.desktop.addApp(spec.pid, spec.name, spec.bundleId);
+  if (spec.menuBar != MenuBar::None) mac.desktop.setMenus(app, menusOf(spec));
+  if (spec.tilingDelay) app.tilingDelay = *spec.tilingDelay;
+  app.restoreAnswer = spec.restoreAnswer;
+  app.elsewhere = spec.elsewhere;
+  app.shortcuts = spec.shortcuts;
+  if (spec.latency > 0) mac.accessibility.setLatency(spec.pid, spec.latency);
+  if (spec.activationDelay) app.activationDelay = *spec.activationDelay;
+  app.activates = spec.activates;
+  world.add(spec.name, &app);
+}
+
+void addWindow(const WindowSpec& spec, sim::SimMac& mac, World& world) {
+  sim::SimWindow& window = mac.desktop.addWindow(*world.app(spec.app), spec.frame, spec.title);
+  window.layer = spec.layer;
+  window.alpha = spec.alpha;
+  if (!spec.resizable) mac.desktop.setResizable(window, false);
+  if (spec.fullScreen) mac.desktop.setFullScreen(window, true);
+  for (auto [kind, state] :
+       {std::pair{ButtonKind::Close, spec.close}, std::pair{ButtonKind::Minimize, spec.minimize},
+        std::pair{ButtonKind::Green, spec.green}}) {
+    sim::TitleButton& b = buttonOf(window, kind);
+    mac.desktop.setButtonEnabled(b, state.enabled);
+    b.frameReadable = state.frameReadable;
+  }
+  window.frameReadable = spec.frameReadable;
+  window.rebound = spec.rebound;
+  world.add(spec.name, &window);
+}
+
+}  // namespace
+
+sim::TitleButton& buttonOf(sim::SimWindow& window, ButtonKind kind) {
+  switch (kind) {
+    case ButtonKind::Close:
+      return window.close;
+    case ButtonKind::Minimize:
+      return window.minimize;
+    case ButtonKind::Green:
+      break;
+  }
+  return window.zoom;
+}
+
+sim::SimApp* World::app(const std::string& name) const {
+  for (const auto& [n, a] : apps_) {
+    if (n == name) return a;
+  }
+  return nullptr;
+}
+
+sim::SimWindow* World::window(const std::string& name) const {
+  for (const auto& [n, w] : windows_) {
+    if (n == name) return w;
+  }
+  return nullptr;
+}
+
+std::string World::appName(std::int32_t pid) const {
+  for (const auto& [n, a] : apps_) {
+    if (a->pid == pid) return n;
+  }
+  return "pid " + std::to_string(pid);
+}
+
+std::string World::windowName(std::uint32_t number) const {
+  for (const auto& [n, w] : windows_) {
+    if (w->number == number) return n;
+  }
+  return "window " + std::to_string(number);
+}
+
+World buildDesktop(const Scenario& scenario, sim::SimMac& mac, const std::string& home) {
+  applySettings(scenario, mac, home);
+  if (scenario.screens.empty()) mac.desktop.addStandardScreen();
+  for (const ScreenSpec& screen : scenario.screens) {
+    mac.desktop.addScreen(screen.frame, screen.visible);
+  }
+  World world;
+  for (const AppSpec& app : scenario.apps) addApp(app, mac, world);
+  for (const WindowSpec& window : scenario.windows) addWindow(window, mac, world);
+
+  const std::string focus = scenario.focus             ? *scenario.focus
+                            : scenario.windows.empty() ? std::string()
+                                                       : scenario.windows.front().name;
+  if (sim::SimWindow* w = world.window(focus)) {
+    mac.desktop.activate(*mac.desktop.app(w->pid), w);
+  } else if (!scenario.apps.empty()) {
+    mac.desktop.activate(*world.app(scenario.apps.front().name));
+  }
+  return world;
+}
+
+}  // namespace plumora::simtool

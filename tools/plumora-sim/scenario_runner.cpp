@@ -1,0 +1,79 @@
+#include "scenario_runner.hpp"
+
+namespace plumora::simtool {
+namespace {
+
+// Where the target is now: a button follows its window.
+Point pointOf(const Target& target, sim::SimMac& mac, const World& world) {
+  if (!target.window) return target.point;
+  sim::SimWindow& window = *world.window(*target.window);
+  return mac.desktop.center(window, buttonOf(window, target.button));
+}
+
+void mouse(const MouseAction& action, Point at, sim::Desktop& desktop) {
+  switch (action.phase) {
+    case MousePhase::Click:
+      desktop.click(at, action.flags);
+      break;
+    case MousePhase::Press:
+      desktop.mouseDown(at, action.flags);
+      break;
+    case MousePhase::Drag:
+      desktop.mouseDragged(at, action.flags);
+      break;
+    case MousePhase::Release:
+      desktop.mouseUp(at, action.flags);
+      break;
+  }
+}
+
+// A change of the world or a user's action, at its time.
+void perform(const Action& action, sim::SimMac& mac, const World& world, Timeline& timeline) {
+  sim::Desktop& desktop = mac.desktop;
+  if (const auto* m = std::get_if<MouseAction>(&action.what)) {
+    const Point at = pointOf(m->target, mac, world);
+    timeline.action(action, at);
+    timeline.holdWindowChanges(true);
+    mouse(*m, at, desktop);
+    timeline.holdWindowChanges(false);
+    return;
+  }
+  timeline.action(action, std::nullopt);
+  if (const auto* notice = std::get_if<TapDisabled>(&action.what)) {
+    desktop.disableTap(notice->reason);
+  } else if (const auto* focus = std::get_if<FocusWindow>(&action.what)) {
+    sim::SimWindow* window = world.window(focus->window);
+    desktop.activate(*desktop.app(window->pid), window);
+  } else if (const auto* move = std::get_if<MoveWindow>(&action.what)) {
+    desktop.setFrame(*world.window(move->window), move->frame);
+  } else if (const auto* unreadable = std::get_if<MakeUnreadable>(&action.what)) {
+    world.window(unreadable->window)->frameReadable = false;
+  } else if (const auto* add = std::get_if<AddScreen>(&action.what)) {
+    desktop.addScreen(add->screen.frame, add->screen.visible);
+  } else if (const auto* remove = std::get_if<RemoveScreen>(&action.what)) {
+    desktop.removeScreen(remove->index);
+  } else if (const auto* permission = std::get_if<ChangePermission>(&action.what)) {
+    mac.accessibility.setTrusted(permission->granted);
+  }
+}
+
+}  // namespace
+
+void runScenario(const Scenario& scenario, sim::SimMac& mac, const World& world, CoreApp& core,
+                 Timeline& timeline) {
+  const double start = mac.clock.mediaTime();
+  for (const Action& action : scenario.actions) {
+    mac.clock.at(action.time, [&] { perform(action, mac, world, timeline); });
+    // The system's notice of the change reaches the application on its main thread, once that
+    // is free.
+    if (std::holds_alternative<ChangePermission>(action.what)) {
+      mac.dispatch.mainAfter(action.time - start, [&core] { core.permissionChanged(); });
+    }
+  }
+  core.launch();
+  for (const Action& action : scenario.actions) mac.dispatch.runUntil(action.time);
+  mac.dispatch.runUntil(endOf(scenario));
+  timeline.end(mac.clock.mediaTime());
+}
+
+}  // namespace plumora::simtool

@@ -1,0 +1,17 @@
+#pragma once
+
+// The run itself: the scenario's actions scheduled on the virtual clock, the program launched,
+// and the simulated Mac run forward through every action to the end.
+
+#include "core_app.hpp"
+#include "desktop_builder.hpp"
+#include "scenario.hpp"
+#include "sim/sim_mac.hpp"
+#include "timeline.hpp"
+
+namespace plumora::simtool {
+
+void runScenario(const Scenario& scenario, sim::SimMac& mac, const World& world, CoreApp& core,
+                 Timeline& timeline);
+
+}  // namespace plumora::simtool

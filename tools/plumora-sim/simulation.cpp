@@ -1,0 +1,59 @@
+#include "simulation.hpp"
+
+#include <algorithm>
+#include <exception>
+
+#include "core_app.hpp"
+#include "desktop_builder.hpp"
+#include "expectations.hpp"
+#include "frame_history.hpp"
+#include "scenario_runner.hpp"
+#include "temp_home.hpp"
+#include "text_format.hpp"
+#include "timeline.hpp"
+
+namespace plumora::simtool {
+
+ExitStatus simulate(const Scenario& scenario, std::string_view file, bool quiet, std::ostream& out,
+                    std::ostream& errors) {
+  const TempHome home;
+  if (home.path().empty()) {
+    errors << "plumora-sim: cannot make a temporary folder for the program's log file\n";
+    return kInternalError;
+  }
+  sim::SimMac mac;
+  const World world = buildDesktop(scenario, mac, home.path().string());
+  Timeline timeline(out, quiet, mac, world);
+  timeline.header(file, scenario);
+
+  FrameHistory frames;
+  for (const auto& [name, window] : world.windows()) {
+    frames.record(mac.clock.mediaTime(), window->number, window->frame);
+  }
+  mac.unifiedLog.observe([&](const sim::LogCapture::Record& r) { timeline.log(r); });
+  mac.desktop.onInput = [&](const sim::InputRecord& r) { timeline.input(r); };
+  mac.desktop.onFrameChange = [&](const sim::SimWindow& w, Rect before) {
+    frames.record(mac.clock.mediaTime(), w.number, w.frame);
+    timeline.frameChanged(w, before);
+  };
+
+  try {
+    CoreApp core(mac);
+    runScenario(scenario, mac, world, core, timeline);
+  } catch (const std::exception& e) {
+    // The simulated Mac throws where the real one would misbehave (a main-thread call made
+    // elsewhere, for one): that is a fault of the program, worth stopping for.
+    out.flush();
+    errors << "plumora-sim: " << file << ": the run stopped at "
+           << secondsText(mac.clock.mediaTime()) << " s: " << e.what() << '\n';
+    return kInternalError;
+  }
+
+  const auto results = checkExpectations(scenario, mac, world, frames);
+  timeline.results(file, results, errors);
+  const bool allMet =
+      std::all_of(results.begin(), results.end(), [](const ExpectationResult& r) { return r.met; });
+  return allMet ? kAllMet : kExpectationFailed;
+}
+
+}  // namespace plumora::simtool

@@ -1,0 +1,24 @@
+#pragma once
+
+// One scenario from start to finish: the desktop built, the program launched over it, the run
+// printed, and the expectations checked.
+
+#include <ostream>
+#include <string_view>
+
+#include "scenario.hpp"
+
+namespace plumora::simtool {
+
+enum ExitStatus : int {
+  kAllMet = 0,
+  kExpectationFailed = 1,
+  kBadInput = 2,
+  kInternalError = 3,
+};
+
+// `file` names the scenario in the output.
+ExitStatus simulate(const Scenario& scenario, std::string_view file, bool quiet, std::ostream& out,
+                    std::ostream& errors);
+
+}  // namespace plumora::simtool

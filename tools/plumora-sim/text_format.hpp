@@ -1,0 +1,35 @@
+#pragma once
+
+// The small texts the timeline and the expectations share.
+
+#include <cstdio>
+#include <string>
+
+#include "platform/geometry.hpp"
+
+namespace plumora::simtool {
+
+// A coordinate as short as it can be written exactly enough: 255, 250.5.
+inline std::string numberText(double value) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%g", value);
+  return buffer;
+}
+
+inline std::string pointText(Point p) {
+  std::string text = "(";
+  text += numberText(p.x);
+  text += ',';
+  text += numberText(p.y);
+  text += ')';
+  return text;
+}
+
+// Virtual seconds, to the millisecond.
+inline std::string secondsText(double seconds) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.3f", seconds);
+  return buffer;
+}
+
+}  // namespace plumora::simtool

@@ -1,0 +1,106 @@
+// The desktop and the settings as the scenario starts, before the timeline.
+#include "accessibility/rect_text.hpp"
+#include "text_format.hpp"
+#include "timeline.hpp"
+
+namespace plumora::simtool {
+namespace {
+
+std::string menusText(MenuBar menus) {
+  switch (menus) {
+    case MenuBar::StandardWithTiling:
+      return "standard menus with Fill";
+    case MenuBar::StandardWithoutTiling:
+      return "standard menus without Fill";
+    case MenuBar::None:
+      return "no menu bar";
+    case MenuBar::Custom:
+      break;
+  }
+  return "menus of its own";
+}
+
+std::string appText(const AppSpec& spec, const sim::SimApp& app) {
+  std::string text = spec.name + ": pid " + std::to_string(app.pid) + ", " + app.bundleId + ", " +
+                     menusText(spec.menuBar);
+  for (const ItemChange& change : spec.itemChanges) {
+    std::string path;
+    for (const std::string& title : change.path) path += (path.empty() ? "" : " > ") + title;
+    if (change.enabled == false) text += ", " + path + " disabled";
+    if (change.pressAnswer) {
+      text += ", " + path + " answers " + std::to_string(*change.pressAnswer);
+    }
+  }
+  if (!app.shortcuts) text += ", ignores the tiling shortcuts";
+  if (spec.tilingDelay) text += ", tiles after " + numberText(app.tilingDelay) + " s";
+  if (app.restoreAnswer == sim::RestoreAnswer::Ignore) text += ", ignores the restore";
+  if (app.restoreAnswer == sim::RestoreAnswer::Elsewhere) {
+    text += ", restores to " + describe(app.elsewhere);
+  }
+  if (spec.latency > 0) text += ", answers after " + numberText(spec.latency) + " s";
+  if (!app.activates) {
+    text += ", never comes to the front";
+  } else if (spec.activationDelay) {
+    text += ", comes to the front after " + numberText(app.activationDelay) + " s";
+  }
+  return text;
+}
+
+std::string windowText(const WindowSpec& spec, const sim::SimWindow& window) {
+  std::string text = spec.name + ": " + spec.app + ", " + describe(window.frame);
+  if (spec.title != spec.name) text += ", titled \"" + spec.title + "\"";
+  if (window.fullScreen) text += ", full screen";
+  if (!window.resizable) text += ", not resizable";
+  if (window.layer != 0) text += ", layer " + std::to_string(window.layer);
+  if (window.alpha != 1.0) text += ", alpha " + (window.alpha ? numberText(*window.alpha) : "none");
+  for (auto [name, button] :
+       {std::pair{"close", &spec.close}, std::pair{"minimize", &spec.minimize},
+        std::pair{"green", &spec.green}}) {
+    if (!button->enabled) text += std::string(", ") + name + " button disabled";
+    if (!button->frameReadable) text += std::string(", ") + name + " button frame unreadable";
+  }
+  if (!window.frameReadable) text += ", frame unreadable";
+  if (window.rebound) {
+    text += ", moves to " + describe(window.rebound->to) + " after a frame write";
+  }
+  return text;
+}
+
+}  // namespace
+
+void Timeline::header(std::string_view file, const Scenario& scenario) {
+  states_.clear();
+  for (const auto& [name, window] : world_.windows()) {
+    states_.push_back(WindowState{window->fullScreen, window->onScreen});
+  }
+  if (quiet_) return;
+  out_ << "plumora-sim " << PLUMORA_VERSION << ": " << file << '\n';
+  out_ << "desktop (top-left coordinates, points)\n";
+  for (std::size_t i = 0; i < mac_.desktop.screenCount(); ++i) {
+    out_ << "  screen " << i << "    " << describe(mac_.desktop.screenFrame(i)) << ", usable "
+         << describe(mac_.desktop.visibleFrame(i)) << '\n';
+  }
+  for (const AppSpec& spec : scenario.apps) {
+    out_ << "  app         " << appText(spec, *world_.app(spec.name)) << '\n';
+  }
+  for (const WindowSpec& spec : scenario.windows) {
+    out_ << "  window      " << windowText(spec, *world_.window(spec.name)) << '\n';
+  }
+  std::string order;
+  for (const sim::SimWindow* w : mac_.desktop.windowsFrontToBack()) {
+    order += (order.empty() ? "" : ", ") + world_.windowName(w->number);
+  }
+  if (mac_.system.frontmost) {
+    out_ << "  frontmost   " << world_.appName(*mac_.system.frontmost) << '\n';
+  }
+  if (!order.empty()) out_ << "  stacking    " << order << " (front to back)\n";
+  std::string languages;
+  for (const std::string& l : scenario.languages) languages += " " + l;
+  out_ << "settings: Plumora " << (scenario.enabled ? "on" : "paused")
+       << ", restore on second click " << (scenario.restoreOnSecondClick ? "on" : "off")
+       << ", verbose log " << (scenario.verbose ? "on" : "off") << ", languages" << languages
+       << ", accessibility permission " << (scenario.permission ? "granted" : "denied") << '\n';
+  out_ << "timeline (virtual seconds)\n";
+}
+
+}  // namespace plumora::simtool
