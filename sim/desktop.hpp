@@ -201,7 +201,7 @@ class Desktop {
  private:
   struct MenuItemState {
     SimApp* app;
-    MenuItemSpec spec;
+    MenuItemSpec model;
     NodeId node;
     std::vector<MenuItemState*> submenu;
   };

@@ -51,30 +51,31 @@ NodeId Desktop::buildMenu(SimApp& app, const std::vector<MenuItemSpec>& items,
   const NodeId menu = ax_.addNode(app.pid);
   ax_.set(menu, "AXRole", RawValue::string("AXMenu"));
   RawValue::Array children;
-  for (const MenuItemSpec& spec : items) {
+  for (const MenuItemSpec& model : items) {
     const NodeId node = ax_.addNode(app.pid);
-    menuItems_.push_back(std::make_unique<MenuItemState>(MenuItemState{&app, spec, node, {}}));
+    menuItems_.push_back(std::make_unique<MenuItemState>(MenuItemState{&app, model, node, {}}));
     MenuItemState* state = menuItems_.back().get();
     states.push_back(state);
     ax_.set(node, "AXRole", RawValue::string("AXMenuItem"));
-    ax_.set(node, "AXTitle", RawValue::string(spec.title));
-    if (spec.identifier) ax_.set(node, "AXIdentifier", RawValue::string(*spec.identifier));
-    if (spec.keyEquivalent) {
-      ax_.set(node, "AXMenuItemCmdChar", RawValue::string(*spec.keyEquivalent));
+    ax_.set(node, "AXTitle", RawValue::string(model.title));
+    if (model.identifier) ax_.set(node, "AXIdentifier", RawValue::string(*model.identifier));
+    if (model.keyEquivalent) {
+      ax_.set(node, "AXMenuItemCmdChar", RawValue::string(*model.keyEquivalent));
     }
-    if (spec.modifiers) ax_.set(node, "AXMenuItemCmdModifiers", RawValue::integer(*spec.modifiers));
-    ax_.setComputed(node, "AXEnabled", [state] { return RawValue::boolean(state->spec.enabled); });
+    if (model.modifiers)
+      ax_.set(node, "AXMenuItemCmdModifiers", RawValue::integer(*model.modifiers));
+    ax_.setComputed(node, "AXEnabled", [state] { return RawValue::boolean(state->model.enabled); });
     RawValue::Array submenu;
-    if (!spec.submenu.empty()) {
+    if (!model.submenu.empty()) {
       submenu.push_back(
-          RawValue::element(ax_.handle(buildMenu(app, spec.submenu, state->submenu))));
+          RawValue::element(ax_.handle(buildMenu(app, model.submenu, state->submenu))));
     }
     ax_.set(node, "AXChildren", RawValue::array(std::move(submenu)));
     ax_.setAction(node, "AXPress", [this, state]() -> AXError {
-      if (state->spec.pressAnswer) return *state->spec.pressAnswer;
-      if (!state->spec.enabled) return ax::kSuccess;  // a disabled item does nothing
-      if (state->spec.command == TilingCommand::Fill) fill(*state->app);
-      if (state->spec.command == TilingCommand::Restore) returnToPreviousSize(*state->app);
+      if (state->model.pressAnswer) return *state->model.pressAnswer;
+      if (!state->model.enabled) return ax::kSuccess;  // a disabled item does nothing
+      if (state->model.command == TilingCommand::Fill) fill(*state->app);
+      if (state->model.command == TilingCommand::Restore) returnToPreviousSize(*state->app);
       return ax::kSuccess;
     });
     children.push_back(RawValue::element(ax_.handle(node)));
@@ -121,7 +122,7 @@ Desktop::MenuItemState* Desktop::findItem(const SimApp& app, const std::vector<s
   for (std::size_t i = 1; level && i < path.size(); ++i) {
     found = nullptr;
     for (MenuItemState* item : *level) {
-      if (item->spec.title == path[i]) found = item;
+      if (item->model.title == path[i]) found = item;
     }
     if (!found) return nullptr;
     level = &found->submenu;
@@ -138,14 +139,14 @@ void Desktop::setMenuItemEnabled(const SimApp& app, const std::vector<std::strin
                                  bool enabled) {
   MenuItemState* item = findItem(app, path);
   if (!item) throw std::out_of_range("no such menu item");
-  item->spec.enabled = enabled;
+  item->model.enabled = enabled;
 }
 
 void Desktop::setMenuItemAnswer(const SimApp& app, const std::vector<std::string>& path,
                                 std::optional<AXError> answer) {
   MenuItemState* item = findItem(app, path);
   if (!item) throw std::out_of_range("no such menu item");
-  item->spec.pressAnswer = answer;
+  item->model.pressAnswer = answer;
 }
 
 }  // namespace plumora::sim

@@ -18,35 +18,36 @@ void applySettings(const Scenario& scenario, sim::SimMac& mac, const std::string
   mac.accessibility.setTrusted(scenario.permission);
 }
 
-void addApp(const AppSpec& spec, sim::SimMac& mac, World& world) {
-  sim::SimApp& app = mac.desktop.addApp(spec.pid, spec.name, spec.bundleId);
-  if (spec.menuBar != MenuBar::None) mac.desktop.setMenus(app, menusOf(spec));
-  if (spec.tilingDelay) app.tilingDelay = *spec.tilingDelay;
-  app.restoreAnswer = spec.restoreAnswer;
-  app.elsewhere = spec.elsewhere;
-  app.shortcuts = spec.shortcuts;
-  if (spec.latency > 0) mac.accessibility.setLatency(spec.pid, spec.latency);
-  if (spec.activationDelay) app.activationDelay = *spec.activationDelay;
-  app.activates = spec.activates;
-  world.add(spec.name, &app);
+void addApp(const AppSpec& described, sim::SimMac& mac, World& world) {
+  sim::SimApp& app = mac.desktop.addApp(described.pid, described.name, described.bundleId);
+  if (described.menuBar != MenuBar::None) mac.desktop.setMenus(app, menusOf(described));
+  if (described.tilingDelay) app.tilingDelay = *described.tilingDelay;
+  app.restoreAnswer = described.restoreAnswer;
+  app.elsewhere = described.elsewhere;
+  app.shortcuts = described.shortcuts;
+  if (described.latency > 0) mac.accessibility.setLatency(described.pid, described.latency);
+  if (described.activationDelay) app.activationDelay = *described.activationDelay;
+  app.activates = described.activates;
+  world.add(described.name, &app);
 }
 
-void addWindow(const WindowSpec& spec, sim::SimMac& mac, World& world) {
-  sim::SimWindow& window = mac.desktop.addWindow(*world.app(spec.app), spec.frame, spec.title);
-  window.layer = spec.layer;
-  window.alpha = spec.alpha;
-  if (!spec.resizable) mac.desktop.setResizable(window, false);
-  if (spec.fullScreen) mac.desktop.setFullScreen(window, true);
-  for (auto [kind, state] :
-       {std::pair{ButtonKind::Close, spec.close}, std::pair{ButtonKind::Minimize, spec.minimize},
-        std::pair{ButtonKind::Green, spec.green}}) {
+void addWindow(const WindowSpec& described, sim::SimMac& mac, World& world) {
+  sim::SimWindow& window =
+      mac.desktop.addWindow(*world.app(described.app), described.frame, described.title);
+  window.layer = described.layer;
+  window.alpha = described.alpha;
+  if (!described.resizable) mac.desktop.setResizable(window, false);
+  if (described.fullScreen) mac.desktop.setFullScreen(window, true);
+  for (auto [kind, state] : {std::pair{ButtonKind::Close, described.close},
+                             std::pair{ButtonKind::Minimize, described.minimize},
+                             std::pair{ButtonKind::Green, described.green}}) {
     sim::TitleButton& b = buttonOf(window, kind);
     mac.desktop.setButtonEnabled(b, state.enabled);
     b.frameReadable = state.frameReadable;
   }
-  window.frameReadable = spec.frameReadable;
-  window.rebound = spec.rebound;
-  world.add(spec.name, &window);
+  window.frameReadable = described.frameReadable;
+  window.rebound = described.rebound;
+  world.add(described.name, &window);
 }
 
 }  // namespace

@@ -20,10 +20,10 @@ std::string menusText(MenuBar menus) {
   return "menus of its own";
 }
 
-std::string appText(const AppSpec& spec, const sim::SimApp& app) {
-  std::string text = spec.name + ": pid " + std::to_string(app.pid) + ", " + app.bundleId + ", " +
-                     menusText(spec.menuBar);
-  for (const ItemChange& change : spec.itemChanges) {
+std::string appText(const AppSpec& described, const sim::SimApp& app) {
+  std::string text = described.name + ": pid " + std::to_string(app.pid) + ", " + app.bundleId +
+                     ", " + menusText(described.menuBar);
+  for (const ItemChange& change : described.itemChanges) {
     std::string path;
     for (const std::string& title : change.path) path += (path.empty() ? "" : " > ") + title;
     if (change.enabled == false) text += ", " + path + " disabled";
@@ -32,30 +32,30 @@ std::string appText(const AppSpec& spec, const sim::SimApp& app) {
     }
   }
   if (!app.shortcuts) text += ", ignores the tiling shortcuts";
-  if (spec.tilingDelay) text += ", tiles after " + numberText(app.tilingDelay) + " s";
+  if (described.tilingDelay) text += ", tiles after " + numberText(app.tilingDelay) + " s";
   if (app.restoreAnswer == sim::RestoreAnswer::Ignore) text += ", ignores the restore";
   if (app.restoreAnswer == sim::RestoreAnswer::Elsewhere) {
     text += ", restores to " + describe(app.elsewhere);
   }
-  if (spec.latency > 0) text += ", answers after " + numberText(spec.latency) + " s";
+  if (described.latency > 0) text += ", answers after " + numberText(described.latency) + " s";
   if (!app.activates) {
     text += ", never comes to the front";
-  } else if (spec.activationDelay) {
+  } else if (described.activationDelay) {
     text += ", comes to the front after " + numberText(app.activationDelay) + " s";
   }
   return text;
 }
 
-std::string windowText(const WindowSpec& spec, const sim::SimWindow& window) {
-  std::string text = spec.name + ": " + spec.app + ", " + describe(window.frame);
-  if (spec.title != spec.name) text += ", titled \"" + spec.title + "\"";
+std::string windowText(const WindowSpec& described, const sim::SimWindow& window) {
+  std::string text = described.name + ": " + described.app + ", " + describe(window.frame);
+  if (described.title != described.name) text += ", titled \"" + described.title + "\"";
   if (window.fullScreen) text += ", full screen";
   if (!window.resizable) text += ", not resizable";
   if (window.layer != 0) text += ", layer " + std::to_string(window.layer);
   if (window.alpha != 1.0) text += ", alpha " + (window.alpha ? numberText(*window.alpha) : "none");
   for (auto [name, button] :
-       {std::pair{"close", &spec.close}, std::pair{"minimize", &spec.minimize},
-        std::pair{"green", &spec.green}}) {
+       {std::pair{"close", &described.close}, std::pair{"minimize", &described.minimize},
+        std::pair{"green", &described.green}}) {
     if (!button->enabled) text += std::string(", ") + name + " button disabled";
     if (!button->frameReadable) text += std::string(", ") + name + " button frame unreadable";
   }
@@ -80,11 +80,11 @@ void Timeline::header(std::string_view file, const Scenario& scenario) {
     out_ << "  screen " << i << "    " << describe(mac_.desktop.screenFrame(i)) << ", usable "
          << describe(mac_.desktop.visibleFrame(i)) << '\n';
   }
-  for (const AppSpec& spec : scenario.apps) {
-    out_ << "  app         " << appText(spec, *world_.app(spec.name)) << '\n';
+  for (const AppSpec& described : scenario.apps) {
+    out_ << "  app         " << appText(described, *world_.app(described.name)) << '\n';
   }
-  for (const WindowSpec& spec : scenario.windows) {
-    out_ << "  window      " << windowText(spec, *world_.window(spec.name)) << '\n';
+  for (const WindowSpec& described : scenario.windows) {
+    out_ << "  window      " << windowText(described, *world_.window(described.name)) << '\n';
   }
   std::string order;
   for (const sim::SimWindow* w : mac_.desktop.windowsFrontToBack()) {
