@@ -98,16 +98,6 @@ TEST_F(ElementTest, FrameDoesNotAskForTheSizeWithoutAPosition) {
   EXPECT_EQ(ax.requests(kPid), 1u);
 }
 
-TEST_F(ElementTest, BoxConversionsCheckTheBoxKind) {
-  EXPECT_EQ(axPoint(RawValue::point({1, 2})), (Point{1, 2}));
-  EXPECT_EQ(axPoint(RawValue::size({1, 2})), std::nullopt);
-  EXPECT_EQ(axSize(RawValue::point({1, 2})), std::nullopt);
-  EXPECT_EQ(axSize(RawValue::size({1, 2})), (Size{1, 2}));
-  EXPECT_EQ(axPoint(RawValue()), std::nullopt);
-  EXPECT_EQ(axSize(RawValue()), std::nullopt);
-  EXPECT_EQ(axElement(RawValue::string("AXButton")), std::nullopt);
-}
-
 TEST_F(ElementTest, ValuesGivesOneSlotPerNameInOneRequest) {
   ax.set(node, "AXRole", RawValue::string("AXButton"));
   ax.set(node, "AXEnabled", RawValue::boolean(true));

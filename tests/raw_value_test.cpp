@@ -24,17 +24,5 @@ TEST(RawValue, BooleansCountAsNumbers) {
   EXPECT_EQ(RawValue().numeric(), std::nullopt);
 }
 
-TEST(RawValue, DictionaryLookupAndCopiesShareNothingMutable) {
-  RawValue dict = RawValue::dictionary({{"X", RawValue::integer(1)}, {"Y", RawValue::integer(2)}});
-  RawValue copy = dict;
-  ASSERT_NE(copy.find("Y"), nullptr);
-  EXPECT_EQ(copy.find("Y")->asNumber()->integer, 2);
-  EXPECT_EQ(copy.find("Z"), nullptr);
-  EXPECT_EQ(RawValue::integer(1).find("X"), nullptr);
-  EXPECT_EQ(dict.kind(), RawValue::Kind::Dictionary);
-  EXPECT_EQ(RawValue::error(ax::kNoValue).asError()->code, ax::kNoValue);
-  EXPECT_EQ(RawValue::other().kind(), RawValue::Kind::Other);
-}
-
 }  // namespace
 }  // namespace plumora

@@ -75,19 +75,6 @@ TEST_F(DispatchTest, MainThreadHopsAndMisuseFailLoudly) {
   EXPECT_THROW(dispatch.runDue(), std::logic_error);
 }
 
-TEST_F(DispatchTest, RepeatingTimersFireUntilDestroyed) {
-  int fired = 0;
-  auto timer = dispatch.mainRepeating(3.0, 1.0, [&] { ++fired; });
-  ASSERT_EQ(dispatch.timers().size(), 1u);
-  EXPECT_DOUBLE_EQ(dispatch.timers()[0].tolerance, 1.0);
-  dispatch.runUntil(9.5);
-  EXPECT_EQ(fired, 3);
-  timer.reset();
-  dispatch.runUntil(20);
-  EXPECT_EQ(fired, 3);
-  EXPECT_EQ(dispatch.pendingTasks(), 0u);
-}
-
 TEST_F(DispatchTest, ADestroyedQueueDropsItsTasks) {
   auto queue = dispatch.serialQueue("Gone", QualityOfService::Default);
   queue->after(1.0, note("never"));
@@ -110,15 +97,6 @@ TEST(SimSystem, MainThreadServicesRefuseOtherThreads) {
   EXPECT_EQ(system.characterDirection("ar-EG"), LanguageDirection::RightToLeft);
   EXPECT_EQ(system.characterDirection("he"), LanguageDirection::RightToLeft);
   EXPECT_EQ(system.characterDirection("it-IT"), LanguageDirection::LeftToRight);
-}
-
-TEST(VirtualClock, WallClockFollowsMediaTime) {
-  EXPECT_EQ(localTimeAt(0).day, 2);
-  auto t = localTimeAt(86400.0 * 30 + 0.0015);  // 1 April
-  EXPECT_EQ(t.month, 4);
-  EXPECT_EQ(t.day, 1);
-  EXPECT_EQ(t.hour, 9);
-  EXPECT_EQ(t.millisecond, 1);
 }
 
 }  // namespace
