@@ -34,14 +34,15 @@ TEST(MacDispatch, TheMainHopFromTheMainThreadRunsInline) {
 }
 
 TEST(MacDispatch, TheMainHopFromAQueueWaitsForTheMainThread) {
-  MacDispatch dispatch;
-  auto queue = dispatch.serialQueue("app.plumora.tests.hop", QualityOfService::UserInteractive);
+  // Shared with the task, which may outlive the test should the wait below time out.
+  auto dispatch = std::make_shared<MacDispatch>();
+  auto queue = dispatch->serialQueue("app.plumora.tests.hop", QualityOfService::UserInteractive);
   auto ranOnMain = std::make_shared<std::atomic<bool>>(false);
   auto orderRight = std::make_shared<std::atomic<bool>>(false);
   auto finished = std::make_shared<std::atomic<bool>>(false);
-  queue->async([&dispatch, ranOnMain, orderRight, finished] {
+  queue->async([dispatch, ranOnMain, orderRight, finished] {
     bool blockDone = false;
-    dispatch.syncMain([&] {
+    dispatch->syncMain([&] {
       ranOnMain->store(pthread_main_np() != 0);
       blockDone = true;
     });
@@ -65,27 +66,27 @@ TEST(MacDispatch, QueuesKeepOrderAndMainWorkRunsOnTheMainThread) {
   }
   auto later = std::make_shared<std::atomic<bool>>(false);
   queue->after(0.05, [later] { later->store(true); });
-  std::atomic<bool> mainRan{false};
-  bool onMain = false;
-  dispatch.mainAfter(0.01, [&] {
-    onMain = pthread_main_np() != 0;
-    mainRan = true;
+  auto mainRan = std::make_shared<std::atomic<bool>>(false);
+  auto onMain = std::make_shared<std::atomic<bool>>(false);
+  dispatch.mainAfter(0.01, [mainRan, onMain] {
+    onMain->store(pthread_main_np() != 0);
+    mainRan->store(true);
   });
-  ASSERT_TRUE(runMainUntil([&] { return later->load() && mainRan.load(); }));
+  ASSERT_TRUE(runMainUntil([&] { return later->load() && mainRan->load(); }));
   EXPECT_EQ(order->load(), 50);
   EXPECT_EQ(mismatches->load(), 0);
-  EXPECT_TRUE(onMain);
+  EXPECT_TRUE(onMain->load());
 }
 
 TEST(MacDispatch, ARepeatingTimerFiresUntilDestroyed) {
   MacDispatch dispatch;
-  int fired = 0;
-  auto timer = dispatch.mainRepeating(0.02, 0.0, [&fired] { ++fired; });
-  ASSERT_TRUE(runMainUntil([&] { return fired >= 3; }));
+  auto fired = std::make_shared<int>(0);
+  auto timer = dispatch.mainRepeating(0.02, 0.0, [fired] { ++*fired; });
+  ASSERT_TRUE(runMainUntil([&] { return *fired >= 3; }));
   timer.reset();
-  const int stoppedAt = fired;
+  const int stoppedAt = *fired;
   runMainUntil([] { return false; }, 0.1);
-  EXPECT_EQ(fired, stoppedAt);
+  EXPECT_EQ(*fired, stoppedAt);
 }
 
 }  // namespace
