@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Grants the Accessibility permission, and the permission to post events, to the programs named
-# by their full paths, by writing the system's permission database directly, then restarts the
+# Grants the Accessibility permission, the permission to post events and the one to record the
+# screen (for the driver's screenshots) to the programs named by their full paths, by writing the system's permission database directly, then restarts the
 # permission daemons so they read it again. Only for a throw-away CI runner with System
 # Integrity Protection off (GitHub's macOS runners); run as root:
 #   sudo tests/macos/e2e/seed-permission.sh /path/to/Plumora.app/Contents/MacOS/Plumora ...
@@ -21,15 +21,16 @@ grant() { # service, client, client type (0 bundle identifier, 1 path)
   echo "granted $1 to $2"
 }
 
+services=(kTCCServiceAccessibility kTCCServicePostEvent kTCCServiceScreenCapture)
 for program in "$@"; do
   [ -x "$program" ] || { echo "seed-permission.sh: $program is not a program" >&2; exit 1; }
-  for service in kTCCServiceAccessibility kTCCServicePostEvent; do
+  for service in "${services[@]}"; do
     grant "$service" "$program" 1
   done
   plist="$(dirname "$program")/../Info.plist"
   if [ -f "$plist" ]; then
     identifier=$(/usr/libexec/PlistBuddy -c "Print :CFBundleIdentifier" "$plist")
-    for service in kTCCServiceAccessibility kTCCServicePostEvent; do
+    for service in "${services[@]}"; do
       grant "$service" "$identifier" 0
     done
   fi
@@ -42,4 +43,5 @@ console_user=$(stat -f %u /dev/console)
 launchctl kickstart -k "gui/$console_user/com.apple.tccd" ||
   echo "seed-permission.sh: warning: could not restart the user's tccd" >&2
 sqlite3 "$db" "SELECT service, client, client_type, auth_value FROM access
-  WHERE service IN ('kTCCServiceAccessibility', 'kTCCServicePostEvent');"
+  WHERE service IN ('kTCCServiceAccessibility', 'kTCCServicePostEvent',
+                    'kTCCServiceScreenCapture');"
