@@ -28,7 +28,8 @@ void literal(benchmark::State& state) {
   Log& log = desktop.context.log;
   log.verbose();
   const long before = counting::allocations();
-  for (auto _ : state) log.debug("Finestra a schermo intero: il tasto verde fa la sua azione normale");
+  for (auto _ : state)
+    log.debug("Finestra a schermo intero: il tasto verde fa la sua azione normale");
   reportAllocations(state, before);
 }
 BENCHMARK(literal)->Name("log/debug, literal, verbose off");
@@ -46,18 +47,6 @@ void callable(benchmark::State& state) {
   reportAllocations(state, before);
 }
 BENCHMARK(callable)->Name("log/debug, callable, verbose off");
-
-void builtText(benchmark::State& state) {
-  BenchMac desktop;
-  Log& log = desktop.context.log;
-  log.verbose();
-  int pid = 501;
-  benchmark::DoNotOptimize(pid);
-  const long before = counting::allocations();
-  for (auto _ : state) log.debug("Tasto verde fermato (pid " + std::to_string(pid) + ")");
-  reportAllocations(state, before);
-}
-BENCHMARK(builtText)->Name("log/debug, text built by the caller, verbose off");
 
 }  // namespace
 }  // namespace plumora::bench

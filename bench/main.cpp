@@ -26,8 +26,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
       if (run.error_occurred || run.run_type != Run::RT_Iteration) continue;
-      Row row{run.benchmark_name(), run.GetAdjustedCPUTime() * toNanoseconds(run.time_unit),
-              "ns", {}};
+      Row row{
+          run.benchmark_name(), run.GetAdjustedCPUTime() * toNanoseconds(run.time_unit), "ns", {}};
       for (const auto& [key, counter] : run.counters) row.counters[key] = counter.value;
       rows_.push_back(std::move(row));
     }

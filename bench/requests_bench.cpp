@@ -37,9 +37,9 @@ sim::MenuSpec realisticWindowMenu() {
   center.identifier = "_zoomCenter";
   menu.items.push_back(center);
   sim::MenuItemSpec moveResize = item("Move & Resize");
-  for (const char* side : {"Left", "Right", "Top", "Bottom", "Top Left", "Top Right",
-                           "Bottom Left", "Bottom Right", "Left & Right", "Right & Left",
-                           "Top & Bottom", "Bottom & Top", "Quarters"}) {
+  for (const char* side :
+       {"Left", "Right", "Top", "Bottom", "Top Left", "Top Right", "Bottom Left", "Bottom Right",
+        "Left & Right", "Right & Left", "Top & Bottom", "Bottom & Top", "Quarters"}) {
     moveResize.submenu.push_back(item(side));
   }
   sim::MenuItemSpec back = item("Return to Previous Size");
@@ -50,10 +50,10 @@ sim::MenuSpec realisticWindowMenu() {
   sim::MenuItemSpec tile = item("Full Screen Tile");
   tile.submenu = {item("Left of Screen"), item("Right of Screen")};
   menu.items.push_back(tile);
-  for (const char* title : {"Remove Window from Set", "Show Previous Tab", "Show Next Tab",
-                            "Move Tab to New Window", "Merge All Windows", "Bring All to Front",
-                            "Document", "Notes", "Letter", "Draft", "Report", "Invoice",
-                            "Budget", "Minutes"}) {
+  for (const char* title :
+       {"Remove Window from Set", "Show Previous Tab", "Show Next Tab", "Move Tab to New Window",
+        "Merge All Windows", "Bring All to Front", "Document", "Notes", "Letter", "Draft", "Report",
+        "Invoice", "Budget", "Minutes"}) {
     menu.items.push_back(item(title));
   }
   return menu;
@@ -61,10 +61,9 @@ sim::MenuSpec realisticWindowMenu() {
 
 // Ten menus, the Window menu second from the right.
 std::vector<sim::MenuSpec> realisticMenus() {
-  return {menuOf("TextEdit", 12), menuOf("File", 16),    menuOf("Edit", 22),
-          menuOf("Format", 14),   menuOf("View", 12),    menuOf("Insert", 10),
-          menuOf("Table", 18),    menuOf("Arrange", 12), realisticWindowMenu(),
-          menuOf("Help", 3)};
+  return {menuOf("TextEdit", 12), menuOf("File", 16),   menuOf("Edit", 22),  menuOf("Format", 14),
+          menuOf("View", 12),     menuOf("Insert", 10), menuOf("Table", 18), menuOf("Arrange", 12),
+          realisticWindowMenu(),  menuOf("Help", 3)};
 }
 
 void reportRequests(benchmark::State& state, std::uint64_t requests) {

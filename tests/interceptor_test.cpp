@@ -273,8 +273,8 @@ TEST_F(InterceptorTest, TheProgramsOwnWindowsPass) {
 
 TEST_F(InterceptorTest, ThePidIsTheButtonsNotTheWindowLists) {
   started();
-  mac.windowServer.injected = {sim::SimWindowServer::entry(
-      sim::WindowInfo{0, kEditorFrame, 1.0, 4321, 999, "Overlay", "", true})};
+  mac.windowServer.injected = {
+      sim::SimWindowServer::entry(sim::WindowInfo{0, kEditorFrame, 1.0, 4321, 999, true})};
   send(EventType::LeftMouseDown, green());
   send(EventType::LeftMouseUp, green());
   ASSERT_EQ(performed.size(), 1u);
