@@ -5,6 +5,10 @@
 
 #include <fstream>
 #include <sstream>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
 
 #include "sim/log_capture.hpp"
 #include "sim/manual_dispatch.hpp"
@@ -101,6 +105,32 @@ TEST_F(LogTest, VerbosityIsReadOnceAtTheFirstLine) {
   verboseLog.info("quattro");
   dispatch.runDue();
   EXPECT_EQ(readFile(logFile()), "2026-03-02 09:00:00.000 tre\n2026-03-02 09:00:00.000 quattro\n");
+}
+
+// A debug line takes a literal or a callable that builds the text; a text built by the caller,
+// which would cost its construction with verbose logging off, does not compile.
+template <class Text>
+concept DebugAccepts = requires(Log& log, Text text) {
+  log.debug(text);
+};
+static_assert(DebugAccepts<std::string (*)()>);
+static_assert(!DebugAccepts<std::string>);
+static_assert(!DebugAccepts<const std::string&>);
+static_assert(!DebugAccepts<std::string_view>);
+static_assert(!DebugAccepts<const char*>);
+
+TEST_F(LogTest, ThreadsAskingTogetherReadTheVerbosityOnce) {
+  defaults.setBool("DebugLog", true);
+  std::vector<std::thread> threads;
+  std::vector<char> answers(4, 0);
+  for (std::size_t i = 0; i < answers.size(); ++i) {
+    threads.emplace_back([&, i] { answers[i] = log.verbose(); });
+  }
+  for (auto& t : threads) t.join();
+  EXPECT_EQ(answers, std::vector<char>(4, 1));
+  EXPECT_EQ(dispatch.queues().size(), 1u);  // one file queue, made once
+  defaults.setBool("DebugLog", false);
+  EXPECT_TRUE(log.verbose());
 }
 
 TEST_F(LogTest, DisabledUnifiedLevelsStillReachTheFile) {
