@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "platform/raw_value.hpp"
-#include "support/function_ref.hpp"
+#include "platform/function_ref.hpp"
 
 namespace plumora {
 
