@@ -25,12 +25,14 @@ TEST_F(ElementTest, BooleanReadsNumbersAndBooleansOnly) {
   ax.set(node, "Text", RawValue::string("yes"));
   ax.set(node, "Zero", RawValue::integer(0));
   ax.set(node, "Two", RawValue::integer(2));
+  ax.set(node, "Negative", RawValue::number(-0.5));
   ax.set(node, "True", RawValue::boolean(true));
   ax.fail(node, "Broken", ax::kFailure);
   const Element e = element(node);
   EXPECT_EQ(e.boolean("Text"), std::nullopt);
   EXPECT_EQ(e.boolean("Zero"), false);
   EXPECT_EQ(e.boolean("Two"), true);
+  EXPECT_EQ(e.boolean("Negative"), true);  // any non-zero number
   EXPECT_EQ(e.boolean("True"), true);
   EXPECT_EQ(e.boolean("Broken"), std::nullopt);
   EXPECT_EQ(e.boolean("Missing"), std::nullopt);
