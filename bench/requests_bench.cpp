@@ -2,11 +2,11 @@
 // application on a real Mac. Counted once per case; the time of these cases means nothing.
 #include <benchmark/benchmark.h>
 
-#include "app/settings.hpp"
 #include "bench_mac.hpp"
 #include "fill/fill_action.hpp"
 #include "fill/fill_menu.hpp"
 #include "interception/interceptor.hpp"
+#include "support/settings.hpp"
 
 namespace plumora::bench {
 namespace {

@@ -178,11 +178,17 @@ TEST_F(LogFileTest, ALargerFileIsMovedAsideReplacingTheOldOne) {
   EXPECT_EQ(fs::file_size(file.oldPath()), 2'000'001u);
 }
 
-TEST_F(LogFileTest, AFileThatCannotBeWrittenIsLeftAsItIs) {
-  // A folder where the file belongs: nothing can be appended, and nothing is destroyed.
+// The size decides only when it can be read: a missing file, or a folder in its place, moves
+// nothing aside and destroys nothing.
+TEST_F(LogFileTest, NoRotationWithoutAReadableSize) {
+  fill(file.oldPath(), 10, 'o');
+  file.append(stamp, "primo");
+  EXPECT_EQ(readFile(file.path()), "2026-12-06 07:05:03.009 primo\n");
+  fs::remove(file.path());
   fs::create_directories(file.path());
   file.append(stamp, "perso");
   EXPECT_TRUE(fs::is_directory(file.path()));
+  EXPECT_EQ(readFile(file.oldPath()), "oooooooooo");
 }
 
 TEST(Timestamp, IsZeroPaddedAscii) {

@@ -95,10 +95,13 @@ TEST_F(WindowListTest, MalformedEntriesAreSkipped) {
       RawValue::string("not a window"),
       good({{"kCGWindowLayer", RawValue::number(0.5)}}),
       good({{"kCGWindowLayer", RawValue::string("0")}}),
+      good({{"kCGWindowLayer", RawValue::integer(-1)}}),
+      good({{"kCGWindowLayer", RawValue::boolean(true)}}),
       good({{"kCGWindowBounds", RawValue::dictionary({{"X", RawValue::integer(0)}})}}),
       good({{"kCGWindowAlpha", RawValue::number(0.01)}}),
       good({{"kCGWindowOwnerPID", RawValue::number(42.5)}}),
       good({{"kCGWindowOwnerPID", RawValue::integer(std::int64_t{1} << 31)}}),
+      good({{"kCGWindowOwnerPID", RawValue::integer(-(std::int64_t{1} << 31) - 1)}}),
       good({{"kCGWindowNumber", RawValue::integer(std::int64_t{1} << 32)}}),
       good({{"kCGWindowNumber", RawValue::integer(-1)}}),
   };
