@@ -1,5 +1,6 @@
 // Runs the benchmarks, then prints each time as a ratio against its group's baseline measured in
-// the same run (the case named "<group>/baseline..."), as a Markdown table.
+// the same run (the case named "<group>/baseline..."), as a Markdown table. Fails when a case
+// stopped with an error.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -25,6 +26,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
+      if (run.error_occurred) failed_ = true;
       if (run.error_occurred || run.run_type != Run::RT_Iteration) continue;
       Row row{
           run.benchmark_name(), run.GetAdjustedCPUTime() * toNanoseconds(run.time_unit), "ns", {}};
@@ -32,6 +34,9 @@ class RatioReporter : public benchmark::ConsoleReporter {
       rows_.push_back(std::move(row));
     }
   }
+
+  // True when a case stopped with an error: the run is no measurement of the program.
+  bool failed() const { return failed_; }
 
   void Finalize() override {
     ConsoleReporter::Finalize();
@@ -91,6 +96,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
   }
 
   std::vector<Row> rows_;
+  bool failed_ = false;
 };
 
 }  // namespace
@@ -101,5 +107,5 @@ int main(int argc, char** argv) {
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
-  return 0;
+  return reporter.failed() ? 1 : 0;
 }
