@@ -287,7 +287,10 @@ AXError SimAccessibility::serve(NodeId node, float timeout, bool hasEffect,
   if (!trusted_) return ax::kAPIDisabled;
   const double limit = timeout > 0 ? timeout : processTimeout_;
   auto it = latency_.find(pid);
-  const double latency = it == latency_.end() ? 0.0 : it->second;
+  auto own = nodeLatency_.find(node);
+  const double latency = own != nodeLatency_.end() ? own->second
+                         : it == latency_.end()    ? 0.0
+                                                   : it->second;
   if (latency > limit) {
     clock_.sleep(limit);
     if (hasEffect) {

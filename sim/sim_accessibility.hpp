@@ -81,6 +81,8 @@ class SimAccessibility : public Accessibility {
 
   // Faults and measurements.
   void setLatency(std::int32_t pid, double seconds);
+  // Requests about this one element take this long instead of the application's latency.
+  void setLatency(NodeId node, double seconds) { nodeLatency_[node] = seconds; }
   float processTimeout() const { return processTimeout_; }
   std::uint64_t requests(std::int32_t pid) const;
   std::uint64_t totalRequests() const;
@@ -115,6 +117,7 @@ class SimAccessibility : public Accessibility {
   std::vector<std::unique_ptr<Node>> nodes_;
   std::map<std::int32_t, NodeId> applications_;
   std::map<std::int32_t, double> latency_;
+  std::map<NodeId, double> nodeLatency_;
   std::map<std::int32_t, std::uint64_t> requests_;
   std::function<std::optional<NodeId>(Point)> hitTest_;
   NodeId systemWide_;

@@ -42,6 +42,11 @@ TEST_F(ActivationTest, AnActiveWindowIsTakenAsItIs) {
   EXPECT_THAT(raiseTimes(), IsEmpty());
   EXPECT_THAT(lines(), IsEmpty());
   EXPECT_DOUBLE_EQ(mac.clock.mediaTime(), 0);
+  // The main window is active too while a panel of the application has the focus.
+  editor->focused = nullptr;
+  editor->main = window;
+  EXPECT_TRUE(bringToFront(*window));
+  EXPECT_THAT(raiseTimes(), IsEmpty());
 }
 
 TEST_F(ActivationTest, AnotherWindowOfTheFrontmostApplicationIsRaised) {

@@ -2,6 +2,7 @@
 // handled click and the keys posted.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <algorithm>
 
 #include "fill_engine_fixture.hpp"
 
@@ -25,6 +26,12 @@ TEST_F(FillRunTest, FillsThroughTheMenuItem) {
   EXPECT_EQ(fill.records()[0].after, kUsable);
   EXPECT_EQ(lastDoneTime(), 0.0);
   EXPECT_THAT(keysPressed(), IsEmpty());
+  // Runs wait for other applications on behalf of the user: a user-initiated queue of its own.
+  const auto queues = mac.dispatch.queues();
+  const auto own = std::find_if(queues.begin(), queues.end(),
+                                [](const auto& q) { return q.label == "Plumora.Fill"; });
+  ASSERT_NE(own, queues.end());
+  EXPECT_EQ(own->quality, QualityOfService::UserInitiated);
 }
 
 TEST_F(FillRunTest, APressThatTimesOutCountsAsDone) {
@@ -144,6 +151,34 @@ TEST_F(FillRunTest, TheApplicationGetsOneSecondAndTheWindowOneAndAHalf) {
   EXPECT_EQ(lines().back(), "La finestra non è diventata attiva: nessuna azione");
 }
 
+TEST_F(FillRunTest, TheWindowIsWaitedForOneAndAHalfSecondsNoMore) {
+  mac.accessibility.setLatency(kEditorPid, 2.0);
+  clickAt(0);
+  runUntil(30);
+  // The raise gives up at 3.5 (its effect comes at 4.0); the main-window write asked then lands
+  // 2 s later.
+  std::optional<double> mainWritten;
+  for (const auto& w : mac.accessibility.written()) {
+    if (w.attribute == "AXMain" && !mainWritten) mainWritten = w.time;
+  }
+  ASSERT_TRUE(mainWritten);
+  EXPECT_NEAR(*mainWritten, 5.5, 1e-9);
+}
+
+TEST_F(FillRunTest, ASlowFillItemIsGivenTwoSecondsAndAnUnreadableStateCountsAsEnabled) {
+  const auto fillItem = mac.desktop.menuItem(*editor, {"Window", "Fill"});
+  ASSERT_TRUE(fillItem);
+  mac.accessibility.setLatency(*fillItem, 2.5);
+  clickAt(0);
+  runUntil(8);
+  // Found after 2.5 s, at the default timeout; then its enabled state times out after 2 s, and
+  // so does the press, which counts as done.
+  EXPECT_THAT(lines(), ElementsAre("Riempi dal menu: esito -25204, misura prima "
+                                   "(200,150 800x600), 6500.0 ms",
+                                   "Misura dopo Riempi: (0,25 1440x875)"));
+  EXPECT_THAT(keysPressed(), IsEmpty());
+}
+
 // Repeats are judged by when the clicks were made.
 TEST_F(FillRunTest, ASecondClickWithinPointFourSecondsIsDropped) {
   clickAt(0);
@@ -209,6 +244,15 @@ class DecisionTest : public test::FillEngineFixture {
     runUntil(1.0);
     clearLines();
   }
+  // Filled at 0.1, then found at `frame` by a click at 0.5, before the measurement at 0.8.
+  bool restoresBeforeTheMeasurementAt(Rect frame) {
+    clickAt(0);
+    runUntil(0.5);
+    mac.desktop.setFrame(*window, frame);
+    clickAt(0.5);
+    runUntil(3);
+    return restored();
+  }
   bool restored() const {
     for (const auto& l : lines()) {
       if (l.rfind("Torna alle dimensioni precedenti", 0) == 0) return true;
@@ -262,6 +306,17 @@ TEST_F(DecisionTest, BeforeTheMeasurementAWindowAwayFromTheEdgesFillsAgain) {
   clickAt(0.5);
   runUntil(3);
   EXPECT_FALSE(restored());
+}
+
+// One edge more than 24 points away from the screen's is enough to fill again.
+TEST_F(DecisionTest, BeforeTheMeasurementTheTopEdgeCounts) {
+  EXPECT_FALSE(restoresBeforeTheMeasurementAt(Rect::make(0, 50, 1440, 850)));
+}
+TEST_F(DecisionTest, BeforeTheMeasurementTheRightEdgeCounts) {
+  EXPECT_FALSE(restoresBeforeTheMeasurementAt(Rect::make(0, 25, 1415, 875)));
+}
+TEST_F(DecisionTest, BeforeTheMeasurementTheBottomEdgeCounts) {
+  EXPECT_FALSE(restoresBeforeTheMeasurementAt(Rect::make(0, 25, 1440, 850)));
 }
 
 TEST_F(DecisionTest, AnUnmeasurableWindowIsJudgedByTheScreenEdgesToo) {

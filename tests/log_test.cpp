@@ -176,6 +176,8 @@ TEST_F(LogFileTest, ALargerFileIsMovedAsideReplacingTheOldOne) {
   file.append(stamp, "nuovo");
   EXPECT_EQ(readFile(file.path()), "2026-12-06 07:05:03.009 nuovo\n");
   EXPECT_EQ(fs::file_size(file.oldPath()), 2'000'001u);
+  // Where the README sends people, and where earlier versions left it.
+  EXPECT_EQ(file.oldPath(), home.path() / "Library/Logs/Plumora/Plumora.old.log");
 }
 
 // The size decides only when it can be read: a missing file, or a folder in its place, moves

@@ -106,6 +106,48 @@ TEST_F(RestoreRunTest, AWindowThatAlreadyHadThatSizeIsNotWaitedFor) {
   EXPECT_EQ(frameWrites(), 0u);
 }
 
+TEST_F(RestoreRunTest, FourAndAHalfPointsAwayIsAnotherSize) {
+  mac.desktop.setFrame(*window, Rect::make(4.5, 25, 1440, 875));
+  fillThenClickAgain();
+  for (const auto& line : lines()) EXPECT_EQ(line.find("era già grande così"), std::string::npos);
+}
+
+TEST_F(RestoreRunTest, EightAndAHalfPointsAwayIsNotRestored) {
+  editor->restoreAnswer = sim::RestoreAnswer::Elsewhere;
+  editor->elsewhere = Rect::make(208.5, 150, 800, 600);
+  fillThenClickAgain();
+  EXPECT_EQ(window->frame, kEditorFrame);
+  EXPECT_EQ(frameWrites(), 3u);
+}
+
+TEST_F(RestoreRunTest, AWindowThatComesBackOnItsOwnIsNotWrittenAgain) {
+  editor->restoreAnswer = sim::RestoreAnswer::Ignore;
+  clickAt(0);
+  runUntil(1.0);
+  clearLines();
+  mac.accessibility.clearJournal();
+  clickAt(1.0);
+  // Plumora writes the frame back at about 1.84; the window then wobbles away and back.
+  mac.clock.at(2.2, [&] { mac.desktop.setFrame(*window, Rect::make(260, 150, 800, 600)); });
+  mac.clock.at(2.3, [&] { mac.desktop.setFrame(*window, kEditorFrame); });
+  runUntil(6.0);
+  EXPECT_EQ(window->frame, kEditorFrame);
+  EXPECT_EQ(frameWrites(), 3u);
+}
+
+TEST_F(RestoreRunTest, ASlowRestoreItemIsGivenTwoSecondsAndCountsAsDone) {
+  const auto item =
+      mac.desktop.menuItem(*editor, {"Window", "Move & Resize", "Return to Previous Size"});
+  ASSERT_TRUE(item);
+  mac.accessibility.setLatency(*item, 2.5);
+  fillThenClickAgain();
+  // The item's enabled state is unreadable within the 2 s (counted as enabled), and the press
+  // times out, which counts as done: no shortcut.
+  ASSERT_FALSE(lines().empty());
+  EXPECT_EQ(lines()[0], "Torna alle dimensioni precedenti dal menu: esito -25204");
+  EXPECT_THAT(keysPressed(), IsEmpty());
+}
+
 TEST_F(RestoreRunTest, APreviousFrameOffEveryScreenIsNotWritten) {
   // The window was filled on a second screen, which has since gone.
   mac.desktop.addScreen(Rect::make(1440, 0, 1920, 1080), Rect::make(1440, 0, 1920, 1080));
@@ -130,6 +172,13 @@ TEST_F(RestoreRunTest, AFrameOverhangingByTwoPointsStillCountsAsOnScreen) {
   fillThenClickAgain();
   EXPECT_EQ(window->frame, Rect::make(-2, 23, 700, 500));
   EXPECT_EQ(frameWrites(), 3u);
+}
+
+TEST_F(RestoreRunTest, AFrameOverhangingByTwoAndAHalfPointsIsOffScreen) {
+  mac.desktop.setFrame(*window, Rect::make(-2.5, 23, 700, 500));
+  editor->restoreAnswer = sim::RestoreAnswer::Ignore;
+  fillThenClickAgain();
+  EXPECT_EQ(frameWrites(), 0u);
 }
 
 TEST_F(RestoreRunTest, UnreadableFramesEndTheRestoreQuietly) {

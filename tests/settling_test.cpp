@@ -13,6 +13,8 @@ TEST(SameFrame, ToleranceIsInclusiveAndPerField) {
   EXPECT_TRUE(sameFrame(a, Rect::make(16, 20, 300, 200), 6));
   EXPECT_FALSE(sameFrame(a, Rect::make(16.01, 20, 300, 200), 6));
   EXPECT_FALSE(sameFrame(a, Rect::make(10, 20, 300, 206.5), 6));
+  EXPECT_FALSE(sameFrame(a, Rect::make(10, 26.5, 300, 200), 6));
+  EXPECT_FALSE(sameFrame(a, Rect::make(10, 20, 306.5, 200), 6));
   // Far edges are not compared on their own: a wider window shifted left still matches.
   EXPECT_TRUE(sameFrame(a, Rect::make(4, 14, 306, 206), 6));
   // The normalised rectangle is compared.
@@ -74,6 +76,10 @@ TEST_F(SettlingTest, AWindowStillMovingAtTwoSecondsGivesTrue) {
 TEST_F(SettlingTest, MovesOfOnePointOrLessDoNotCount) {
   mac.clock.at(0.1, [&] { mac.desktop.setFrame(*window, Rect::make(201, 149, 801, 599)); });
   EXPECT_FALSE(wait(kEditorFrame));
+  // Two points is a move.
+  mac.clock.at(mac.clock.mediaTime() + 0.1,
+               [&] { mac.desktop.setFrame(*window, Rect::make(203, 151, 801, 599)); });
+  EXPECT_TRUE(wait(Rect::make(201, 149, 801, 599)));
 }
 
 TEST_F(SettlingTest, AnUnreadableFrameEndsTheWait) {

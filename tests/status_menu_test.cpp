@@ -110,14 +110,19 @@ TEST_F(StatusMenuTest, PausingWithoutPermission) {
   app.toggleEnabled();
   EXPECT_THAT(lines(), ElementsAre("Messo in pausa dall'utente"));
   EXPECT_EQ(item().toolTip, "Plumora: serve il permesso di Accessibilità");
+  clearLines();
   app.toggleEnabled();
   EXPECT_FALSE(interceptor.isRunning());
+  // Without the permission resuming does not even try to watch.
+  EXPECT_THAT(lines(), ElementsAre("Riattivato dall'utente"));
 }
 
 TEST_F(StatusMenuTest, RestoreToggleChangesOnlyTheSetting) {
   launched();
-  app.toggleRestore();
-  app.toggleRestore();
+  app.perform(MenuAction::ToggleRestore);
+  opened();
+  EXPECT_FALSE(menuItem("Secondo clic: torna alle dimensioni precedenti").checked);
+  app.perform(MenuAction::ToggleRestore);
   EXPECT_THAT(lines(), ElementsAre("Secondo clic per tornare indietro: no",
                                    "Secondo clic per tornare indietro: sì"));
   EXPECT_EQ(mac.defaults.stored("RestoreOnSecondClick"), true);
