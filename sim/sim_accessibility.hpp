@@ -88,6 +88,8 @@ class SimAccessibility : public Accessibility {
   int promptsShown() const { return prompts_; }
   const std::vector<Performed>& performed() const { return performed_; }
   const std::vector<Written>& written() const { return written_; }
+  // Called with each write that reaches its element, before the element takes it.
+  std::function<void(const Written&)> onWrite;
   void clearJournal();
 
  private:
