@@ -27,7 +27,8 @@ RunSummary runBytes(std::span<const std::uint8_t> bytes, const std::filesystem::
 // before it must have gone quiet.
 inline constexpr double kSettleTime = 60.0;
 inline constexpr double kSettlePerClick = 120.0;
-// How long it must then stay quiet.
+// How long it must then stay quiet, watched in steps of this.
 inline constexpr double kQuietTime = 30.0;
+inline constexpr double kQuietStep = 5.0;
 
 }  // namespace plumora::fuzz
