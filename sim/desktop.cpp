@@ -11,9 +11,21 @@ Desktop::Desktop(VirtualClock& clock, SimAccessibility& accessibility, SimSystem
   ax_.setHitTest([this](Point p) { return hitTest(p); });
   windowServer_.source = [this] { return windowList(); };
   keyboard.onPost([this](const PostedKey& key) { keyPosted(key); });
+  // Revoking the permission disables the program's tap, with a user-input notice.
+  ax_.onTrustChanged = [this](bool trusted) {
+    if (trusted) return;
+    if (tapNoticeDelay <= 0) {
+      disableTap(EventType::TapDisabledByUserInput);
+      return;
+    }
+    clock_.after(tapNoticeDelay, [this] {
+      if (!ax_.trusted()) disableTap(EventType::TapDisabledByUserInput);
+    });
+  };
 }
 
 Desktop::~Desktop() {
+  ax_.onTrustChanged = nullptr;
   ax_.setHitTest(nullptr);
   windowServer_.source = nullptr;
 }
@@ -219,6 +231,16 @@ void Desktop::bindApp(SimApp& app) {
   ax_.setComputed(n, "AXMainWindow", [this, a] {
     return a->main ? RawValue::element(ax_.handle(a->main->node)) : RawValue();
   });
+  ax_.setComputed(n, "AXEnhancedUserInterface", [a] {
+    return a->enhancedUserInterface ? RawValue::boolean(*a->enhancedUserInterface)
+                                    : RawValue::error(ax::kAttributeUnsupported);
+  });
+  ax_.setWritable(n, "AXEnhancedUserInterface", [a](const RawValue& v) -> AXError {
+    if (!a->enhancedUserInterface) return ax::kAttributeUnsupported;
+    if (!v.numeric()) return ax::kIllegalArgument;
+    a->enhancedUserInterface = *v.numeric() != 0;
+    return ax::kSuccess;
+  });
   ax_.setComputed(n, "AXWindows", [this, a] {
     RawValue::Array items;
     for (SimWindow* w : a->windows) items.push_back(RawValue::element(ax_.handle(w->node)));
@@ -244,6 +266,7 @@ void Desktop::bindWindow(SimWindow& window) {
   ax_.setWritable(n, "AXPosition", [this, w](const RawValue& v) -> AXError {
     const Point* p = v.asPoint();
     if (!p) return ax::kIllegalArgument;
+    if (!acceptsFrameWrite(*w)) return ax::kSuccess;
     setFrame(*w, Rect{*p, w->frame.size});
     frameWritten(*w);
     return ax::kSuccess;
@@ -315,6 +338,18 @@ void Desktop::bringForward(SimApp& app, SimWindow* window) {
   } else {
     activate(app);
   }
+}
+
+bool Desktop::acceptsFrameWrite(SimWindow& window) {
+  constexpr double kAnimation = 0.1;
+  const double now = clock_.mediaTime();
+  const SimApp* a = app(window.pid);
+  if (a && a->enhancedUserInterface == true && window.lastFrameWrite &&
+      now - *window.lastFrameWrite < kAnimation) {
+    return false;
+  }
+  window.lastFrameWrite = now;
+  return true;
 }
 
 void Desktop::frameWritten(SimWindow& window) {

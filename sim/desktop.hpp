@@ -89,6 +89,8 @@ struct SimWindow {
   };
   std::optional<Rebound> rebound;
   bool reboundPending = false;
+  // When another program's frame write last took effect.
+  std::optional<double> lastFrameWrite;
 };
 
 // A mouse event that reached an application.
@@ -118,6 +120,10 @@ struct SimApp {
   RestoreAnswer restoreAnswer = RestoreAnswer::Restore;
   Rect elsewhere;
   bool shortcuts = true;
+  // "AXEnhancedUserInterface", set by assistive software (none: the app has no such attribute).
+  // While it is true the app animates frame changes and drops a frame write that comes within
+  // 0.1 s of the one before.
+  std::optional<bool> enhancedUserInterface;
   std::vector<ReceivedEvent> received;
 };
 
@@ -190,13 +196,17 @@ class Desktop {
     mouseDown(at, flags);
     mouseUp(at, flags);
   }
-  // The system disables the event tap and tells it so.
+  // The system disables the event tap and tells it so (also when the permission is revoked).
   void disableTap(EventType reason);
 
   Rect buttonFrame(const SimWindow& window, const TitleButton& button) const;
   Point center(const SimWindow& window, const TitleButton& button) const;
   // The window a mouse event at `p` reaches: the frontmost on screen there, raised layers first.
   SimWindow* windowAt(Point p) const;
+
+  // How long after a revocation of the permission the system disables the program's tap; until
+  // then the tap still sees clicks while every accessibility request is refused.
+  double tapNoticeDelay = 0;
 
   // Observers, for the simulator's timeline.
   std::function<void(const SimWindow&, Rect before)> onFrameChange;
@@ -220,6 +230,9 @@ class Desktop {
   MenuItemState* findItem(const SimApp& app, const std::vector<std::string>& path);
   void raiseLater(SimApp& app, SimWindow* window);
   void bringForward(SimApp& app, SimWindow* window);
+  // Whether another program's frame write takes effect now; an app in assistive mode drops quick
+  // successive writes.
+  bool acceptsFrameWrite(SimWindow& window);
   void frameWritten(SimWindow& window);
   std::size_t screenOf(const SimWindow& window) const;
   void keyPosted(const PostedKey& key);

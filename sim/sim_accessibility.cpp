@@ -94,6 +94,7 @@ class SimElementHandle : public ElementHandle {
   }
   AXError elementAtPosition(float x, float y, ElementRef& element) const override {
     if (node_ != sim_.systemWide_) return ax::kIllegalArgument;
+    if (!sim_.trusted_) return ax::kAPIDisabled;
     auto hit = sim_.hitTest_ ? sim_.hitTest_(Point{x, y}) : std::nullopt;
     if (!hit) return ax::kNoValue;
     // The application under the point answers, at its own pace.
@@ -133,6 +134,12 @@ ElementRef SimAccessibility::application(std::int32_t pid) {
 bool SimAccessibility::isProcessTrusted(bool prompt) {
   if (prompt && !trusted_) ++prompts_;
   return trusted_;
+}
+
+void SimAccessibility::setTrusted(bool trusted) {
+  if (trusted == trusted_) return;
+  trusted_ = trusted;
+  if (onTrustChanged) onTrustChanged(trusted);
 }
 
 NodeId SimAccessibility::addNode(std::int32_t pid) {
@@ -278,6 +285,7 @@ AXError SimAccessibility::serve(NodeId node, float timeout, bool hasEffect,
   if (!n) return ax::kInvalidUIElement;
   const std::int32_t pid = n->pid;
   if (node != systemWide_) ++requests_[pid];
+  if (!trusted_) return ax::kAPIDisabled;
   const double limit = timeout > 0 ? timeout : processTimeout_;
   auto it = latency_.find(pid);
   const double latency = it == latency_.end() ? 0.0 : it->second;

@@ -5,7 +5,8 @@
 // a new handle; requests to an application cost its latency in virtual time and fail with
 // kAXErrorCannotComplete past the messaging timeout that governs the handle (an action still
 // takes effect when the application gets to it); vanished elements answer
-// kAXErrorInvalidUIElement. Requests are counted per application.
+// kAXErrorInvalidUIElement. Requests are counted per application. Without the permission every
+// request is refused with kAXErrorAPIDisabled, as the system refuses an untrusted process.
 
 #include <cstdint>
 #include <functional>
@@ -84,8 +85,12 @@ class SimAccessibility : public Accessibility {
   std::uint64_t requests(std::int32_t pid) const;
   std::uint64_t totalRequests() const;
   void resetRequestCounts() { requests_.clear(); }
-  void setTrusted(bool trusted) { trusted_ = trusted; }
+  // The user grants or revokes the permission; `onTrustChanged` hears of every change.
+  void setTrusted(bool trusted);
+  std::function<void(bool trusted)> onTrustChanged;
   int promptsShown() const { return prompts_; }
+  // Whether the system trusts the program now, asked without a prompt or a count.
+  bool trusted() const { return trusted_; }
   const std::vector<Performed>& performed() const { return performed_; }
   const std::vector<Written>& written() const { return written_; }
   // Called with each write that reaches its element, before the element takes it.

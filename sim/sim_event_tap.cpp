@@ -2,6 +2,13 @@
 
 namespace plumora::sim {
 
+void SimEventTap::setEnabled(bool on) {
+  // The system keeps the tap of a process it no longer trusts disabled.
+  if (on && !accessibility_.trusted()) return;
+  enabled = on;
+  if (on) ++enables;
+}
+
 bool SimEventTap::run(std::string_view name) {
   threadName = name;
   if (failRunLoopSource_) return false;
@@ -35,8 +42,9 @@ std::shared_ptr<EventTap> SimEventTaps::create(EventTapLocation location,
                                                TapCallback callback) {
   if (refuse || !accessibility_.isProcessTrusted(false)) return nullptr;
   ++created_;
-  auto tap = std::make_shared<SimEventTap>(location, placement, options, eventsOfInterest,
-                                           std::move(callback), failRunLoopSource);
+  auto tap =
+      std::make_shared<SimEventTap>(accessibility_, location, placement, options, eventsOfInterest,
+                                    std::move(callback), failRunLoopSource);
   last_ = tap;
   return tap;
 }

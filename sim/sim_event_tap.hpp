@@ -1,8 +1,8 @@
 #pragma once
 
 // Simulated event taps. The system refuses a tap to a process without the accessibility
-// permission; a tap runs once `run` is called, and events reach its callback directly, as its
-// thread would get them.
+// permission, and leaves a tap disabled that such a process tries to enable; a tap runs once
+// `run` is called, and events reach its callback directly, as its thread would get them.
 
 #include <memory>
 #include <optional>
@@ -16,19 +16,18 @@ namespace plumora::sim {
 
 class SimEventTap : public EventTap {
  public:
-  SimEventTap(EventTapLocation location, EventTapPlacement placement, EventTapOptions options,
-              std::uint64_t mask, TapCallback callback, bool failRunLoopSource)
+  SimEventTap(const SimAccessibility& accessibility, EventTapLocation location,
+              EventTapPlacement placement, EventTapOptions options, std::uint64_t mask,
+              TapCallback callback, bool failRunLoopSource)
       : location(location),
         placement(placement),
         options(options),
         mask(mask),
+        accessibility_(accessibility),
         callback_(std::move(callback)),
         failRunLoopSource_(failRunLoopSource) {}
 
-  void setEnabled(bool on) override {
-    enabled = on;
-    if (on) ++enables;
-  }
+  void setEnabled(bool on) override;
   bool run(std::string_view name) override;
   void stop() override;
 
@@ -44,10 +43,11 @@ class SimEventTap : public EventTap {
   bool enabled = false;
   bool running = false;
   bool invalidated = false;
-  int enables = 0;
+  int enables = 0;  // enables that took effect
   std::string threadName;
 
  private:
+  const SimAccessibility& accessibility_;
   TapCallback callback_;
   bool failRunLoopSource_;
 };

@@ -3,6 +3,7 @@
 // The simulated menu bar extra: the item's image, tooltip and menu as the program last set them,
 // and the about panel.
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -29,16 +30,25 @@ class SimStatusItem : public StatusItem {
     image = std::static_pointer_cast<SimSymbolImage>(value);
     ++imageSets;
   }
-  void setToolTip(std::string_view text) override { toolTip = text; }
+  void setToolTip(std::string_view text) override {
+    toolTip = text;
+    ++toolTipSets;
+  }
   void setMenuItems(const std::vector<MenuItemModel>& items) override { menu = items; }
-  void performClick() override { ++clicks; }
+  // A click opens the menu, which first asks its delegate to bring it up to date.
+  void performClick() override {
+    ++clicks;
+    if (menuWillOpen) menuWillOpen();
+  }
 
   bool button = true;
   std::shared_ptr<SimSymbolImage> image;
   int imageSets = 0;
   std::string toolTip;
+  int toolTipSets = 0;
   std::vector<MenuItemModel> menu;
   int clicks = 0;
+  std::function<void()> menuWillOpen;
 };
 
 class SimStatusBar : public StatusBar {
@@ -46,6 +56,7 @@ class SimStatusBar : public StatusBar {
   std::unique_ptr<StatusItem> makeSquareItem() override {
     auto item = std::make_unique<SimStatusItem>();
     item->button = itemsHaveButtons;
+    item->menuWillOpen = menuDelegate;
     last = item.get();
     ++itemsMade;
     return item;
@@ -58,6 +69,9 @@ class SimStatusBar : public StatusBar {
   }
   void showAboutPanel(std::string_view credits) override { aboutCredits.emplace_back(credits); }
 
+  // What the program's menu delegate does when an item's menu is about to open, as the real
+  // program's application delegate forwards it.
+  std::function<void()> menuDelegate;
   // The item made last; it lives as long as the program keeps it.
   SimStatusItem* last = nullptr;
   int itemsMade = 0;

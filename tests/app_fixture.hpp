@@ -11,6 +11,10 @@ namespace plumora::test {
 
 class AppFixture : public SimFixture {
  protected:
+  AppFixture() {
+    mac.statusBar.menuDelegate = [this] { app.menuNeedsUpdate(); };
+  }
+
   FillAction fill{context, settings};
   Interceptor interceptor{context, [this](const GreenClick& c) { fill.perform(c); }};
   AppController app{context, settings, interceptor};

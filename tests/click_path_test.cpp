@@ -76,6 +76,62 @@ TEST_F(ClickPathTest, ATapDisabledBetweenPressAndReleaseLetsTheReleaseThrough) {
                                    "Osservazione dei clic riattivata (timeout)"));
 }
 
+TEST_F(ClickPathTest, ARevokedPermissionStopsTheWatcherAtTheTapsNotice) {
+  mac.desktop.mouseDown(green());
+  auto tap = mac.eventTaps.live();
+  clearLines();
+  mac.accessibility.setTrusted(false);  // the system disables the tap and says so
+  EXPECT_FALSE(interceptor.pending());
+  mac.desktop.mouseUp(green());
+  mac.dispatch.runFor(0);
+  // Never turned back on: the main thread stopped the watcher as soon as it was free.
+  EXPECT_FALSE(tap->enabled);
+  EXPECT_EQ(tap->enables, 1);
+  EXPECT_FALSE(interceptor.isRunning());
+  EXPECT_THAT(lines(),
+              ElementsAre("Permesso di Accessibilità: mancante", "Osservazione dei clic fermata"));
+  EXPECT_EQ(symbol(), "rectangle.dashed");
+  EXPECT_EQ(item().toolTip, "Plumora: serve il permesso di Accessibilità");
+  // The release reached the application; its press had been swallowed, so no click either.
+  EXPECT_THAT(received(), ElementsAre(EventType::LeftMouseUp));
+  EXPECT_EQ(window->frame, kEditorFrame);
+  EXPECT_FALSE(window->fullScreen);
+  // The polls and the notice's own refresh find nothing new.
+  mac.system.postAccessibilityNotification();
+  mac.dispatch.runFor(10);
+  EXPECT_EQ(lines().size(), 2u);
+}
+
+TEST_F(ClickPathTest, ARevokedPermissionWhileIdleLeavesClicksToTheApps) {
+  clearLines();
+  mac.accessibility.setTrusted(false);
+  mac.dispatch.runFor(0);
+  EXPECT_FALSE(interceptor.isRunning());
+  EXPECT_THAT(lines(),
+              ElementsAre("Permesso di Accessibilità: mancante", "Osservazione dei clic fermata"));
+  mac.desktop.click(green());
+  EXPECT_TRUE(window->fullScreen);
+  mac.dispatch.runFor(10);
+  EXPECT_EQ(lines().size(), 2u);
+}
+
+TEST_F(ClickPathTest, APressRefusedForWantOfPermissionIsTheApplications) {
+  // The permission is gone, but the system has not yet disabled the tap.
+  mac.desktop.tapNoticeDelay = 1.0;
+  mac.accessibility.setTrusted(false);
+  clearLines();
+  mac.desktop.click(green());
+  EXPECT_TRUE(window->fullScreen);
+  EXPECT_TRUE(interceptor.isRunning());  // the main thread has not run yet
+  mac.dispatch.runFor(0);
+  EXPECT_FALSE(interceptor.isRunning());
+  EXPECT_THAT(lines(),
+              ElementsAre("Permesso di Accessibilità: mancante", "Osservazione dei clic fermata"));
+  mac.dispatch.runFor(10);  // the tap's late notice finds it gone
+  EXPECT_EQ(lines().size(), 2u);
+  EXPECT_THAT(fill.records(), IsEmpty());
+}
+
 TEST_F(ClickPathTest, TheCloseButtonPassesAndNamesItself) {
   mac.desktop.click(mac.desktop.center(*window, window->close));
   EXPECT_THAT(received(), ElementsAre(EventType::LeftMouseDown, EventType::LeftMouseUp));

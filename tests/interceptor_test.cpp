@@ -98,11 +98,31 @@ TEST_F(InterceptorTest, ATapItsThreadCannotServeIsNoStart) {
   EXPECT_THAT(lines(), ElementsAre("Impossibile osservare i clic: event tap non creato"));
 }
 
-TEST_F(InterceptorTest, StoppingLeavesAWaitingClickAsItIs) {
+TEST_F(InterceptorTest, AClickWaitingWhenTheWatcherStopsIsForgotten) {
   armed();
   interceptor->stop();
-  EXPECT_TRUE(interceptor->swallowing());
-  EXPECT_TRUE(interceptor->pending());
+  ASSERT_TRUE(interceptor->start());
+  // The release of a press made before the stop is the application's, and fills nothing.
+  EXPECT_EQ(send(EventType::LeftMouseDragged, green()), TapVerdict::Pass);
+  EXPECT_EQ(send(EventType::LeftMouseUp, green()), TapVerdict::Pass);
+  EXPECT_THAT(performed, IsEmpty());
+  // The new tap recognises clicks as before.
+  EXPECT_EQ(send(EventType::LeftMouseDown, green()), TapVerdict::Swallow);
+  EXPECT_EQ(send(EventType::LeftMouseUp, green()), TapVerdict::Swallow);
+  EXPECT_EQ(performed.size(), 1u);
+}
+
+TEST_F(InterceptorTest, OurOwnWindowAboveAnotherAppsButtonIsNeverFilled) {
+  // A panel of ours on a raised layer whose own green button lies over the editor's: the
+  // window list (normal layer only) names the editor, the hit test finds our button.
+  auto& self = mac.desktop.addApp(mac.system.pid, "Plumora");
+  auto& panel = mac.desktop.addWindow(self, Rect::make(200, 150, 300, 200), "Informazioni");
+  panel.layer = 3;
+  ASSERT_EQ(mac.desktop.center(panel, panel.zoom), green());
+  started();
+  EXPECT_EQ(send(EventType::LeftMouseDown, green()), TapVerdict::Pass);
+  EXPECT_EQ(send(EventType::LeftMouseUp, green()), TapVerdict::Pass);
+  EXPECT_THAT(performed, IsEmpty());
 }
 
 TEST_F(InterceptorTest, TapDisabledNoticesReEnableAndForgetTheClick) {
@@ -118,6 +138,27 @@ TEST_F(InterceptorTest, TapDisabledNoticesReEnableAndForgetTheClick) {
   EXPECT_TRUE(tap->enabled);
   EXPECT_THAT(lines(), ElementsAre("Osservazione dei clic riattivata (timeout)",
                                    "Osservazione dei clic riattivata (input)"));
+}
+
+TEST_F(InterceptorTest, ANoticeWithoutThePermissionLeavesTheTapOffAndTellsTheMainThread) {
+  int refreshes = 0;
+  interceptor->onPermissionLost([&] {
+    EXPECT_TRUE(mac.dispatch.isMainThread());
+    ++refreshes;
+  });
+  armed();
+  auto tap = mac.eventTaps.live();
+  mac.desktop.tapNoticeDelay = 100;  // the notice is handed over below instead
+  mac.accessibility.setTrusted(false);
+  tap->enabled = false;
+  EXPECT_EQ(send(EventType::TapDisabledByTimeout, {}), TapVerdict::Pass);
+  EXPECT_FALSE(tap->enabled);
+  EXPECT_FALSE(interceptor->swallowing());
+  EXPECT_FALSE(interceptor->pending());
+  EXPECT_THAT(lines(), IsEmpty());
+  EXPECT_EQ(refreshes, 0);  // handed over, never waited for
+  mac.dispatch.runFor(0);
+  EXPECT_EQ(refreshes, 1);
 }
 
 TEST_F(InterceptorTest, IdleStatePassesEverything) {

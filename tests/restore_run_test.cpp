@@ -50,6 +50,23 @@ TEST_F(RestoreRunTest, AnIgnoredCommandIsDoneByPlumora) {
   EXPECT_THAT(written(), ElementsAre("AXSize", "AXPosition", "AXSize"));
 }
 
+TEST_F(RestoreRunTest, AnAppInAssistiveModeTakesOurWriteWithTheModeOff) {
+  editor->restoreAnswer = sim::RestoreAnswer::Elsewhere;
+  editor->elsewhere = Rect::make(300, 300, 500, 400);
+  editor->enhancedUserInterface = true;
+  fillThenClickAgain();
+  // Left on, the app would drop the position and the second size of our quick writes.
+  EXPECT_EQ(window->frame, kEditorFrame);
+  EXPECT_EQ(editor->enhancedUserInterface, true);
+  EXPECT_THAT(written(), ElementsAre("AXEnhancedUserInterface", "AXSize", "AXPosition", "AXSize",
+                                     "AXEnhancedUserInterface"));
+  EXPECT_THAT(lines(), ElementsAre(kMenuLine,
+                                   "Interfaccia avanzata dell'app spenta per rimettere la "
+                                   "misura, poi riaccesa",
+                                   "macOS l'ha messa a (300,300 500x400): misura di prima rimessa "
+                                   "da Plumora (200,150 800x600), 280.0 ms"));
+}
+
 TEST_F(RestoreRunTest, AWindowPutElsewhereIsMovedBack) {
   editor->restoreAnswer = sim::RestoreAnswer::Elsewhere;
   editor->elsewhere = Rect::make(300, 300, 500, 400);

@@ -92,9 +92,11 @@ void Element::setTimeout(float seconds) const {
   handle_->setMessagingTimeout(seconds);
 }
 
-std::optional<Element> Element::elementAt(float x, float y) const {
+std::optional<Element> Element::elementAt(float x, float y, AXError* error) const {
   ElementRef found;
-  if (handle_->elementAtPosition(x, y, found) != ax::kSuccess || !found) return std::nullopt;
+  const AXError answer = handle_->elementAtPosition(x, y, found);
+  if (error) *error = answer;
+  if (answer != ax::kSuccess || !found) return std::nullopt;
   return Element(std::move(found));
 }
 

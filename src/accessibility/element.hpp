@@ -42,8 +42,9 @@ class Element {
   AXError set(std::string_view attribute, const RawValue& value) const;
   bool isSettable(std::string_view attribute) const;
   void setTimeout(float seconds) const;
-  // The element at a point of the screen; used on the system-wide element.
-  std::optional<Element> elementAt(float x, float y) const;
+  // The element at a point of the screen; used on the system-wide element. `error`, when given,
+  // receives the platform's answer: the caller may need to tell a refusal from an empty spot.
+  std::optional<Element> elementAt(float x, float y, AXError* error = nullptr) const;
 
   const ElementRef& handle() const { return handle_; }
 

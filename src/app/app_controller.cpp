@@ -14,7 +14,10 @@ constexpr std::string_view kFallbackSymbol = "macwindow";
 }  // namespace
 
 AppController::AppController(Context& context, Settings& settings, Interceptor& interceptor)
-    : context_(context), settings_(settings), interceptor_(interceptor) {}
+    : context_(context), settings_(settings), interceptor_(interceptor) {
+  // The tap's thread is the first to see the permission go; the refresh stops the watcher.
+  interceptor_.onPermissionLost([this] { refreshTrust(false); });
+}
 
 void AppController::applicationDidFinishLaunching() {
   settings_.registerDefaults();
@@ -82,11 +85,17 @@ void AppController::updateIcon() {
     shownSymbol_ = symbol;
   }
   Language& language = context_.language;
-  statusItem_->setToolTip(active     ? language.L("Plumora: il tasto verde fa «Riempi»",
-                                                  "Plumora: the green button fills the window")
-                          : trusted_ ? language.L("Plumora è in pausa", "Plumora is paused")
-                                     : language.L("Plumora: serve il permesso di Accessibilità",
-                                                  "Plumora: Accessibility permission needed"));
+  const std::string_view toolTip = active ? language.L("Plumora: il tasto verde fa «Riempi»",
+                                                       "Plumora: the green button fills the window")
+                                   : trusted_
+                                       ? language.L("Plumora è in pausa", "Plumora is paused")
+                                       : language.L("Plumora: serve il permesso di Accessibilità",
+                                                    "Plumora: Accessibility permission needed");
+  // Setting the same tooltip again makes a visible one flicker: only a change is set.
+  if (toolTip != shownToolTip_) {
+    statusItem_->setToolTip(toolTip);
+    shownToolTip_ = toolTip;
+  }
 }
 
 }  // namespace plumora

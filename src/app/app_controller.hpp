@@ -57,6 +57,7 @@ class AppController {
   std::unique_ptr<RepeatingTimer> trustTimer_;
   bool trusted_ = false;
   std::string shownSymbol_;
+  std::string shownToolTip_;
 };
 
 }  // namespace plumora

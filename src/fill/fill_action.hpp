@@ -85,7 +85,8 @@ class FillAction {
   void restore(const GreenClick& click, const std::optional<FillMenu::Found>& menu, Rect before,
                double start);
   void issueRestore(const std::optional<FillMenu::Found>& menu);
-  void writeFrame(const Element& window, Rect frame);
+  // Writes the window's frame as the click's application will take it.
+  void writeFrame(const GreenClick& click, Rect frame);
   void forget(const Element& window);
   void measure(const Element& window, double time);
 

@@ -34,11 +34,23 @@ std::optional<GreenClick> Interceptor::detect(const TapEvent& press) {
   // The cheap tests first: this runs for every press of every application.
   const auto entry = WindowList::topNormal(context_.platform.windowServer, p);
   if (!entry) return std::nullopt;
-  if (entry->pid == context_.platform.system.processId()) return std::nullopt;
+  const std::int32_t self = context_.platform.system.processId();
+  if (entry->pid == self) return std::nullopt;
   if (!inButtonZone(p, entry->bounds)) return std::nullopt;
 
-  const auto button = systemWide_.elementAt(static_cast<float>(p.x), static_cast<float>(p.y));
+  AXError hitTest = ax::kSuccess;
+  const auto button =
+      systemWide_.elementAt(static_cast<float>(p.x), static_cast<float>(p.y), &hitTest);
+  if (hitTest == ax::kAPIDisabled) {
+    // The permission went before the system told us: the click is the application's.
+    permissionLost();
+    return std::nullopt;
+  }
   if (!button) return std::nullopt;
+  // The application is the button's owner: the window list may name another process, and our
+  // own window may lie above the listed one on a higher layer. Never fill our own.
+  const std::int32_t pid = button->pid();
+  if (pid == self) return std::nullopt;
   const auto slots = button->values(kDetectionAttributes);
 
   const std::string* role = slots[kRole].asString();
@@ -70,8 +82,6 @@ std::optional<GreenClick> Interceptor::detect(const TapEvent& press) {
   const Rect frame = origin && size ? Rect{*origin, *size}
                                     : Rect::make(p.x - kFallbackSide / 2, p.y - kFallbackSide / 2,
                                                  kFallbackSide, kFallbackSide);
-  // The application is the button's owner: the window list may name another process.
-  const std::int32_t pid = button->pid();
   context_.log.debug([&] {
     return "Tasto verde fermato (pid " + std::to_string(pid) + ") in " + context_.elapsedMs(t0) +
            " ms";

@@ -49,20 +49,20 @@ void Interceptor::stop() {
   if (!tap_) return;
   tap_->stop();
   tap_.reset();
+  // A press swallowed before the stop must not make its release, seen by a later tap, a click.
+  generation_.fetch_add(1, std::memory_order_release);
   context_.log.info("Osservazione dei clic fermata");
 }
 
 TapVerdict Interceptor::handle(EventTap& tap, EventType type, const TapEvent& event) {
+  if (const auto now = generation_.load(std::memory_order_acquire); now != clickGeneration_) {
+    clickGeneration_ = now;
+    forgetClick();
+  }
   switch (type) {
     case EventType::TapDisabledByTimeout:
     case EventType::TapDisabledByUserInput:
-      // The tap in hand is this thread's own reference: stop() may be clearing tap_ meanwhile.
-      tap.setEnabled(true);
-      swallowing_ = false;
-      pending_.reset();
-      context_.log.info(std::string("Osservazione dei clic riattivata (") +
-                        (type == EventType::TapDisabledByTimeout ? "timeout" : "input") + ")");
-      return TapVerdict::Pass;
+      return tapDisabled(tap, type);
     case EventType::LeftMouseDown:
       return press(event);
     case EventType::LeftMouseUp:
@@ -74,10 +74,33 @@ TapVerdict Interceptor::handle(EventTap& tap, EventType type, const TapEvent& ev
   }
 }
 
-TapVerdict Interceptor::press(const TapEvent& event) {
-  // A click still waiting for its release is abandoned.
+TapVerdict Interceptor::tapDisabled(EventTap& tap, EventType reason) {
+  forgetClick();
+  if (!context_.platform.accessibility.isProcessTrusted(false)) {
+    // The permission is gone: the system would only disable the tap again. It stays off, and the
+    // main thread stops the watcher.
+    permissionLost();
+    return TapVerdict::Pass;
+  }
+  // The tap in hand is this thread's own reference: stop() may be clearing tap_ meanwhile.
+  tap.setEnabled(true);
+  context_.log.info(std::string("Osservazione dei clic riattivata (") +
+                    (reason == EventType::TapDisabledByTimeout ? "timeout" : "input") + ")");
+  return TapVerdict::Pass;
+}
+
+void Interceptor::forgetClick() {
   swallowing_ = false;
   pending_.reset();
+}
+
+void Interceptor::permissionLost() {
+  if (permissionLost_) context_.platform.dispatch.mainAfter(0, permissionLost_);
+}
+
+TapVerdict Interceptor::press(const TapEvent& event) {
+  // A click still waiting for its release is abandoned.
+  forgetClick();
   // With a modifier held the green button keeps its own action; Caps Lock does not count.
   if (event.flags() & kPassThroughModifiers) return TapVerdict::Pass;
   auto click = detect(event);

@@ -3,6 +3,7 @@
 // The click watcher: an active event tap on left-button presses, drags and releases, and the
 // recognition of a press and release on a window's green button.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -35,6 +36,10 @@ class Interceptor {
   Interceptor(const Interceptor&) = delete;
   Interceptor& operator=(const Interceptor&) = delete;
 
+  // Main thread, before start(): `refresh` runs on the main thread, asynchronously, whenever the
+  // tap's thread finds that the process has lost the accessibility permission.
+  void onPermissionLost(std::function<void()> refresh) { permissionLost_ = std::move(refresh); }
+
   // Main thread. True when the tap runs (already or now).
   bool start();
   void stop();
@@ -51,14 +56,22 @@ class Interceptor {
  private:
   TapVerdict press(const TapEvent& event);
   TapVerdict release(const TapEvent& event);
+  TapVerdict tapDisabled(EventTap& tap, EventType reason);
   bool inButtonZone(Point p, const Rect& bounds) const;
+  void forgetClick();
+  // Hands the main thread a refresh of the permission, without waiting for it.
+  void permissionLost();
 
   Context& context_;
   Perform perform_;
-  std::shared_ptr<EventTap> tap_;  // main thread only
+  std::function<void()> permissionLost_;  // set before the tap runs, then only read
+  std::shared_ptr<EventTap> tap_;         // main thread only
   Element systemWide_;
   bool rightToLeft_;
+  // Bumped by every stop(): a click the tap's thread was waiting on from before it is stale.
+  std::atomic<std::uint32_t> generation_{0};
   // Tap thread only.
+  std::uint32_t clickGeneration_ = 0;
   bool swallowing_ = false;
   std::optional<GreenClick> pending_;
 };

@@ -16,7 +16,10 @@ class CoreApp {
  public:
   // The desktop and the settings must be in place: the click watcher reads the languages as it
   // is made.
-  explicit CoreApp(sim::SimMac& mac) : mac_(mac) {}
+  explicit CoreApp(sim::SimMac& mac) : mac_(mac) {
+    // As the application delegate does: the status menu asks the shell before it opens.
+    mac_.statusBar.menuDelegate = [this] { controller_.menuNeedsUpdate(); };
+  }
   CoreApp(const CoreApp&) = delete;
   CoreApp& operator=(const CoreApp&) = delete;
 

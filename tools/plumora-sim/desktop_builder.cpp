@@ -28,6 +28,7 @@ void addApp(const AppSpec& described, sim::SimMac& mac, World& world) {
   if (described.latency > 0) mac.accessibility.setLatency(described.pid, described.latency);
   if (described.activationDelay) app.activationDelay = *described.activationDelay;
   app.activates = described.activates;
+  app.enhancedUserInterface = described.enhancedUserInterface;
   world.add(described.name, &app);
 }
 

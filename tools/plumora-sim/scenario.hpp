@@ -51,6 +51,7 @@ struct AppSpec {
   double latency = 0;
   std::optional<double> activationDelay;
   bool activates = true;
+  std::optional<bool> enhancedUserInterface;
 };
 
 enum class ButtonKind { Close, Minimize, Green };
@@ -110,6 +111,8 @@ struct RemoveScreen {
 };
 struct ChangePermission {
   bool granted;
+  // How long after a revocation the system disables the program's event tap.
+  double tapNoticeAfter = 0;
 };
 
 struct Action {

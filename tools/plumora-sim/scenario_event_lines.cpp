@@ -121,7 +121,11 @@ Action readAction(Words& w, const Scenario& declared) {
     if (change != "granted" && change != "revoked") {
       w.fail("unknown permission change '" + change + "'");
     }
-    action.what = ChangePermission{change == "granted"};
+    ChangePermission permission{change == "granted"};
+    if (!permission.granted && w.accept("tap-notice-after")) {
+      permission.tapNoticeAfter = w.seconds("a delay in seconds");
+    }
+    action.what = permission;
   } else {
     w.fail("unknown action '" + verb + "'");
   }

@@ -179,6 +179,8 @@ class Parser {
       }
     } else if (what == "shortcuts") {
       app.shortcuts = w.onOff();
+    } else if (what == "enhanced-ui") {
+      app.enhancedUserInterface = w.onOff();
     } else if (what == "latency") {
       app.latency = w.seconds("a latency in seconds");
     } else if (what == "activation") {

@@ -53,6 +53,7 @@ void perform(const Action& action, sim::SimMac& mac, const World& world, Timelin
   } else if (const auto* remove = std::get_if<RemoveScreen>(&action.what)) {
     desktop.removeScreen(remove->index);
   } else if (const auto* permission = std::get_if<ChangePermission>(&action.what)) {
+    desktop.tapNoticeDelay = permission->tapNoticeAfter;
     mac.accessibility.setTrusted(permission->granted);
   }
 }

@@ -102,8 +102,12 @@ std::string Timeline::actionText(const Action& action, std::optional<Point> at) 
     return "screen " + std::to_string(remove->index) + " is removed";
   }
   const auto& permission = std::get<ChangePermission>(action.what);
-  return std::string("the accessibility permission is ") +
-         (permission.granted ? "granted" : "revoked");
+  std::string text = std::string("the accessibility permission is ") +
+                     (permission.granted ? "granted" : "revoked");
+  if (permission.tapNoticeAfter > 0) {
+    text += ", the event tap told " + numberText(permission.tapNoticeAfter) + " s later";
+  }
+  return text;
 }
 
 void Timeline::action(const Action& action, std::optional<Point> at) {

@@ -38,6 +38,9 @@ std::string appText(const AppSpec& described, const sim::SimApp& app) {
     text += ", restores to " + describe(app.elsewhere);
   }
   if (described.latency > 0) text += ", answers after " + numberText(described.latency) + " s";
+  if (app.enhancedUserInterface) {
+    text += *app.enhancedUserInterface ? ", assistive mode on" : ", assistive mode off";
+  }
   if (!app.activates) {
     text += ", never comes to the front";
   } else if (described.activationDelay) {
