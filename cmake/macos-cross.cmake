@@ -2,8 +2,10 @@
 # $HOME/.cache/macos-sdk (or $MACOS_SDK_ROOT), with clang-19 and ld64.lld-19:
 #   cmake -S . -B build-macos -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/macos-cross.cmake
 # Architectures: arm64 by default; -DCMAKE_OSX_ARCHITECTURES="arm64;x86_64" gives a universal
-# binary. The result links and is a real Mach-O bundle, but it is neither signed nor runnable
-# here.
+# binary. The result links and is a real Mach-O bundle, but it is not runnable here, and it is
+# not signed: only the arm64 slice carries the linker's ad-hoc signature (identifier
+# `main-arm64.out`, no Info.plist bound), the x86_64 slice none, and the bundle has no
+# _CodeSignature. Sign it on a Mac with scripts/sign-app before running it there.
 set(CMAKE_SYSTEM_NAME Darwin)
 set(CMAKE_SYSTEM_VERSION 23)
 if(NOT CMAKE_SYSTEM_PROCESSOR)

@@ -9,7 +9,7 @@ Desktop::Desktop(VirtualClock& clock, SimAccessibility& accessibility, SimSystem
                  SimKeyboard& keyboard, SimWindowServer& windowServer, SimEventTaps& taps)
     : clock_(clock), ax_(accessibility), system_(system), windowServer_(windowServer), taps_(taps) {
   ax_.setHitTest([this](Point p) { return hitTest(p); });
-  windowServer_.source = [this] { return windowList(); };
+  windowServer_.source = [this](SimWindowServer::Visit visit) { walkWindowList(visit); };
   keyboard.onPost([this](const PostedKey& key) { keyPosted(key); });
   // Revoking the permission disables the program's tap, with a user-input notice.
   ax_.onTrustChanged = [this](bool trusted) {
@@ -132,11 +132,13 @@ SimWindow& Desktop::addWindow(SimApp& app, Rect frame, const std::string& title)
         std::find_if(z_.begin(), z_.end(), [&](SimWindow* w) { return w->pid == app.pid; });
     z_.insert(firstOfApp, &added);
   }
+  restack();
   return added;
 }
 
 void Desktop::closeWindow(SimWindow& window) {
   std::erase(z_, &window);
+  restack();
   if (SimApp* owner = app(window.pid)) {
     std::erase(owner->windows, &window);
     if (owner->focused == &window)
@@ -156,6 +158,7 @@ void Desktop::activate(SimApp& app, SimWindow* window) {
   if (window) setFocusedWindow(app, window);
   // The application's windows come in front of every other, keeping their order.
   std::stable_partition(z_.begin(), z_.end(), [&](SimWindow* w) { return w->pid == app.pid; });
+  restack();
 }
 
 void Desktop::setFocusedWindow(SimApp& app, SimWindow* window) {
@@ -168,12 +171,18 @@ void Desktop::setFocusedWindow(SimApp& app, SimWindow* window) {
   auto firstOfApp =
       std::find_if(z_.begin(), z_.end(), [&](SimWindow* w) { return w->pid == app.pid; });
   z_.insert(system_.frontmost == app.pid ? z_.begin() : firstOfApp, window);
+  restack();
 }
 
 void Desktop::setFrame(SimWindow& window, Rect frame) {
   const Rect before = window.frame;
   window.frame = frame;
   if (onFrameChange && !(before == frame)) onFrameChange(window, before);
+}
+
+void Desktop::setLayer(SimWindow& window, std::int64_t layer) {
+  window.layer_ = layer;
+  restack();
 }
 
 void Desktop::setResizable(SimWindow& window, bool resizable) {
@@ -365,27 +374,21 @@ void Desktop::frameWritten(SimWindow& window) {
 
 // The window list and hit testing.
 
-std::vector<WindowInfo> Desktop::windowList() const {
-  std::vector<WindowInfo> list;
-  for (SimWindow* w : z_) {
-    const SimApp* owner = nullptr;
-    for (const auto& a : apps_) {
-      if (a->pid == w->pid) owner = a.get();
-    }
-    list.push_back(WindowInfo{w->layer, w->frame, w->alpha, w->pid, w->number,
-                              owner ? owner->name : std::string(), w->title, w->onScreen});
+void Desktop::restack() {
+  stack_ = z_;
+  std::stable_sort(stack_.begin(), stack_.end(),
+                   [](const SimWindow* a, const SimWindow* b) { return a->layer_ > b->layer_; });
+}
+
+void Desktop::walkWindowList(SimWindowServer::Visit visit) const {
+  for (const SimWindow* w : stack_) {
+    const WindowInfo info{w->layer_, w->frame, w->alpha, w->pid, w->number, w->onScreen};
+    if (visit(info) == WalkStep::Stop) return;
   }
-  // Menus, panels and other raised layers lie above the ordinary windows.
-  std::stable_sort(list.begin(), list.end(),
-                   [](const WindowInfo& a, const WindowInfo& b) { return a.layer > b.layer; });
-  return list;
 }
 
 SimWindow* Desktop::windowAt(Point p) const {
-  std::vector<SimWindow*> ordered = z_;
-  std::stable_sort(ordered.begin(), ordered.end(),
-                   [](const SimWindow* a, const SimWindow* b) { return a->layer > b->layer; });
-  for (SimWindow* w : ordered) {
+  for (SimWindow* w : stack_) {
     if (w->onScreen && containsPoint(w->frame, p)) return w;
   }
   return nullptr;

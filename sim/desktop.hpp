@@ -69,7 +69,6 @@ struct SimWindow {
   Rect frame;
   std::string title;
   bool titleReadable = true;
-  std::int64_t layer = 0;
   std::optional<double> alpha = 1.0;
   bool onScreen = true;
   bool fullScreen = false;
@@ -91,6 +90,13 @@ struct SimWindow {
   bool reboundPending = false;
   // When another program's frame write last took effect.
   std::optional<double> lastFrameWrite;
+
+  // Set through Desktop::setLayer, which keeps the order of the window list.
+  std::int64_t layer() const { return layer_; }
+
+ private:
+  friend class Desktop;
+  std::int64_t layer_ = 0;
 };
 
 // A mouse event that reached an application.
@@ -177,6 +183,8 @@ class Desktop {
   void setFocusedWindow(SimApp& app, SimWindow* window);
 
   void setFrame(SimWindow& window, Rect frame);
+  // Menus, panels and other raised layers lie above the ordinary windows (layer 0).
+  void setLayer(SimWindow& window, std::int64_t layer);
   void setResizable(SimWindow& window, bool resizable);
   void setFullScreen(SimWindow& window, bool fullScreen);
   void setButtonEnabled(TitleButton& button, bool enabled);
@@ -220,7 +228,9 @@ class Desktop {
     std::vector<MenuItemState*> submenu;
   };
 
-  std::vector<WindowInfo> windowList() const;
+  void walkWindowList(SimWindowServer::Visit visit) const;
+  // Sorts the windows into the window list's order again, after any change of order or layer.
+  void restack();
   std::optional<NodeId> hitTest(Point p) const;
   void bindApp(SimApp& app);
   void bindWindow(SimWindow& window);
@@ -256,6 +266,9 @@ class Desktop {
   std::vector<std::unique_ptr<SimApp>> apps_;
   std::vector<std::unique_ptr<SimWindow>> windows_;
   std::vector<SimWindow*> z_;  // front to back
+  // The window list's order: z_ by layer, highest first. Kept up to date by restack() so that
+  // reading the list or hit testing costs no sort.
+  std::vector<SimWindow*> stack_;
   std::uint32_t nextWindowNumber_ = 100;
   std::vector<std::unique_ptr<MenuItemState>> menuItems_;
   // Each application's menus by title, for tests to reach an item.

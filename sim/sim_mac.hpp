@@ -37,6 +37,18 @@ class SimMac {
   SimStatusBar statusBar;
   Desktop desktop{clock, accessibility, system, keyboard, windowServer, eventTaps};
 
+  // The user turns the Accessibility permission on or off: the system posts its notification
+  // now, and the change itself takes effect `takesEffectAfter` seconds later (the platform
+  // promises no order between the two). On the main thread.
+  void changePermission(bool granted, double takesEffectAfter = 0) {
+    if (takesEffectAfter > 0) {
+      clock.after(takesEffectAfter, [this, granted] { accessibility.setTrusted(granted); });
+    } else {
+      accessibility.setTrusted(granted);
+    }
+    system.postAccessibilityNotification();
+  }
+
   Platform platform{accessibility, clock,        dispatch,  defaults,  unifiedLog, system,
                     keyboard,      windowServer, eventTaps, loginItem, statusBar};
 };

@@ -1,12 +1,14 @@
 #pragma once
 
-// The window server's list, front to back, as the platform gives it: an array of dictionaries
-// with the window's layer, bounds, alpha, owner and number.
+// The window server's list, front to back, walked as the platform would give it: for each
+// window its layer, bounds, alpha, owner and number. The desktop's windows are read in place,
+// one at a time, and only as far as the walk goes.
 
 #include <cstdint>
 #include <functional>
 #include <optional>
-#include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/window_server.hpp"
@@ -19,32 +21,41 @@ struct WindowInfo {
   std::optional<double> alpha = 1.0;
   std::int64_t ownerPid = 0;
   std::int64_t number = 0;
-  std::string ownerName;
-  std::string name;
   bool onScreen = true;
 };
 
 class SimWindowServer : public WindowServer {
  public:
-  std::optional<RawValue> copyWindowList(std::uint32_t options,
-                                         std::uint32_t relativeToWindow) override;
+  using Visit = FunctionRef<WalkStep(const WindowInfo&)>;
 
-  // The windows of the simulated desktop, front to back.
-  std::function<std::vector<WindowInfo>()> source;
+  void walkWindows(std::uint32_t options, std::uint32_t relativeToWindow,
+                   FunctionRef<WalkStep(const WindowValues&)> visit) override;
+
+  // Hands the desktop's windows, front to back, to `visit` until it answers Stop.
+  std::function<void(Visit visit)> source;
   // Entries put in front of the desktop's, as they are (malformed ones too).
   std::vector<RawValue> injected;
-  // Faults.
+  // Fault: the window server gives no list.
   bool unavailable = false;
-  std::optional<RawValue> replaceWith;
 
   int calls() const { return calls_; }
   std::uint32_t lastOptions() const { return lastOptions_; }
+  // How many windows the last walk handed to the program.
+  int lastWalkLength() const { return lastWalkLength_; }
 
+  // A window's entry as the platform's list would hold it.
   static RawValue entry(const WindowInfo& info);
+  // The values of an entry, None where it has none.
+  static WindowValues valuesOf(const RawValue& entry);
 
  private:
+  // The bounds dictionary of a window, made again only when its bounds change.
+  const RawValue& boundsOf(std::int64_t number, Rect bounds);
+
   int calls_ = 0;
   std::uint32_t lastOptions_ = 0;
+  int lastWalkLength_ = 0;
+  std::unordered_map<std::int64_t, std::pair<Rect, RawValue>> bounds_;
 };
 
 }  // namespace plumora::sim

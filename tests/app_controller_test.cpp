@@ -33,6 +33,13 @@ TEST_F(AppControllerTest, LaunchInOrder) {
   EXPECT_EQ(mac.defaults.stored("Enabled"), std::nullopt);
 }
 
+TEST_F(AppControllerTest, TheLaunchRegistersTheDefaultsItself) {
+  mac.defaults.relaunch();  // nothing registered by anyone else in this process
+  app.applicationDidFinishLaunching();
+  EXPECT_TRUE(interceptor.isRunning());
+  EXPECT_TRUE(settings.restoreOnSecondClick());
+}
+
 TEST_F(AppControllerTest, AMissingVersionIsAQuestionMark) {
   mac.system.version.reset();
   app.applicationDidFinishLaunching();
@@ -68,8 +75,7 @@ TEST_F(AppControllerTest, PermissionGrantedIsNoticedHalfASecondAfterTheNotificat
   mac.accessibility.setTrusted(false);
   launched();
   mac.dispatch.runUntil(1.0);
-  mac.accessibility.setTrusted(true);
-  mac.system.postAccessibilityNotification();
+  mac.changePermission(true);
   mac.dispatch.runUntil(1.49);
   EXPECT_FALSE(interceptor.isRunning());
   mac.dispatch.runUntil(1.5);
@@ -78,6 +84,27 @@ TEST_F(AppControllerTest, PermissionGrantedIsNoticedHalfASecondAfterTheNotificat
   mac.dispatch.runUntil(20);
   EXPECT_THAT(lines(),
               ElementsAre("Permesso di Accessibilità: concesso", "Osservazione dei clic attiva"));
+}
+
+// On the platform the notification may come before the permission has changed: the check half
+// a second later still sees the old state, never asks again, and the next poll sees the change.
+TEST_F(AppControllerTest, APermissionChangedAfterItsNotificationIsCaughtByThePoll) {
+  mac.accessibility.setTrusted(false);
+  launched();
+  mac.dispatch.runUntil(1.0);
+  mac.changePermission(true, 0.8);
+  mac.dispatch.runUntil(1.5);
+  EXPECT_FALSE(mac.accessibility.isProcessTrusted(false));
+  EXPECT_FALSE(interceptor.isRunning());
+  mac.dispatch.runUntil(2.99);
+  EXPECT_TRUE(mac.accessibility.isProcessTrusted(false));
+  EXPECT_FALSE(interceptor.isRunning());
+  EXPECT_THAT(lines(), IsEmpty());
+  mac.dispatch.runUntil(3.0);
+  EXPECT_TRUE(interceptor.isRunning());
+  EXPECT_THAT(lines(),
+              ElementsAre("Permesso di Accessibilità: concesso", "Osservazione dei clic attiva"));
+  EXPECT_EQ(mac.accessibility.promptsShown(), 1);  // the launch's, and no other
 }
 
 TEST_F(AppControllerTest, APollNoticesARevokedPermission) {

@@ -25,12 +25,14 @@ TEST_F(ElementTest, BooleanReadsNumbersAndBooleansOnly) {
   ax.set(node, "Text", RawValue::string("yes"));
   ax.set(node, "Zero", RawValue::integer(0));
   ax.set(node, "Two", RawValue::integer(2));
+  ax.set(node, "Negative", RawValue::number(-0.5));
   ax.set(node, "True", RawValue::boolean(true));
   ax.fail(node, "Broken", ax::kFailure);
   const Element e = element(node);
   EXPECT_EQ(e.boolean("Text"), std::nullopt);
   EXPECT_EQ(e.boolean("Zero"), false);
   EXPECT_EQ(e.boolean("Two"), true);
+  EXPECT_EQ(e.boolean("Negative"), true);  // any non-zero number
   EXPECT_EQ(e.boolean("True"), true);
   EXPECT_EQ(e.boolean("Broken"), std::nullopt);
   EXPECT_EQ(e.boolean("Missing"), std::nullopt);
@@ -121,13 +123,14 @@ TEST_F(ElementTest, ValuesOfAVanishedElementAreAllEmpty) {
   EXPECT_EQ(element(node).perform("AXPress"), ax::kInvalidUIElement);
 }
 
-// A handle whose reply does not fit the request: every slot is empty.
-class ShortReplyHandle : public ElementHandle {
+// A handle whose reply of three values fits no other request: every slot is empty.
+class MismatchedReplyHandle : public ElementHandle {
  public:
   bool equals(const ElementHandle& other) const override { return &other == this; }
   AXError copyAttribute(std::string_view, RawValue&) const override { return ax::kFailure; }
   AXError copyAttributes(std::span<const std::string_view>, RawValue& reply) const override {
-    reply = RawValue::array({RawValue::string("only one")});
+    reply = RawValue::array(
+        {RawValue::string("one"), RawValue::string("two"), RawValue::string("three")});
     return ax::kSuccess;
   }
   AXError performAction(std::string_view) const override { return ax::kFailure; }
@@ -141,17 +144,22 @@ class ShortReplyHandle : public ElementHandle {
     return ax::kFailure;
   }
   AXError setMessagingTimeout(float) const override { return ax::kSuccess; }
-  AXError elementAtPosition(float, float, ElementRef&) const override { return ax::kFailure; }
+  // A success that names no element.
+  AXError elementAtPosition(float, float, ElementRef&) const override { return ax::kSuccess; }
 };
 
 TEST(ElementFailures, FailedCallsGiveNothing) {
-  const Element e(std::make_shared<ShortReplyHandle>());
+  const Element e(std::make_shared<MismatchedReplyHandle>());
   auto slots = e.values({"A", "B"});
   ASSERT_EQ(slots.size(), 2u);
   EXPECT_TRUE(slots[0].isNone() && slots[1].isNone());
+  slots = e.values({"A", "B", "C", "D"});
+  ASSERT_EQ(slots.size(), 4u);
+  for (const auto& slot : slots) EXPECT_TRUE(slot.isNone());
   EXPECT_FALSE(e.isSettable("AXSize"));
   EXPECT_EQ(e.pid(), 0);
   EXPECT_EQ(e.elementAt(1, 2), std::nullopt);
+  EXPECT_EQ(axElement(RawValue::element(nullptr)), std::nullopt);
 }
 
 TEST_F(ElementTest, WritesAndActionsReturnTheRawCode) {

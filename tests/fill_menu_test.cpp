@@ -156,5 +156,27 @@ TEST_F(FillMenuTest, OneRequestPerEntryOnARealisticMenuBar) {
   EXPECT_EQ(mac.accessibility.requests(kEditorPid), 11u);
 }
 
+TEST_F(FillMenuTest, TheRestoreItemSearchReadsEachEntryOnce) {
+  MenuItemSpec moveResize = entry("Move & Resize");
+  for (const char* side : {"Left", "Right", "Top", "Bottom"}) {
+    moveResize.submenu.push_back(entry(side));
+  }
+  moveResize.submenu.push_back(entry("Return to Previous Size", "_zoomUntile"));
+  MenuSpec window{"Window", {entry("Minimize"), entry("Zoom"), entry("Fill", "_zoomFill")}};
+  window.items.push_back(entry("Center", "_zoomCenter"));
+  window.items.push_back(moveResize);
+  while (window.items.size() < 20) window.items.push_back(entry("Document"));
+  auto found = locateWith({window});
+  ASSERT_TRUE(found);
+
+  mac.accessibility.resetRequestCounts();
+  const auto restore = FillMenu::item("_zoomUntile", found->windowMenu, 1);
+  // The menu's entries (1) and one request per entry (20), then the submenu's entries (1) and
+  // one request per entry (5): no second request for an entry's submenu.
+  EXPECT_EQ(mac.accessibility.requests(kEditorPid), 27u);
+  ASSERT_TRUE(restore);
+  EXPECT_EQ(title(*restore), "Return to Previous Size");
+}
+
 }  // namespace
 }  // namespace plumora

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 namespace plumora {
 namespace {
@@ -43,6 +44,9 @@ TEST(Geometry, InsetStandardisesAndGivesNullWhenTooLarge) {
   EXPECT_EQ(inset(Rect::make(0, 25, 1440, 875), -2, -2), Rect::make(-2, 23, 1444, 879));
   EXPECT_EQ(inset(Rect::make(10, 10, -10, -10), 1, 1), Rect::make(1, 1, 8, 8));
   EXPECT_TRUE(isNull(inset(Rect::make(0, 0, 10, 10), 6, 0)));
+  EXPECT_TRUE(isNull(inset(Rect::make(0, 0, 10, 10), 0, 6)));
+  // Either infinite coordinate makes a null rectangle.
+  EXPECT_TRUE(isNull(inset(Rect::make(0, std::numeric_limits<double>::infinity(), 10, 10), 1, 1)));
   EXPECT_EQ(inset(Rect::make(0, 0, 10, 10), 5, 5), Rect::make(5, 5, 0, 0));
 }
 

@@ -117,7 +117,7 @@ TEST_F(InterceptorTest, OurOwnWindowAboveAnotherAppsButtonIsNeverFilled) {
   // window list (normal layer only) names the editor, the hit test finds our button.
   auto& self = mac.desktop.addApp(mac.system.pid, "Plumora");
   auto& panel = mac.desktop.addWindow(self, Rect::make(200, 150, 300, 200), "Informazioni");
-  panel.layer = 3;
+  mac.desktop.setLayer(panel, 3);
   ASSERT_EQ(mac.desktop.center(panel, panel.zoom), green());
   started();
   EXPECT_EQ(send(EventType::LeftMouseDown, green()), TapVerdict::Pass);
@@ -314,8 +314,8 @@ TEST_F(InterceptorTest, TheProgramsOwnWindowsPass) {
 
 TEST_F(InterceptorTest, ThePidIsTheButtonsNotTheWindowLists) {
   started();
-  mac.windowServer.injected = {sim::SimWindowServer::entry(
-      sim::WindowInfo{0, kEditorFrame, 1.0, 4321, 999, "Overlay", "", true})};
+  mac.windowServer.injected = {
+      sim::SimWindowServer::entry(sim::WindowInfo{0, kEditorFrame, 1.0, 4321, 999, true})};
   send(EventType::LeftMouseDown, green());
   send(EventType::LeftMouseUp, green());
   ASSERT_EQ(performed.size(), 1u);

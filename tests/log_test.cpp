@@ -5,6 +5,10 @@
 
 #include <fstream>
 #include <sstream>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
 
 #include "sim/log_capture.hpp"
 #include "sim/manual_dispatch.hpp"
@@ -103,6 +107,32 @@ TEST_F(LogTest, VerbosityIsReadOnceAtTheFirstLine) {
   EXPECT_EQ(readFile(logFile()), "2026-03-02 09:00:00.000 tre\n2026-03-02 09:00:00.000 quattro\n");
 }
 
+// A debug line takes a literal or a callable that builds the text; a text built by the caller,
+// which would cost its construction with verbose logging off, does not compile.
+template <class Text>
+concept DebugAccepts = requires(Log& log, Text text) {
+  log.debug(text);
+};
+static_assert(DebugAccepts<std::string (*)()>);
+static_assert(!DebugAccepts<std::string>);
+static_assert(!DebugAccepts<const std::string&>);
+static_assert(!DebugAccepts<std::string_view>);
+static_assert(!DebugAccepts<const char*>);
+
+TEST_F(LogTest, ThreadsAskingTogetherReadTheVerbosityOnce) {
+  defaults.setBool("DebugLog", true);
+  std::vector<std::thread> threads;
+  std::vector<char> answers(4, 0);
+  for (std::size_t i = 0; i < answers.size(); ++i) {
+    threads.emplace_back([&, i] { answers[i] = log.verbose(); });
+  }
+  for (auto& t : threads) t.join();
+  EXPECT_EQ(answers, std::vector<char>(4, 1));
+  EXPECT_EQ(dispatch.queues().size(), 1u);  // one file queue, made once
+  defaults.setBool("DebugLog", false);
+  EXPECT_TRUE(log.verbose());
+}
+
 TEST_F(LogTest, DisabledUnifiedLevelsStillReachTheFile) {
   defaults.setBool("DebugLog", true);
   unified.setEnabled(LogLevel::Debug, false);
@@ -148,11 +178,17 @@ TEST_F(LogFileTest, ALargerFileIsMovedAsideReplacingTheOldOne) {
   EXPECT_EQ(fs::file_size(file.oldPath()), 2'000'001u);
 }
 
-TEST_F(LogFileTest, AFileThatCannotBeWrittenIsLeftAsItIs) {
-  // A folder where the file belongs: nothing can be appended, and nothing is destroyed.
+// The size decides only when it can be read: a missing file, or a folder in its place, moves
+// nothing aside and destroys nothing.
+TEST_F(LogFileTest, NoRotationWithoutAReadableSize) {
+  fill(file.oldPath(), 10, 'o');
+  file.append(stamp, "primo");
+  EXPECT_EQ(readFile(file.path()), "2026-12-06 07:05:03.009 primo\n");
+  fs::remove(file.path());
   fs::create_directories(file.path());
   file.append(stamp, "perso");
   EXPECT_TRUE(fs::is_directory(file.path()));
+  EXPECT_EQ(readFile(file.oldPath()), "oooooooooo");
 }
 
 TEST(Timestamp, IsZeroPaddedAscii) {

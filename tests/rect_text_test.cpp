@@ -22,6 +22,7 @@ TEST(Describe, MarksNumbersThatHaveNoIntegerText) {
   EXPECT_EQ(describe(Rect::make(std::nan(""), 1, 2, 3)), "(?,1 2x3)");
   EXPECT_EQ(describe(Rect::make(1e19, -1e19, inf, 5)), "(?,? ?x5)");
   EXPECT_EQ(describe(Rect::make(-9223372036854775808.0, 0, 1, 1)), "(-9223372036854775808,0 1x1)");
+  EXPECT_EQ(describe(Rect::make(9223372036854775808.0, 0, 1, 1)), "(?,0 1x1)");
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "app/settings.hpp"
+#include "support/settings.hpp"
 
 #include <gtest/gtest.h>
 
@@ -7,35 +7,31 @@
 namespace plumora {
 namespace {
 
-TEST(Settings, FreshAccountReadsBothOn) {
+TEST(Settings, FreshAccountReadsBothOnWithoutStoringThem) {
   sim::SimDefaults defaults;
   Settings settings(defaults);
-  EXPECT_FALSE(settings.enabled());  // nothing registered yet
   settings.registerDefaults();
   EXPECT_TRUE(settings.enabled());
   EXPECT_TRUE(settings.restoreOnSecondClick());
   EXPECT_EQ(defaults.stored("Enabled"), std::nullopt);
-  EXPECT_FALSE(defaults.boolForKey("DebugLog"));
+  EXPECT_EQ(defaults.stored("RestoreOnSecondClick"), std::nullopt);
 }
 
-TEST(Settings, APauseSurvivesARelaunch) {
+TEST(Settings, EachSwitchIsStoredUnderItsOwnKeyAndSurvivesARelaunch) {
   sim::SimDefaults defaults;
   Settings(defaults).registerDefaults();
   Settings(defaults).setEnabled(false);
+  Settings(defaults).setRestoreOnSecondClick(false);
+  EXPECT_EQ(defaults.stored("Enabled"), false);
+  EXPECT_EQ(defaults.stored("RestoreOnSecondClick"), false);
   defaults.relaunch();
   Settings settings(defaults);
   settings.registerDefaults();
   EXPECT_FALSE(settings.enabled());
-  EXPECT_TRUE(settings.restoreOnSecondClick());
-}
-
-TEST(Settings, TogglingTwiceStoresTheKey) {
-  sim::SimDefaults defaults;
-  Settings settings(defaults);
-  settings.registerDefaults();
-  settings.setRestoreOnSecondClick(!settings.restoreOnSecondClick());
-  settings.setRestoreOnSecondClick(!settings.restoreOnSecondClick());
-  EXPECT_EQ(defaults.stored("RestoreOnSecondClick"), true);
+  EXPECT_FALSE(settings.restoreOnSecondClick());
+  settings.setEnabled(true);
+  EXPECT_TRUE(settings.enabled());
+  EXPECT_FALSE(settings.restoreOnSecondClick());
 }
 
 }  // namespace

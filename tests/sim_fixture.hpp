@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "accessibility/element.hpp"
-#include "app/settings.hpp"
 #include "interception/green_click.hpp"
 #include "sim/sim_mac.hpp"
 #include "support/context.hpp"
+#include "support/settings.hpp"
 #include "temp_folder.hpp"
 
 namespace plumora::test {

@@ -53,6 +53,28 @@ TEST_F(StatusMenuTest, WithoutPermissionInEnglish) {
   EXPECT_THAT(lines(), ElementsAre("Secondo clic per tornare indietro: no"));
 }
 
+TEST_F(StatusMenuTest, EnabledAndPausedInEnglish) {
+  mac.system.languages = {"en-IT"};
+  launched();
+  opened();
+  EXPECT_EQ(menuTitles()[1], "Active: the green button fills the window");
+  EXPECT_EQ(item().toolTip, "Plumora: the green button fills the window");
+  app.toggleEnabled();
+  opened();
+  EXPECT_EQ(menuTitles()[1], "Paused: the green button works as usual");
+  EXPECT_EQ(item().toolTip, "Plumora is paused");
+}
+
+// The line follows the permission and the setting, not the watcher: a watcher that could not
+// start is tried again at every poll.
+TEST_F(StatusMenuTest, AWatcherThatFailedToStartStillReadsActive) {
+  mac.eventTaps.refuse = true;
+  launched();
+  opened();
+  EXPECT_FALSE(interceptor.isRunning());
+  EXPECT_EQ(menuTitles()[1], "Attivo: il tasto verde fa «Riempi»");
+}
+
 TEST_F(StatusMenuTest, OpeningRightAfterAGrantShowsIt) {
   mac.accessibility.setTrusted(false);
   launched();
@@ -111,6 +133,12 @@ TEST_F(StatusMenuTest, LoginItemNeedingApprovalOpensTheSettings) {
   opened();
   EXPECT_FALSE(menuItem("Apri al login").checked);
   EXPECT_THAT(lines(), IsEmpty());
+  // Choosing it again fails, but the item still waits for approval: the settings open again.
+  mac.loginItem.registerError = "Operazione non permessa";
+  app.perform(MenuAction::ToggleLogin);
+  EXPECT_EQ(mac.loginItem.registrations, 2);
+  EXPECT_EQ(mac.loginItem.settingsOpened, 2);
+  EXPECT_THAT(lines(), ElementsAre("Apri al login: Operazione non permessa"));
 }
 
 TEST_F(StatusMenuTest, LoginItemOnOffAndFailure) {
@@ -125,6 +153,14 @@ TEST_F(StatusMenuTest, LoginItemOnOffAndFailure) {
   app.toggleLogin();
   EXPECT_THAT(lines(), ElementsAre("Apri al login: Operazione non permessa"));
   EXPECT_EQ(mac.loginItem.settingsOpened, 0);
+  // A failed unregistration is said too, and the item stays on.
+  clearLines();
+  mac.loginItem.registerError.reset();
+  app.toggleLogin();
+  mac.loginItem.unregisterError = "Elemento non trovato";
+  app.toggleLogin();
+  EXPECT_THAT(lines(), ElementsAre("Apri al login: Elemento non trovato"));
+  EXPECT_EQ(mac.loginItem.state, LoginItemStatus::Enabled);
   // A status the program does not know is no registration: the next choice registers.
   mac.loginItem.registerError.reset();
   mac.loginItem.state = LoginItemStatus::NotFound;

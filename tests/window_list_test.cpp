@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "sim/sim_window_server.hpp"
+#include "sim_fixture.hpp"
 
 namespace plumora {
 namespace {
@@ -13,9 +14,15 @@ class WindowListTest : public ::testing::Test {
  protected:
   sim::SimWindowServer server;
   std::vector<WindowInfo> windows;
+  int read = 0;  // the windows of `windows` the walk has asked for
 
   WindowListTest() {
-    server.source = [this] { return windows; };
+    server.source = [this](sim::SimWindowServer::Visit visit) {
+      for (const WindowInfo& w : windows) {
+        ++read;
+        if (visit(w) == WalkStep::Stop) return;
+      }
+    };
   }
   std::optional<std::uint32_t> hit(Point p) {
     auto entry = WindowList::topNormal(server, p);
@@ -88,10 +95,13 @@ TEST_F(WindowListTest, MalformedEntriesAreSkipped) {
       RawValue::string("not a window"),
       good({{"kCGWindowLayer", RawValue::number(0.5)}}),
       good({{"kCGWindowLayer", RawValue::string("0")}}),
+      good({{"kCGWindowLayer", RawValue::integer(-1)}}),
+      good({{"kCGWindowLayer", RawValue::boolean(true)}}),
       good({{"kCGWindowBounds", RawValue::dictionary({{"X", RawValue::integer(0)}})}}),
       good({{"kCGWindowAlpha", RawValue::number(0.01)}}),
       good({{"kCGWindowOwnerPID", RawValue::number(42.5)}}),
       good({{"kCGWindowOwnerPID", RawValue::integer(std::int64_t{1} << 31)}}),
+      good({{"kCGWindowOwnerPID", RawValue::integer(-(std::int64_t{1} << 31) - 1)}}),
       good({{"kCGWindowNumber", RawValue::integer(std::int64_t{1} << 32)}}),
       good({{"kCGWindowNumber", RawValue::integer(-1)}}),
   };
@@ -107,13 +117,57 @@ TEST_F(WindowListTest, MalformedEntriesAreSkipped) {
   EXPECT_EQ(found->windowID, 0xFFFFFFFFu);
 }
 
-TEST_F(WindowListTest, NoListOrNoArrayGivesNothing) {
+TEST_F(WindowListTest, NoListGivesNothing) {
   windows = {window(1, Rect::make(0, 0, 400, 400))};
   server.unavailable = true;
   EXPECT_EQ(hit({10, 10}), std::nullopt);
-  server.unavailable = false;
-  server.replaceWith = RawValue::dictionary({});
-  EXPECT_EQ(hit({10, 10}), std::nullopt);
+  EXPECT_EQ(read, 0);
+}
+
+TEST_F(WindowListTest, TheWalkStopsAtTheFirstMatch) {
+  windows = {window(1, Rect::make(0, 0, 1440, 25), 24),  // skipped: a raised layer
+             window(2, Rect::make(100, 100, 200, 200)),  // skipped: transparent
+             window(3, Rect::make(500, 500, 100, 100)),  // skipped: elsewhere
+             window(4, Rect::make(0, 0, 1000, 800))};    // the match
+  windows[1].alpha = 0.0;
+  for (int i = 0; i < 1000; ++i) windows.push_back(window(10 + i, Rect::make(0, 0, 1440, 900)));
+  EXPECT_EQ(hit({150, 150}), 4u);
+  EXPECT_EQ(read, 4);
+  EXPECT_EQ(server.lastWalkLength(), 4);
+  // With no match, every window is read once.
+  read = 0;
+  EXPECT_EQ(hit({2000, 2000}), std::nullopt);
+  EXPECT_EQ(read, 1004);
+}
+
+TEST_F(WindowListTest, WindowsOffScreenAreLeftOutOfTheWalk) {
+  windows = {window(1, Rect::make(0, 0, 400, 400)), window(2, Rect::make(0, 0, 400, 400))};
+  windows[0].onScreen = false;
+  EXPECT_EQ(hit({10, 10}), 2u);
+  EXPECT_EQ(server.lastWalkLength(), 1);
+}
+
+// The simulated desktop lists raised layers first, whatever the order the windows were made,
+// raised or given their layer in.
+class DesktopWindowListTest : public test::SimFixture {};
+
+TEST_F(DesktopWindowListTest, RaisedLayersComeFirstAndTheWalkStopsAtTheMatch) {
+  auto& other = mac.desktop.addApp(502, "Finder");
+  auto& behind = mac.desktop.addWindow(other, kEditorFrame, "Behind");
+  auto& panel = mac.desktop.addWindow(other, Rect::make(150, 100, 400, 300), "Panel");
+  EXPECT_EQ(WindowList::topNormal(mac.windowServer, {300, 200})->windowID, window->number);
+  EXPECT_EQ(mac.windowServer.lastWalkLength(), 1);
+  // A layer given after the window was made, then the panel's application brought forward.
+  mac.desktop.setLayer(panel, 3);
+  mac.desktop.activate(other, &behind);
+  EXPECT_EQ(WindowList::topNormal(mac.windowServer, {300, 200})->windowID, behind.number);
+  EXPECT_EQ(mac.windowServer.lastWalkLength(), 2);  // the panel, then the match
+  mac.desktop.activate(*editor, window);
+  EXPECT_EQ(WindowList::topNormal(mac.windowServer, {300, 200})->windowID, window->number);
+  EXPECT_EQ(mac.windowServer.lastWalkLength(), 2);
+  mac.desktop.closeWindow(panel);
+  EXPECT_EQ(WindowList::topNormal(mac.windowServer, {300, 200})->windowID, window->number);
+  EXPECT_EQ(mac.windowServer.lastWalkLength(), 1);
 }
 
 }  // namespace

@@ -36,15 +36,9 @@ std::optional<Element> Element::element(std::string_view attribute) const {
 }
 
 std::vector<Element> Element::elements(std::string_view attribute) const {
-  std::vector<Element> result;
   auto value = copy(attribute);
-  if (!value) return result;
-  const auto* items = value->asArray();
-  if (!items) return result;
-  for (const auto& item : *items) {
-    if (auto e = axElement(item)) result.push_back(std::move(*e));
-  }
-  return result;
+  if (!value) return {};
+  return axElements(*value);
 }
 
 std::optional<Rect> Element::frame() const {
@@ -104,6 +98,16 @@ std::optional<Element> axElement(const RawValue& value) {
   const auto* e = value.asElement();
   if (!e || !*e) return std::nullopt;
   return Element(*e);
+}
+
+std::vector<Element> axElements(const RawValue& value) {
+  std::vector<Element> result;
+  const auto* items = value.asArray();
+  if (!items) return result;
+  for (const auto& item : *items) {
+    if (auto e = axElement(item)) result.push_back(std::move(*e));
+  }
+  return result;
 }
 
 std::optional<Point> axPoint(const RawValue& value) {

@@ -60,6 +60,8 @@ class Element {
 };
 
 std::optional<Element> axElement(const RawValue& value);
+// The items of an array that are elements, in order; empty for anything else.
+std::vector<Element> axElements(const RawValue& value);
 std::optional<Point> axPoint(const RawValue& value);
 std::optional<Size> axSize(const RawValue& value);
 

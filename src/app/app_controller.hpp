@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.hpp"
 #include "interception/interceptor.hpp"
 #include "platform/status_bar.hpp"
 #include "support/context.hpp"
+#include "support/settings.hpp"
 
 namespace plumora {
 

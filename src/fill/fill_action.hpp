@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "accessibility/element.hpp"
-#include "app/settings.hpp"
 #include "fill/fill_menu.hpp"
 #include "interception/green_click.hpp"
 #include "platform/dispatch.hpp"
 #include "support/context.hpp"
+#include "support/settings.hpp"
 
 namespace plumora {
 

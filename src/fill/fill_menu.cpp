@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 namespace plumora::FillMenu {
 namespace {
@@ -9,6 +11,9 @@ namespace {
 // Read together, one request per menu entry.
 constexpr std::array<std::string_view, 3> kEntryAttributes{"AXIdentifier", "AXMenuItemCmdChar",
                                                            "AXMenuItemCmdModifiers"};
+
+// Read together, one request per entry of the restore item's search.
+constexpr std::array<std::string_view, 2> kItemAttributes{"AXIdentifier", "AXChildren"};
 
 // Control without Command, Shift or Option, in the accessibility modifier bits
 // (1 Shift, 2 Option, 4 Control, 8 no Command).
@@ -54,15 +59,20 @@ std::optional<Found> locate(const Element& app) {
 
 std::optional<Element> item(std::string_view identifier, const Element& menu, int depth) {
   const auto entries = menu.children();
+  // Each entry's submenus, read with its identifier in the same request.
+  std::vector<RawValue> submenus;
+  submenus.reserve(entries.size());
   for (const Element& entry : entries) {
-    const auto id = entry.string("AXIdentifier");
+    auto slots = entry.values(kItemAttributes);
+    const auto* id = slots[0].asString();
     if (id && identifierMatches(*id, identifier)) return entry;
+    submenus.push_back(std::move(slots[1]));
   }
   if (depth < 1) return std::nullopt;
-  for (const Element& entry : entries) {
-    const auto submenus = entry.children();
-    if (submenus.empty()) continue;
-    if (auto found = item(identifier, submenus.front(), depth - 1)) return found;
+  for (const RawValue& children : submenus) {
+    const auto submenu = axElements(children);
+    if (submenu.empty()) continue;
+    if (auto found = item(identifier, submenu.front(), depth - 1)) return found;
   }
   return std::nullopt;
 }

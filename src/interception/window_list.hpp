@@ -19,7 +19,7 @@ struct Entry {
 // The first window, front to back, of layer 0 whose bounds contain the point and whose alpha (when
 // given) is at least 0.05, with an integral owner and number. A window whose owner does not fit 32
 // signed bits, or whose number does not fit 32 unsigned bits, is not one the program can talk
-// to: it is skipped like any other malformed entry.
+// to: it is skipped like any other malformed entry. The walk stops at that window.
 std::optional<Entry> topNormal(WindowServer& windowServer, Point point);
 
 }  // namespace plumora::WindowList

@@ -18,8 +18,16 @@
   if (_controller) _controller->applicationWillTerminate();
 }
 
+// The controller opens the status menu by clicking its button, and the menu's tracking loop
+// runs until the menu closes: inside the reopen Apple event's handler it would hold that event
+// the whole time. Open it from the main queue instead, once the handler has returned.
 - (BOOL)applicationShouldHandleReopen:(NSApplication*)sender hasVisibleWindows:(BOOL)flag {
-  return _controller ? _controller->applicationShouldHandleReopen() : YES;
+  plumora::AppController* controller = _controller;
+  if (!controller) return YES;
+  dispatch_async(dispatch_get_main_queue(), ^{
+    controller->applicationShouldHandleReopen();
+  });
+  return NO;
 }
 
 - (void)menuNeedsUpdate:(NSMenu*)menu {

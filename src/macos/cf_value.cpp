@@ -95,7 +95,8 @@ RawValue dictionaryFromCF(CFDictionaryRef dictionary) {
 }  // namespace
 
 RawValue rawValueFromCF(CFTypeRef value) {
-  if (!value) return RawValue();
+  // A multi-attribute reply may hold the null object in the slot of an attribute without a value.
+  if (!value || value == kCFNull) return RawValue();
   const CFTypeID type = CFGetTypeID(value);
   if (type == CFStringGetTypeID())
     return RawValue::string(stringFromCF(static_cast<CFStringRef>(value)));

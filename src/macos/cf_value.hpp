@@ -18,7 +18,8 @@ CFRef<CFStringRef> makeCFString(std::string_view text);
 // UTF-8 out; characters that cannot be encoded become '?'.
 std::string stringFromCF(CFStringRef text);
 
-// A copy of any object, recursing into arrays and dictionaries. Null gives RawValue::None.
+// A copy of any object, recursing into arrays and dictionaries. A null pointer and the null
+// object (kCFNull) give RawValue::None.
 RawValue rawValueFromCF(CFTypeRef value);
 // The object to write for a value: booleans, numbers, texts, the three geometry boxes and
 // elements. Null for every other kind.

@@ -2,6 +2,7 @@
 
 #import <Foundation/Foundation.h>
 #include <dispatch/dispatch.h>
+#include <pthread.h>
 
 #include <string>
 #include <utility>
@@ -80,6 +81,12 @@ std::unique_ptr<SerialQueue> MacDispatch::serialQueue(std::string_view label,
 }
 
 void MacDispatch::syncMain(const std::function<void()>& block) {
+  // The core never hops from the main thread, but should a caller do so, dispatch_sync on the
+  // queue the thread is already serving would trap: run the block where it is instead.
+  if (pthread_main_np() != 0) {
+    block();
+    return;
+  }
   dispatch_sync_f(dispatch_get_main_queue(), const_cast<std::function<void()>*>(&block), runBlock);
 }
 

@@ -113,15 +113,14 @@ void MacStatusBar::showAboutPanel(std::string_view credits) {
   };
   NSAttributedString* text = [[NSAttributedString alloc] initWithString:toNSString(credits)
                                                              attributes:attributes];
-  if (@available(macOS 14.0, *)) {
-    [NSApp activate];
-  } else {
-#pragma clang diagnostic push
-#pragma clang diagnostic ignored "-Wdeprecated-declarations"
-    [NSApp activateIgnoringOtherApps:YES];
-#pragma clang diagnostic pop
-  }
+  [NSApp activate];
   [NSApp orderFrontStandardAboutPanelWithOptions:@{NSAboutPanelOptionCredits : text}];
+  // Since macOS 14 activation is only a request, which the system may turn down while another
+  // application is in front: order the panel itself to the front as well. It is the only panel
+  // this application shows.
+  for (NSWindow* window in [NSApp windows]) {
+    if ([window isKindOfClass:[NSPanel class]] && window.visible) [window orderFrontRegardless];
+  }
 }
 
 }  // namespace plumora

@@ -8,8 +8,8 @@ namespace plumora {
 
 class MacWindowServer final : public WindowServer {
  public:
-  std::optional<RawValue> copyWindowList(std::uint32_t options,
-                                         std::uint32_t relativeToWindow) override;
+  void walkWindows(std::uint32_t options, std::uint32_t relativeToWindow,
+                   FunctionRef<WalkStep(const WindowValues&)> visit) override;
 };
 
 }  // namespace plumora

@@ -4,12 +4,12 @@
 #import <AppKit/AppKit.h>
 
 #include "app/app_controller.hpp"
-#include "app/settings.hpp"
 #include "fill/fill_action.hpp"
 #include "interception/interceptor.hpp"
 #include "macos/app_delegate.hpp"
 #include "macos/mac_platform.hpp"
 #include "support/context.hpp"
+#include "support/settings.hpp"
 
 int main() {
   @autoreleasepool {

@@ -10,15 +10,17 @@ Log::Log(UnifiedLog& unifiedLog, Defaults& defaults, Clock& clock, Dispatch& dis
       dispatch_(dispatch),
       system_(system) {}
 
-bool Log::verbose() {
+bool Log::readVerbosity() {
+  // Threads that come here together wait for the one that reads.
   std::call_once(verboseOnce_, [this] {
-    verbose_ = defaults_.boolForKey(kVerboseKey);
-    if (verbose_) {
+    const bool verbose = defaults_.boolForKey(kVerboseKey);
+    if (verbose) {
       queue_ = dispatch_.serialQueue(kQueueLabel, QualityOfService::Utility);
       file_ = std::make_shared<const LogFile>(LogFile::pathIn(system_.homeFolder()));
     }
+    verbosity_.store(verbose ? Verbosity::On : Verbosity::Off, std::memory_order_release);
   });
-  return verbose_;
+  return verbosity_.load(std::memory_order_acquire) == Verbosity::On;
 }
 
 void Log::info(std::string_view message) {

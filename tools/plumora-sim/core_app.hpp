@@ -4,11 +4,11 @@
 // context, the settings, the fill engine, the click watcher and the application shell.
 
 #include "app/app_controller.hpp"
-#include "app/settings.hpp"
 #include "fill/fill_action.hpp"
 #include "interception/interceptor.hpp"
 #include "sim/sim_mac.hpp"
 #include "support/context.hpp"
+#include "support/settings.hpp"
 
 namespace plumora::simtool {
 

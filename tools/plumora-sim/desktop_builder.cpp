@@ -35,7 +35,7 @@ void addApp(const AppSpec& described, sim::SimMac& mac, World& world) {
 void addWindow(const WindowSpec& described, sim::SimMac& mac, World& world) {
   sim::SimWindow& window =
       mac.desktop.addWindow(*world.app(described.app), described.frame, described.title);
-  window.layer = described.layer;
+  mac.desktop.setLayer(window, described.layer);
   window.alpha = described.alpha;
   if (!described.resizable) mac.desktop.setResizable(window, false);
   if (described.fullScreen) mac.desktop.setFullScreen(window, true);

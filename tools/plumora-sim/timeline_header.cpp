@@ -54,7 +54,7 @@ std::string windowText(const WindowSpec& described, const sim::SimWindow& window
   if (described.title != described.name) text += ", titled \"" + described.title + "\"";
   if (window.fullScreen) text += ", full screen";
   if (!window.resizable) text += ", not resizable";
-  if (window.layer != 0) text += ", layer " + std::to_string(window.layer);
+  if (window.layer() != 0) text += ", layer " + std::to_string(window.layer());
   if (window.alpha != 1.0) text += ", alpha " + (window.alpha ? numberText(*window.alpha) : "none");
   for (auto [name, button] :
        {std::pair{"close", &described.close}, std::pair{"minimize", &described.minimize},

@@ -1,4 +1,4 @@
-#include "app/settings.hpp"
+#include "support/settings.hpp"
 
 #include <array>
 #include <utility>

@@ -1,0 +1,75 @@
+#!/usr/bin/env python3
+"""Checks the macOS workflow where it cannot run: it parses, runs on macos-15, runs ctest, seeds
+the permission, runs the end-to-end driver and uploads artifacts; and shellcheck passes over
+every script it calls and every inline step.
+
+    python3 tests/macos/check_workflow.py [.github/workflows/macos.yml]
+"""
+import pathlib
+import re
+import subprocess
+import sys
+import tempfile
+
+import yaml
+
+ROOT = pathlib.Path(__file__).resolve().parents[2]
+
+
+def fail(message):
+    print(f"check_workflow: {message}", file=sys.stderr)
+    sys.exit(1)
+
+
+def main():
+    path = pathlib.Path(sys.argv[1]) if len(sys.argv) > 1 else ROOT / ".github/workflows/macos.yml"
+    workflow = yaml.safe_load(path.read_text())
+    triggers = workflow.get("on")
+    if not isinstance(triggers, dict) or not {"push", "pull_request"} <= triggers.keys():
+        fail("the workflow must run on push and pull_request")
+
+    jobs = workflow.get("jobs") or {}
+    if not jobs:
+        fail("no jobs")
+    steps = []
+    for name, job in jobs.items():
+        if job.get("runs-on") != "macos-15":
+            fail(f"job {name} does not run on macos-15")
+        steps += job.get("steps") or []
+
+    runs = [step["run"] for step in steps if "run" in step]
+    uses = [step["uses"] for step in steps if "uses" in step]
+    everything = "\n".join(runs)
+    for wanted, why in [
+        (r"\bctest\b", "runs the tests with ctest"),
+        (r"seed-permission\.sh", "seeds the Accessibility permission"),
+        (r"run-e2e\.sh", "runs the end-to-end driver"),
+        (r"check-bundle\.sh", "checks the bundle"),
+        (r"ditto -c -k --keepParent", "zips the app"),
+    ]:
+        if not re.search(wanted, everything):
+            fail(f"no step {why}")
+    if not any(u.startswith("actions/upload-artifact@") for u in uses):
+        fail("no step uploads artifacts")
+
+    scripts = sorted(set(re.findall(r"(?<![\w/])((?:scripts|tests)/[\w./-]+)", everything)))
+    for script in scripts:
+        if not (ROOT / script).is_file():
+            fail(f"the workflow calls {script}, which does not exist")
+    with tempfile.TemporaryDirectory() as folder:
+        inline = []
+        for index, run in enumerate(runs):
+            # Expressions are expanded by the runner before the shell sees the text.
+            text = re.sub(r"\$\{\{[^}]*\}\}", "expanded", run)
+            step = pathlib.Path(folder) / f"step-{index + 1}.sh"
+            step.write_text("#!/usr/bin/env bash\nset -euo pipefail\n" + text + "\n")
+            inline.append(str(step))
+        result = subprocess.run(["shellcheck", *[str(ROOT / s) for s in scripts], *inline])
+    if result.returncode != 0:
+        fail("shellcheck found problems")
+    print(f"check_workflow: {path.name} parses; {len(scripts)} scripts and {len(runs)} inline "
+          "steps are shellcheck-clean")
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,93 @@
+#include "macos/mac_dispatch.hpp"
+
+#import <Foundation/Foundation.h>
+#include <gtest/gtest.h>
+#include <pthread.h>
+
+#include <atomic>
+#include <memory>
+
+namespace plumora {
+namespace {
+
+// Serves the main queue and run loop, as the application's run loop does, until `done` holds or
+// a few seconds have passed.
+template <class Done>
+bool runMainUntil(Done done, double seconds = 5.0) {
+  NSDate* deadline = [NSDate dateWithTimeIntervalSinceNow:seconds];
+  while (!done() && [deadline timeIntervalSinceNow] > 0) {
+    CFRunLoopRunInMode(kCFRunLoopDefaultMode, 0.01, true);
+  }
+  return done();
+}
+
+// Google Test runs each test on the process's main thread.
+TEST(MacDispatch, TheMainHopFromTheMainThreadRunsInline) {
+  ASSERT_NE(pthread_main_np(), 0);
+  MacDispatch dispatch;
+  int runs = 0;
+  dispatch.syncMain([&runs] {
+    EXPECT_NE(pthread_main_np(), 0);
+    ++runs;
+  });
+  EXPECT_EQ(runs, 1);  // done before syncMain returned, without the main queue being served
+}
+
+TEST(MacDispatch, TheMainHopFromAQueueWaitsForTheMainThread) {
+  // Shared with the task, which may outlive the test should the wait below time out.
+  auto dispatch = std::make_shared<MacDispatch>();
+  auto queue = dispatch->serialQueue("app.plumora.tests.hop", QualityOfService::UserInteractive);
+  auto ranOnMain = std::make_shared<std::atomic<bool>>(false);
+  auto orderRight = std::make_shared<std::atomic<bool>>(false);
+  auto finished = std::make_shared<std::atomic<bool>>(false);
+  queue->async([dispatch, ranOnMain, orderRight, finished] {
+    bool blockDone = false;
+    dispatch->syncMain([&] {
+      ranOnMain->store(pthread_main_np() != 0);
+      blockDone = true;
+    });
+    orderRight->store(blockDone);  // syncMain returned only after the block had run
+    finished->store(true);
+  });
+  ASSERT_TRUE(runMainUntil([&] { return finished->load(); }));
+  EXPECT_TRUE(ranOnMain->load());
+  EXPECT_TRUE(orderRight->load());
+}
+
+TEST(MacDispatch, QueuesKeepOrderAndMainWorkRunsOnTheMainThread) {
+  MacDispatch dispatch;
+  auto queue = dispatch.serialQueue("app.plumora.tests.order", QualityOfService::Utility);
+  auto order = std::make_shared<std::atomic<int>>(0);
+  auto mismatches = std::make_shared<std::atomic<int>>(0);
+  for (int i = 0; i < 50; ++i) {
+    queue->async([order, mismatches, i] {
+      if (order->fetch_add(1) != i) ++*mismatches;
+    });
+  }
+  auto later = std::make_shared<std::atomic<bool>>(false);
+  queue->after(0.05, [later] { later->store(true); });
+  auto mainRan = std::make_shared<std::atomic<bool>>(false);
+  auto onMain = std::make_shared<std::atomic<bool>>(false);
+  dispatch.mainAfter(0.01, [mainRan, onMain] {
+    onMain->store(pthread_main_np() != 0);
+    mainRan->store(true);
+  });
+  ASSERT_TRUE(runMainUntil([&] { return later->load() && mainRan->load(); }));
+  EXPECT_EQ(order->load(), 50);
+  EXPECT_EQ(mismatches->load(), 0);
+  EXPECT_TRUE(onMain->load());
+}
+
+TEST(MacDispatch, ARepeatingTimerFiresUntilDestroyed) {
+  MacDispatch dispatch;
+  auto fired = std::make_shared<int>(0);
+  auto timer = dispatch.mainRepeating(0.02, 0.0, [fired] { ++*fired; });
+  ASSERT_TRUE(runMainUntil([&] { return *fired >= 3; }));
+  timer.reset();
+  const int stoppedAt = *fired;
+  runMainUntil([] { return false; }, 0.1);
+  EXPECT_EQ(*fired, stoppedAt);
+}
+
+}  // namespace
+}  // namespace plumora
