@@ -6,7 +6,6 @@
 #include <string>
 
 #include "app/app_controller.hpp"
-#include "app/settings.hpp"
 #include "case_bytes.hpp"
 #include "desktop_builder.hpp"
 #include "fill/fill_action.hpp"
@@ -14,6 +13,7 @@
 #include "invariants.hpp"
 #include "sim/sim_mac.hpp"
 #include "support/context.hpp"
+#include "support/settings.hpp"
 
 namespace plumora::fuzz {
 namespace {

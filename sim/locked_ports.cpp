@@ -39,8 +39,7 @@ class LockedElement : public ElementHandle {
     value = lockedValue(raw, world_);
     return error;
   }
-  AXError copyAttributes(std::span<const std::string_view> names,
-                         RawValue& reply) const override {
+  AXError copyAttributes(std::span<const std::string_view> names, RawValue& reply) const override {
     Guard guard(world_);
     RawValue raw;
     const AXError error = inner_->copyAttributes(names, raw);
@@ -123,10 +122,10 @@ bool LockedAccessibility::isProcessTrusted(bool prompt) {
   return inner_.isProcessTrusted(prompt);
 }
 
-std::optional<RawValue> LockedWindowServer::copyWindowList(std::uint32_t options,
-                                                           std::uint32_t relativeToWindow) {
+void LockedWindowServer::walkWindows(std::uint32_t options, std::uint32_t relativeToWindow,
+                                     FunctionRef<WalkStep(const WindowValues&)> visit) {
   Guard guard(world_);
-  return inner_.copyWindowList(options, relativeToWindow);
+  inner_.walkWindows(options, relativeToWindow, visit);
 }
 
 void LockedSystem::requireMainThread(const char* call) const {
@@ -196,8 +195,8 @@ std::unique_ptr<EventSource> LockedKeyboard::createSource(EventSourceState state
   Guard guard(world_);
   return inner_.createSource(state);
 }
-std::unique_ptr<KeyEvent> LockedKeyboard::createKeyEvent(EventSource* source,
-                                                         std::uint16_t keyCode, bool keyDown) {
+std::unique_ptr<KeyEvent> LockedKeyboard::createKeyEvent(EventSource* source, std::uint16_t keyCode,
+                                                         bool keyDown) {
   Guard guard(world_);
   return inner_.createKeyEvent(source, keyCode, keyDown);
 }

@@ -34,8 +34,8 @@ class LockedAccessibility : public Accessibility {
 class LockedWindowServer : public WindowServer {
  public:
   LockedWindowServer(WindowServer& inner, WorldLock& world) : inner_(inner), world_(world) {}
-  std::optional<RawValue> copyWindowList(std::uint32_t options,
-                                         std::uint32_t relativeToWindow) override;
+  void walkWindows(std::uint32_t options, std::uint32_t relativeToWindow,
+                   FunctionRef<WalkStep(const WindowValues&)> visit) override;
 
  private:
   WindowServer& inner_;

@@ -11,12 +11,12 @@
 #include <thread>
 
 #include "app/app_controller.hpp"
-#include "app/settings.hpp"
 #include "fill/fill_action.hpp"
 #include "interception/interceptor.hpp"
 #include "sim/locked_ports.hpp"
 #include "sim/sim_mac.hpp"
 #include "support/context.hpp"
+#include "support/settings.hpp"
 #include "temp_folder.hpp"
 
 namespace plumora {
@@ -124,8 +124,8 @@ TEST(ThreadStress, TheCoreOnRealThreads) {
   for (int i = 0; i < 3; ++i) {
     sim::SimApp& app = mac.desktop.addApp(501 + i, "App" + std::to_string(i));
     mac.desktop.setMenus(app, sim::standardMenus(app.name, true));
-    windows.push_back(&mac.desktop.addWindow(
-        app, Rect::make(100 + 150 * i, 80 + 100 * i, 700, 500), "Documento"));
+    windows.push_back(&mac.desktop.addWindow(app, Rect::make(100 + 150 * i, 80 + 100 * i, 700, 500),
+                                             "Documento"));
   }
   mac.desktop.activate(*mac.desktop.app(501), windows.front());
 
@@ -213,12 +213,13 @@ TEST(ThreadStress, TheCoreOnRealThreads) {
   EXPECT_GT(count("Permesso di Accessibilità: mancante"), 0);
   EXPECT_GT(pauses, 10);
   EXPECT_GT(revocations, 5);
-  std::printf("events %d, swallowed %d, notices %d, clicks %d, fills %ld, restores %ld, "
-              "log lines %zu, pauses %d, revocations %d\n",
-              counts.delivered.load(), counts.swallowed.load(), counts.notices.load(),
-              clicks.load(), static_cast<long>(count("Riempi dal menu")),
-              static_cast<long>(count("Torna alle dimensioni precedenti")), lines.size(), pauses,
-              revocations);
+  std::printf(
+      "events %d, swallowed %d, notices %d, clicks %d, fills %ld, restores %ld, "
+      "log lines %zu, pauses %d, revocations %d\n",
+      counts.delivered.load(), counts.swallowed.load(), counts.notices.load(), clicks.load(),
+      static_cast<long>(count("Riempi dal menu")),
+      static_cast<long>(count("Torna alle dimensioni precedenti")), lines.size(), pauses,
+      revocations);
 }
 
 }  // namespace
