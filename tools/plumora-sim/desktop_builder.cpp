@@ -1,7 +1,7 @@
 #include "desktop_builder.hpp"
 
-#include "app/settings.hpp"
 #include "support/log.hpp"
+#include "support/settings.hpp"
 
 namespace plumora::simtool {
 namespace {
