@@ -10,6 +10,7 @@
 // interface; screens are given as the system gives them, bottom-left origin.
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -194,7 +195,8 @@ class Desktop {
   void returnToPreviousSize(SimApp& app);
 
   // Mouse input: each event goes through the event tap, when one runs, and on to the
-  // application under the pointer unless the tap swallowed it.
+  // application under the pointer unless the tap swallowed it. Input made while the tap's
+  // callback is busy with an earlier event is handled after it, in order.
   void mouseDown(Point at, std::uint64_t flags = 0);
   void mouseDragged(Point at, std::uint64_t flags = 0);
   void mouseUp(Point at, std::uint64_t flags = 0);
@@ -207,6 +209,8 @@ class Desktop {
 
   Rect buttonFrame(const SimWindow& window, const TitleButton& button) const;
   Point center(const SimWindow& window, const TitleButton& button) const;
+  // The window a mouse event at `p` reaches: the frontmost on screen there, raised layers first.
+  SimWindow* windowAt(Point p) const;
 
   // How long after a revocation of the permission the system disables the program's tap; until
   // then the tap still sees clicks while every accessibility request is refused.
@@ -228,7 +232,6 @@ class Desktop {
   // Sorts the windows into the window list's order again, after any change of order or layer.
   void restack();
   std::optional<NodeId> hitTest(Point p) const;
-  SimWindow* windowAt(Point p) const;
   void bindApp(SimApp& app);
   void bindWindow(SimWindow& window);
   void bindButton(SimWindow& window, TitleButton& button, const std::string& subrole, Rect offset);
@@ -243,7 +246,15 @@ class Desktop {
   void frameWritten(SimWindow& window);
   std::size_t screenOf(const SimWindow& window) const;
   void keyPosted(const PostedKey& key);
+  struct QueuedInput {
+    EventType type;
+    Point at;
+    std::uint64_t flags;
+  };
   void deliver(EventType type, Point at, std::uint64_t flags);
+  void queueInput(const QueuedInput& input);
+  void deliverNow(EventType type, Point at, std::uint64_t flags);
+  void noticeNow(EventType reason);
   void nativeButtonClick(SimWindow& window, TitleButton& button, std::uint64_t flags);
   double primaryHeight() const;
 
@@ -270,6 +281,8 @@ class Desktop {
     std::uint64_t flags;
   };
   std::optional<Press> press_;
+  std::deque<QueuedInput> input_;
+  bool handlingInput_ = false;
 };
 
 }  // namespace plumora::sim

@@ -68,6 +68,39 @@ void Desktop::mouseUp(Point at, std::uint64_t flags) {
 }
 
 void Desktop::disableTap(EventType reason) {
+  queueInput(QueuedInput{reason, Point{}, 0});
+}
+
+void Desktop::deliver(EventType type, Point at, std::uint64_t flags) {
+  queueInput(QueuedInput{type, at, flags});
+}
+
+void Desktop::queueInput(const QueuedInput& input) {
+  // A tap's thread handles one event at a time: input that comes while a callback is under way
+  // (a slow application answering inside it) waits for it, in order, as in the system's queue.
+  input_.push_back(input);
+  if (handlingInput_) return;
+  handlingInput_ = true;
+  struct Done {
+    Desktop& d;
+    ~Done() {
+      d.handlingInput_ = false;
+      d.input_.clear();
+    }
+  } done{*this};
+  while (!input_.empty()) {
+    const QueuedInput next = input_.front();
+    input_.pop_front();
+    if (next.type == EventType::TapDisabledByTimeout ||
+        next.type == EventType::TapDisabledByUserInput) {
+      noticeNow(next.type);
+    } else {
+      deliverNow(next.type, next.at, next.flags);
+    }
+  }
+}
+
+void Desktop::noticeNow(EventType reason) {
   auto tap = taps_.live();
   if (!tap || !tap->running) return;
   tap->enabled = false;
@@ -76,7 +109,7 @@ void Desktop::disableTap(EventType reason) {
   if (onInput) onInput(InputRecord{reason, Point{}, 0, verdict, std::nullopt, clock_.mediaTime()});
 }
 
-void Desktop::deliver(EventType type, Point at, std::uint64_t flags) {
+void Desktop::deliverNow(EventType type, Point at, std::uint64_t flags) {
   SimTapEvent event(at, flags);
   const auto verdict = taps_.deliver(type, event);
   InputRecord record{type, at, flags, verdict, std::nullopt, clock_.mediaTime()};
@@ -117,6 +150,8 @@ void Desktop::nativeButtonClick(SimWindow& window, TitleButton& button, std::uin
     return;
   }
   if (&button != &window.zoom) return;
+  // With no screen left there is nothing to go full screen on, or to zoom to.
+  if (screenCount() == 0) return;
   if (window.fullScreen) {
     setFullScreen(window, false);
     return;

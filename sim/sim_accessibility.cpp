@@ -65,6 +65,7 @@ class SimElementHandle : public ElementHandle {
                           return ax::kAttributeUnsupported;
                         }
                         sim->written_.push_back({node, attribute, value, sim->clock_.mediaTime()});
+                        if (sim->onWrite) sim->onWrite(sim->written_.back());
                         return it->second.write(value);
                       });
   }

@@ -95,6 +95,8 @@ class SimAccessibility : public Accessibility {
   bool trusted() const { return trusted_; }
   const std::vector<Performed>& performed() const { return performed_; }
   const std::vector<Written>& written() const { return written_; }
+  // Called with each write that reaches its element, before the element takes it.
+  std::function<void(const Written&)> onWrite;
   void clearJournal();
 
  private:

@@ -1,0 +1,235 @@
+// The core on real threads, for ThreadSanitizer: a tap thread feeding thousands of clicks and
+// drags, the fill queue running fills and restores, the main thread polling the permission,
+// revoking and granting it and pausing and resuming, every thread logging (verbose, with the log
+// file). Under the "tsan" preset any race fails the run; under every preset the run must end with
+// the watcher in step with the permission and the switch, and with fills done.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <random>
+#include <thread>
+
+#include "app/app_controller.hpp"
+#include "fill/fill_action.hpp"
+#include "interception/interceptor.hpp"
+#include "sim/locked_ports.hpp"
+#include "sim/sim_mac.hpp"
+#include "support/context.hpp"
+#include "support/settings.hpp"
+#include "temp_folder.hpp"
+
+namespace plumora {
+namespace {
+
+constexpr int kActions = 3000;
+// Media time runs this many times faster than the wall clock.
+constexpr double kSpeed = 10.0;
+constexpr std::uint64_t kOption = 0x80000;
+constexpr std::uint64_t kEvents = 0;
+// The user pauses or resumes, and the permission flips, every so many actions of the feed.
+constexpr int kPauseEvery = 150;
+constexpr int kFlipEvery = 250;
+
+struct TapCounts {
+  std::atomic<int> delivered{0};
+  std::atomic<int> swallowed{0};
+  std::atomic<int> notices{0};
+};
+
+// The system's side of the tap's thread: each event goes to the live tap, when one takes it,
+// outside the world's lock as a real tap's callback runs.
+class TapFeeder {
+ public:
+  TapFeeder(sim::ThreadedMac& threaded, TapCounts& counts) : t_(threaded), counts_(counts) {}
+
+  // Revoking the permission disables the tap; the notice reaches the tap's thread.
+  std::atomic<bool> noticeOwed{false};
+  // Actions fed so far.
+  std::atomic<int> progress{0};
+
+  void send(EventType type, Point at, std::uint64_t flags) {
+    std::shared_ptr<sim::SimEventTap> tap;
+    bool takesEvent = false;
+    bool takesNotice = false;
+    {
+      std::lock_guard lock(t_.world);
+      tap = t_.mac.eventTaps.live();
+      if (tap) {
+        takesEvent = tap->intercepts(type);
+        takesNotice = tap->intercepts(EventType::TapDisabledByUserInput);
+      }
+    }
+    if (noticeOwed.exchange(false) && takesNotice) {
+      ++counts_.notices;
+      tap->deliver(EventType::TapDisabledByUserInput, sim::SimTapEvent(Point{}, 0));
+    }
+    if (!takesEvent) return;
+    ++counts_.delivered;
+    if (tap->deliver(type, sim::SimTapEvent(at, flags)) == TapVerdict::Swallow) ++counts_.swallowed;
+  }
+
+  void run(const std::vector<sim::SimWindow*>& windows) {
+    std::mt19937 random(20260302);
+    for (int i = 0; i < kActions; ++i) {
+      sim::SimWindow* w = windows[random() % windows.size()];
+      Point green, body;
+      {
+        std::lock_guard lock(t_.world);
+        green = t_.mac.desktop.center(*w, w->zoom);
+        body = Point{w->frame.origin.x + w->frame.size.width / 2,
+                     w->frame.origin.y + w->frame.size.height / 2};
+      }
+      const Point away{green.x + 300, green.y + 250};
+      switch (random() % 8) {
+        case 0:
+        case 1:
+        case 2:  // a click on the green button
+          send(EventType::LeftMouseDown, green, kEvents);
+          send(EventType::LeftMouseUp, green, kEvents);
+          break;
+        case 3:  // pressed, dragged off and released away: no click
+          send(EventType::LeftMouseDown, green, kEvents);
+          send(EventType::LeftMouseDragged, away, kEvents);
+          send(EventType::LeftMouseDragged, away, kEvents);
+          send(EventType::LeftMouseUp, away, kEvents);
+          break;
+        case 4:  // dragged off and back
+          send(EventType::LeftMouseDown, green, kEvents);
+          send(EventType::LeftMouseDragged, away, kEvents);
+          send(EventType::LeftMouseDragged, green, kEvents);
+          send(EventType::LeftMouseUp, green, kEvents);
+          break;
+        case 5:  // the button's own action
+          send(EventType::LeftMouseDown, green, kOption);
+          send(EventType::LeftMouseUp, green, kOption);
+          break;
+        default:  // a click in the window, or a drag across it
+          send(EventType::LeftMouseDown, body, kEvents);
+          send(EventType::LeftMouseDragged, away, kEvents);
+          send(EventType::LeftMouseUp, body, kEvents);
+          break;
+      }
+      ++progress;
+      std::this_thread::sleep_for(std::chrono::microseconds(300));
+    }
+  }
+
+ private:
+  sim::ThreadedMac& t_;
+  TapCounts& counts_;
+};
+
+TEST(ThreadStress, TheCoreOnRealThreads) {
+  test::TempFolder home;
+  sim::SimMac mac;
+  mac.system.home = home.path().string();
+  mac.defaults.setBool(Log::kVerboseKey, true);
+  mac.desktop.addStandardScreen();
+  std::vector<sim::SimWindow*> windows;
+  for (int i = 0; i < 3; ++i) {
+    sim::SimApp& app = mac.desktop.addApp(501 + i, "App" + std::to_string(i));
+    mac.desktop.setMenus(app, sim::standardMenus(app.name, true));
+    windows.push_back(&mac.desktop.addWindow(app, Rect::make(100 + 150 * i, 80 + 100 * i, 700, 500),
+                                             "Documento"));
+  }
+  mac.desktop.activate(*mac.desktop.app(501), windows.front());
+
+  sim::ThreadedMac threaded(mac, kSpeed);
+  TapCounts counts;
+  TapFeeder feeder(threaded, counts);
+  mac.accessibility.onTrustChanged = [&](bool trusted) {
+    if (trusted) return;
+    if (auto tap = mac.eventTaps.live()) tap->enabled = false;
+    feeder.noticeOwed = true;
+  };
+
+  Context context(threaded.platform);
+  Settings settings(threaded.defaults);
+  FillAction fill(context, settings);
+  std::atomic<int> clicks{0};
+  Interceptor interceptor(context, [&](const GreenClick& click) {
+    ++clicks;
+    fill.perform(click);
+  });
+  AppController controller(context, settings, interceptor);
+  controller.applicationDidFinishLaunching();
+  ASSERT_TRUE(interceptor.isRunning());
+
+  std::atomic<bool> fed{false};
+  std::thread tapThread([&] {
+    feeder.run(windows);
+    fed = true;
+  });
+
+  // The main thread: its run loop, the world's clock, and the user at the menu and in System
+  // Settings, at points of the feed rather than of the wall clock, so a loaded machine changes
+  // the interleaving but not how much happens.
+  bool granted = true;
+  int pauses = 0, revocations = 0, nextPause = kPauseEvery, nextFlip = kFlipEvery;
+  for (int round = 1; !fed; ++round) {
+    threaded.dispatch.runMainFor(0.002);
+    threaded.advanceWorld();
+    const int done = feeder.progress.load();
+    for (; nextPause <= done; nextPause += kPauseEvery) {
+      controller.toggleEnabled();
+      ++pauses;
+    }
+    for (; nextFlip <= done; nextFlip += kFlipEvery) {
+      granted = !granted;
+      revocations += granted ? 0 : 1;
+      std::lock_guard lock(threaded.world);
+      mac.accessibility.setTrusted(granted);
+      mac.system.postAccessibilityNotification();
+    }
+    if (round % 23 == 0) controller.menuNeedsUpdate();
+  }
+  tapThread.join();
+
+  // The user settles on granted and active; within a permission poll the watcher runs again.
+  {
+    std::lock_guard lock(threaded.world);
+    mac.accessibility.setTrusted(true);
+  }
+  if (!settings.enabled()) controller.toggleEnabled();
+  for (int i = 0; i < 100 && !interceptor.isRunning(); ++i) {
+    threaded.dispatch.runMainFor(0.01);
+    threaded.advanceWorld();
+  }
+  EXPECT_TRUE(interceptor.isRunning());
+  controller.applicationWillTerminate();
+  EXPECT_FALSE(interceptor.isRunning());
+  // The fill queue and the log queue finish, with the main thread answering their hops.
+  bool idle = false;
+  for (int i = 0; i < 3000 && !idle; ++i) {
+    idle = threaded.dispatch.runMainUntilQueuesIdle(0.01);
+    threaded.advanceWorld();
+  }
+  EXPECT_TRUE(idle);
+
+  std::lock_guard lock(threaded.world);
+  const auto lines = mac.unifiedLog.messages();
+  auto count = [&](std::string_view part) {
+    return std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
+      return line.find(part) != std::string::npos;
+    });
+  };
+  // A click is a swallowed press and its swallowed release; drags between them are swallowed too.
+  EXPECT_GT(clicks.load(), 50);
+  EXPECT_LE(2 * clicks.load(), counts.swallowed.load());
+  EXPECT_GT(count("Riempi dal menu"), 0);
+  EXPECT_GT(count("Messo in pausa dall'utente"), 0);
+  EXPECT_GT(count("Permesso di Accessibilità: mancante"), 0);
+  EXPECT_EQ(pauses, kActions / kPauseEvery);
+  EXPECT_EQ(revocations, (kActions / kFlipEvery + 1) / 2);
+  std::printf(
+      "events %d, swallowed %d, notices %d, clicks %d, fills %ld, restores %ld, "
+      "log lines %zu, pauses %d, revocations %d\n",
+      counts.delivered.load(), counts.swallowed.load(), counts.notices.load(), clicks.load(),
+      static_cast<long>(count("Riempi dal menu")),
+      static_cast<long>(count("Torna alle dimensioni precedenti")), lines.size(), pauses,
+      revocations);
+}
+
+}  // namespace
+}  // namespace plumora
