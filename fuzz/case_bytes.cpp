@@ -360,12 +360,20 @@ void visitCase(Io& io, FuzzCase& v) {
 
 }  // namespace
 
+// Appended rather than `"A" + std::to_string(...)`, which GCC 12 optimising flags with a false
+// -Wrestrict warning.
+std::string nameOf(char kind, std::size_t index) {
+  std::string name(1, kind);
+  name += std::to_string(index);
+  return name;
+}
+
 std::string appName(std::size_t index) {
-  return "A" + std::to_string(index);
+  return nameOf('A', index);
 }
 
 std::string windowName(std::size_t index) {
-  return "W" + std::to_string(index);
+  return nameOf('W', index);
 }
 
 FuzzCase readCase(std::span<const std::uint8_t> bytes) {
