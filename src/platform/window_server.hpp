@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "platform/raw_value.hpp"
 #include "platform/function_ref.hpp"
+#include "platform/raw_value.hpp"
 
 namespace plumora {
 
