@@ -42,7 +42,7 @@ class Core {
                             ++performed;
                             fill.perform(click);
                           }};
-  AppController controller{context, settings, interceptor};
+  AppController controller{context, settings, interceptor, fill};
   int performed = 0;
 };
 
@@ -177,6 +177,13 @@ class Run {
   void atRest() {
     const bool trusted = mac_.accessibility.isProcessTrusted(false);
     const bool wanted = trusted && core_->settings.enabled();
+    // Watching is what the user would see: a tap the system keeps, enabled, that a press on a
+    // green button reaches. The program's own flag is only a claim.
+    const auto tap = mac_.eventTaps.live();
+    const bool watching = tap && tap->intercepts(EventType::LeftMouseDown);
+    require(watching == wanted,
+            wanted ? "at rest, the program should watch the clicks but no tap receives a press"
+                   : "at rest, a tap receives presses without the permission or while paused");
     require(core_->interceptor.isRunning() == wanted,
             "at rest, the click watcher disagrees with the permission and the pause switch");
     require(core_->controller.trusted() == trusted,

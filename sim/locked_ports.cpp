@@ -88,6 +88,10 @@ class LockedEventTap : public EventTap {
     Guard guard(world_);
     inner->setEnabled(enabled);
   }
+  bool isEnabled() const override {
+    Guard guard(world_);
+    return inner->isEnabled();
+  }
   bool run(std::string_view threadName) override {
     Guard guard(world_);
     return inner->run(threadName);

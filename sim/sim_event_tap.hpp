@@ -28,6 +28,7 @@ class SimEventTap : public EventTap {
         failRunLoopSource_(failRunLoopSource) {}
 
   void setEnabled(bool on) override;
+  bool isEnabled() const override { return enabled; }
   bool run(std::string_view name) override;
   void stop() override;
 

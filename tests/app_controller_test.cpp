@@ -202,5 +202,24 @@ TEST_F(AppControllerTest, ReopenOpensTheMenuAndTerminateStopsTheWatcher) {
   EXPECT_THAT(lines(), ElementsAre("Osservazione dei clic fermata"));
 }
 
+TEST_F(AppControllerTest, AQuitWhileARunHoldsAnAppsAssistiveModeOffTurnsItBackOn) {
+  launched();
+  editor->restoreAnswer = sim::RestoreAnswer::Elsewhere;
+  editor->elsewhere = Rect::make(300, 300, 500, 400);
+  editor->enhancedUserInterface = true;
+  fill.perform(clickOn(*window, 0));
+  mac.dispatch.runUntil(1.0);
+  std::optional<bool> modeAfterQuit;
+  mac.accessibility.onWrite = [&](const sim::SimAccessibility::Written& write) {
+    if (write.attribute != "AXPosition" || modeAfterQuit) return;
+    // The user quits while the restore holds the mode off; the process ends before the run.
+    mac.dispatch.syncMain([&] { app.applicationWillTerminate(); });
+    modeAfterQuit = editor->enhancedUserInterface;
+  };
+  fill.perform(clickOn(*window, 1.0));
+  mac.dispatch.runUntil(6.0);
+  EXPECT_EQ(modeAfterQuit, true);
+}
+
 }  // namespace
 }  // namespace plumora

@@ -17,7 +17,7 @@ class AppFixture : public SimFixture {
 
   FillAction fill{context, settings};
   Interceptor interceptor{context, [this](const GreenClick& c) { fill.perform(c); }};
-  AppController app{context, settings, interceptor};
+  AppController app{context, settings, interceptor, fill};
 
   sim::SimStatusItem& item() { return *mac.statusBar.last; }
   std::string symbol() { return item().image ? item().image->name : std::string("(none)"); }

@@ -112,6 +112,32 @@ TEST_F(InterceptorTest, AClickWaitingWhenTheWatcherStopsIsForgotten) {
   EXPECT_EQ(performed.size(), 1u);
 }
 
+TEST_F(InterceptorTest, APressFinishedOnAStoppedTapsThreadLeavesNothingForTheNextTap) {
+  started();
+  auto old = mac.eventTaps.live();
+  interceptor->stop();
+  ASSERT_TRUE(interceptor->start());
+  // The old tap's thread was still judging a press when the watcher restarted.
+  const sim::SimTapEvent press(green(), 0);
+  mac.dispatch.onWorkerThread([&] { old->deliver(EventType::LeftMouseDown, press); });
+  // The new tap's first release is the application's, not the end of that click.
+  EXPECT_EQ(mac.eventTaps.deliver(EventType::LeftMouseUp, press), TapVerdict::Pass);
+  EXPECT_THAT(performed, IsEmpty());
+}
+
+TEST_F(InterceptorTest, StartReplacesATapTheSystemLeftOff) {
+  started();
+  auto deaf = mac.eventTaps.live();
+  deaf->enabled = false;  // turned off while the permission was gone, never turned back on
+  EXPECT_TRUE(interceptor->start());
+  auto tap = mac.eventTaps.live();
+  ASSERT_NE(tap, deaf);
+  EXPECT_TRUE(deaf->invalidated);
+  EXPECT_TRUE(tap->intercepts(EventType::LeftMouseDown));
+  EXPECT_THAT(lines(),
+              ElementsAre("Osservazione dei clic fermata", "Osservazione dei clic attiva"));
+}
+
 TEST_F(InterceptorTest, OurOwnWindowAboveAnotherAppsButtonIsNeverFilled) {
   // A panel of ours on a raised layer whose own green button lies over the editor's: the
   // window list (normal layer only) names the editor, the hit test finds our button.

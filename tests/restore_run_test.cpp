@@ -67,6 +67,24 @@ TEST_F(RestoreRunTest, AnAppInAssistiveModeTakesOurWriteWithTheModeOff) {
                                    "da Plumora (200,150 800x600), 280.0 ms"));
 }
 
+TEST_F(RestoreRunTest, ABusyAppInAssistiveModeStillHasItsModeTurnedOffAndOn) {
+  editor->restoreAnswer = sim::RestoreAnswer::Elsewhere;
+  editor->elsewhere = Rect::make(300, 300, 500, 400);
+  editor->enhancedUserInterface = true;
+  clickAt(0);
+  runUntil(1.0);
+  ASSERT_EQ(window->frame, kUsable);
+  // Slower than the process's default timeout, well within the run's own for the application.
+  mac.accessibility.setLatency(editor->node, 0.5);
+  mac.accessibility.clearJournal();
+  clickAt(1.0);
+  runUntil(10.0);
+  EXPECT_EQ(window->frame, kEditorFrame);
+  EXPECT_EQ(editor->enhancedUserInterface, true);
+  EXPECT_THAT(written(), ElementsAre("AXEnhancedUserInterface", "AXSize", "AXPosition", "AXSize",
+                                     "AXEnhancedUserInterface"));
+}
+
 TEST_F(RestoreRunTest, AWindowPutElsewhereIsMovedBack) {
   editor->restoreAnswer = sim::RestoreAnswer::Elsewhere;
   editor->elsewhere = Rect::make(300, 300, 500, 400);

@@ -152,7 +152,7 @@ TEST(ThreadStress, TheCoreOnRealThreads) {
     ++clicks;
     fill.perform(click);
   });
-  AppController controller(context, settings, interceptor);
+  AppController controller(context, settings, interceptor, fill);
   controller.applicationDidFinishLaunching();
   ASSERT_TRUE(interceptor.isRunning());
 

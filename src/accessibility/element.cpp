@@ -42,12 +42,11 @@ std::vector<Element> Element::elements(std::string_view attribute) const {
 }
 
 std::optional<Rect> Element::frame() const {
-  auto position = copy("AXPosition");
-  auto origin = position ? axPoint(*position) : std::nullopt;
-  if (!origin) return std::nullopt;
-  auto sizeValue = copy("AXSize");
-  auto size = sizeValue ? axSize(*sizeValue) : std::nullopt;
-  if (!size) return std::nullopt;
+  // One round trip to the application instead of two; either value missing gives nothing.
+  const auto slots = values({"AXPosition", "AXSize"});
+  const auto origin = axPoint(slots[0]);
+  const auto size = axSize(slots[1]);
+  if (!origin || !size) return std::nullopt;
   return Rect{*origin, *size};
 }
 

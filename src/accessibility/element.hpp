@@ -27,7 +27,7 @@ class Element {
   // The items of an array that are elements, in order; empty for anything else.
   std::vector<Element> elements(std::string_view attribute) const;
   std::vector<Element> children() const { return elements("AXChildren"); }
-  // From "AXPosition" and "AXSize"; the size is not asked for when the position is missing.
+  // From "AXPosition" and "AXSize", read in one request; nothing when either is missing.
   std::optional<Rect> frame() const;
   // The owning process, 0 when the platform cannot tell.
   std::int32_t pid() const;

@@ -13,8 +13,9 @@ constexpr std::string_view kFallbackSymbol = "macwindow";
 
 }  // namespace
 
-AppController::AppController(Context& context, Settings& settings, Interceptor& interceptor)
-    : context_(context), settings_(settings), interceptor_(interceptor) {
+AppController::AppController(Context& context, Settings& settings, Interceptor& interceptor,
+                             FillAction& fill)
+    : context_(context), settings_(settings), interceptor_(interceptor), fill_(fill) {
   // The tap's thread is the first to see the permission go; the refresh stops the watcher.
   interceptor_.onPermissionLost([this] { refreshTrust(false); });
 }
@@ -43,6 +44,7 @@ void AppController::applicationDidFinishLaunching() {
 
 void AppController::applicationWillTerminate() {
   interceptor_.stop();
+  fill_.applicationWillTerminate();
 }
 
 bool AppController::applicationShouldHandleReopen() {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "fill/fill_action.hpp"
 #include "interception/interceptor.hpp"
 #include "platform/status_bar.hpp"
 #include "support/context.hpp"
@@ -21,7 +22,7 @@ class AppController {
   static constexpr double kTrustPollTolerance = 1.0;
   static constexpr double kNotificationDelay = 0.5;
 
-  AppController(Context& context, Settings& settings, Interceptor& interceptor);
+  AppController(Context& context, Settings& settings, Interceptor& interceptor, FillAction& fill);
   AppController(const AppController&) = delete;
   AppController& operator=(const AppController&) = delete;
 
@@ -53,6 +54,7 @@ class AppController {
   Context& context_;
   Settings& settings_;
   Interceptor& interceptor_;
+  FillAction& fill_;
   std::unique_ptr<StatusItem> statusItem_;
   std::unique_ptr<RepeatingTimer> trustTimer_;
   bool trusted_ = false;

@@ -32,6 +32,10 @@ void FillAction::perform(GreenClick click) {
   queue_->async([this, click = std::move(click)] { handle(click); });
 }
 
+void FillAction::applicationWillTerminate() {
+  giveBackAssistiveMode(context_, assistiveModeOff_, kApplicationTimeout);
+}
+
 void FillAction::handle(const GreenClick& click) {
   // Clicks are judged by when they were made, not by when their turn came.
   if (lastDone_ && lastDone_->window == click.window &&
@@ -59,7 +63,7 @@ bool FillAction::run(const GreenClick& click) {
 
   std::optional<FillRecord> record;
   if (choosesRestore(click.window, *before, record)) {
-    restore(click, menu, record->before, start);
+    restore(app, click, menu, record->before, start);
   } else {
     fill(click, menu, *before, start);
   }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "accessibility/element.hpp"
+#include "fill/assistive_mode.hpp"
 #include "fill/fill_menu.hpp"
 #include "interception/green_click.hpp"
 #include "platform/dispatch.hpp"
@@ -51,6 +52,9 @@ class FillAction {
 
   // Queues one run for the click and returns at once. Any thread.
   void perform(GreenClick click);
+  // Main thread, at quit: what a run has turned off in another application is turned back on,
+  // since the run may never finish.
+  void applicationWillTerminate();
 
   // What follows runs on the fill queue only. It is public so that tests can drive each step.
 
@@ -82,11 +86,11 @@ class FillAction {
   bool choosesRestore(const Element& window, Rect current, std::optional<FillRecord>& record);
   void fill(const GreenClick& click, const std::optional<FillMenu::Found>& menu, Rect before,
             double start);
-  void restore(const GreenClick& click, const std::optional<FillMenu::Found>& menu, Rect before,
-               double start);
+  void restore(const Element& app, const GreenClick& click,
+               const std::optional<FillMenu::Found>& menu, Rect before, double start);
   void issueRestore(const std::optional<FillMenu::Found>& menu);
-  // Writes the window's frame as the click's application will take it.
-  void writeFrame(const GreenClick& click, Rect frame);
+  // Writes the window's frame as its application (`app`, the run's element) will take it.
+  void writeFrame(const Element& app, const GreenClick& click, Rect frame);
   void forget(const Element& window);
   void measure(const Element& window, double time);
 
@@ -95,6 +99,7 @@ class FillAction {
   std::unique_ptr<SerialQueue> queue_;
   std::optional<LastDone> lastDone_;
   std::vector<FillRecord> records_;  // oldest first
+  AssistiveModeOff assistiveModeOff_{0};
 };
 
 // True when the two normalised rectangles agree within the tolerance in x, y, width and height.

@@ -12,12 +12,11 @@ namespace {
 constexpr double kAlreadyThatSize = 4.0;
 constexpr double kRestored = 8.0;
 constexpr double kScreenMargin = 2.0;
-constexpr std::string_view kEnhancedUserInterface = "AXEnhancedUserInterface";
 
 }  // namespace
 
-void FillAction::restore(const GreenClick& click, const std::optional<FillMenu::Found>& menu,
-                         Rect before, double start) {
+void FillAction::restore(const Element& app, const GreenClick& click,
+                         const std::optional<FillMenu::Found>& menu, Rect before, double start) {
   const Element& window = click.window;
   // Whatever happens next, the next click on this window fills again.
   forget(window);
@@ -58,7 +57,7 @@ void FillAction::restore(const GreenClick& click, const std::optional<FillMenu::
     return;
   }
 
-  writeFrame(click, before);
+  writeFrame(app, click, before);
   context_.log.debug([&] {
     return "macOS " + (moved ? "l'ha messa a " + describe(after) : std::string("non l'ha mossa")) +
            ": misura di prima rimessa da Plumora " + describe(before) + ", " +
@@ -69,7 +68,7 @@ void FillAction::restore(const GreenClick& click, const std::optional<FillMenu::
   const auto final = window.frame();
   if (!final || sameFrame(*final, before, kRestored)) return;
   // One more try, and no third: a window the system keeps moving is left where it put it.
-  writeFrame(click, before);
+  writeFrame(app, click, before);
   context_.log.debug([&] {
     return "macOS l'ha spostata ancora a " + describe(final) + ": rimessa di nuovo, " +
            context_.elapsedMs(start) + " ms";
@@ -92,17 +91,11 @@ void FillAction::issueRestore(const std::optional<FillMenu::Found>& menu) {
   context_.log.debug("Torna alle dimensioni precedenti con la scorciatoia fn ⌃ R");
 }
 
-void FillAction::writeFrame(const GreenClick& click, Rect frame) {
+void FillAction::writeFrame(const Element& app, const GreenClick& click, Rect frame) {
   // With assistive software attached an application animates frame changes and may drop the
-  // second of two quick writes, leaving the new position with the old size: the mode is turned
-  // off around our writes, and back on whatever they gave.
-  const Element app(context_.platform.accessibility.application(click.pid));
-  const bool assistive = app.boolean(kEnhancedUserInterface) == true;
-  if (assistive) {
-    app.set(kEnhancedUserInterface, RawValue::boolean(false));
-    context_.log.debug(
-        "Interfaccia avanzata dell'app spenta per rimettere la misura, poi riaccesa");
-  }
+  // second of two quick writes, leaving the new position with the old size: the mode is off
+  // around our writes, and back on whatever they gave.
+  const AssistiveModePause pause(context_, app, click.pid, assistiveModeOff_);
   // Size first so the position is not clamped by the old size, then the size again in case the
   // move changed it.
   const Element& window = click.window;
@@ -110,7 +103,6 @@ void FillAction::writeFrame(const GreenClick& click, Rect frame) {
   window.set("AXSize", size);
   window.set("AXPosition", RawValue::point(frame.origin));
   window.set("AXSize", size);
-  if (assistive) app.set(kEnhancedUserInterface, RawValue::boolean(true));
 }
 
 }  // namespace plumora

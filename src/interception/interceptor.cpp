@@ -20,11 +20,22 @@ Interceptor::Interceptor(Context& context, Perform perform)
       rightToLeft_(rightToLeftFirstLanguage(context.platform.system)) {}
 
 bool Interceptor::start() {
-  if (tap_) return true;
+  if (tap_) {
+    if (tap_->isEnabled()) return true;
+    // The system turned the tap off and nobody turned it back on: its thread left it off because
+    // the permission was gone at its notice, and the permission is back. A new tap, so that the
+    // watcher never claims to run while deaf.
+    stop();
+  }
+  return makeTap();
+}
+
+bool Interceptor::makeTap() {
+  auto recognition = std::make_shared<Recognition>();
   auto tap = context_.platform.eventTaps.create(
       EventTapLocation::Session, EventTapPlacement::HeadInsert, EventTapOptions::Default,
-      kEventsOfInterest, [this](EventTap& t, EventType type, const TapEvent& event) {
-        return handle(t, type, event);
+      kEventsOfInterest, [this, recognition](EventTap& t, EventType type, const TapEvent& event) {
+        return handle(*recognition, t, type, event);
       });
   if (!tap) {
     context_.log.info("Impossibile osservare i clic: event tap non creato");
@@ -34,10 +45,12 @@ bool Interceptor::start() {
   // the requests made on the tap's thread.
   systemWide_.setTimeout(kHitTestTimeout);
   tap_ = tap;
+  recognition_ = std::move(recognition);
   if (!tap->run(kThreadName)) {
     // The tap's thread could not serve it: nothing watches the clicks, so this is no start.
     tap->stop();
     tap_.reset();
+    recognition_.reset();
     context_.log.info("Impossibile osservare i clic: event tap non creato");
     return false;
   }
@@ -48,37 +61,39 @@ bool Interceptor::start() {
 void Interceptor::stop() {
   if (!tap_) return;
   tap_->stop();
+  // A callback still under way on the old tap's thread keeps its own state alive and alone.
   tap_.reset();
-  // A press swallowed before the stop must not make its release, seen by a later tap, a click.
-  generation_.fetch_add(1, std::memory_order_release);
+  recognition_.reset();
   context_.log.info("Osservazione dei clic fermata");
 }
 
 TapVerdict Interceptor::handle(EventTap& tap, EventType type, const TapEvent& event) {
-  if (const auto now = generation_.load(std::memory_order_acquire); now != clickGeneration_) {
-    clickGeneration_ = now;
-    forgetClick();
-  }
+  if (!recognition_) return TapVerdict::Pass;
+  return handle(*recognition_, tap, type, event);
+}
+
+TapVerdict Interceptor::handle(Recognition& recognition, EventTap& tap, EventType type,
+                               const TapEvent& event) {
   switch (type) {
     case EventType::TapDisabledByTimeout:
     case EventType::TapDisabledByUserInput:
-      return tapDisabled(tap, type);
+      return tapDisabled(recognition, tap, type);
     case EventType::LeftMouseDown:
-      return press(event);
+      return press(recognition, event);
     case EventType::LeftMouseUp:
-      return release(event);
+      return release(recognition, event);
     case EventType::LeftMouseDragged:
-      return swallowing_ ? TapVerdict::Swallow : TapVerdict::Pass;
+      return recognition.swallowing ? TapVerdict::Swallow : TapVerdict::Pass;
     default:
       return TapVerdict::Pass;
   }
 }
 
-TapVerdict Interceptor::tapDisabled(EventTap& tap, EventType reason) {
-  forgetClick();
+TapVerdict Interceptor::tapDisabled(Recognition& recognition, EventTap& tap, EventType reason) {
+  recognition.forget();
   if (!context_.platform.accessibility.isProcessTrusted(false)) {
     // The permission is gone: the system would only disable the tap again. It stays off, and the
-    // main thread stops the watcher.
+    // main thread stops the watcher, or replaces the tap should the permission be back by then.
     permissionLost();
     return TapVerdict::Pass;
   }
@@ -89,32 +104,27 @@ TapVerdict Interceptor::tapDisabled(EventTap& tap, EventType reason) {
   return TapVerdict::Pass;
 }
 
-void Interceptor::forgetClick() {
-  swallowing_ = false;
-  pending_.reset();
-}
-
 void Interceptor::permissionLost() {
   if (permissionLost_) context_.platform.dispatch.mainAfter(0, permissionLost_);
 }
 
-TapVerdict Interceptor::press(const TapEvent& event) {
+TapVerdict Interceptor::press(Recognition& recognition, const TapEvent& event) {
   // A click still waiting for its release is abandoned.
-  forgetClick();
+  recognition.forget();
   // With a modifier held the green button keeps its own action; Caps Lock does not count.
   if (event.flags() & kPassThroughModifiers) return TapVerdict::Pass;
   auto click = detect(event);
   if (!click) return TapVerdict::Pass;
-  pending_ = std::move(click);
-  swallowing_ = true;
+  recognition.pending = std::move(click);
+  recognition.swallowing = true;
   return TapVerdict::Swallow;
 }
 
-TapVerdict Interceptor::release(const TapEvent& event) {
-  if (!swallowing_) return TapVerdict::Pass;
-  swallowing_ = false;
-  std::optional<GreenClick> click = std::move(pending_);
-  pending_.reset();
+TapVerdict Interceptor::release(Recognition& recognition, const TapEvent& event) {
+  if (!recognition.swallowing) return TapVerdict::Pass;
+  recognition.swallowing = false;
+  std::optional<GreenClick> click = std::move(recognition.pending);
+  recognition.pending.reset();
   if (!click) return TapVerdict::Swallow;
   const Rect target = inset(click->buttonFrame, -kReleaseTolerance, -kReleaseTolerance);
   if (containsPoint(target, event.location())) {

@@ -3,7 +3,6 @@
 // The click watcher: an active event tap on left-button presses, drags and releases, and the
 // recognition of a press and release on a window's green button.
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -40,40 +39,54 @@ class Interceptor {
   // tap's thread finds that the process has lost the accessibility permission.
   void onPermissionLost(std::function<void()> refresh) { permissionLost_ = std::move(refresh); }
 
-  // Main thread. True when the tap runs (already or now).
+  // Main thread. True when the tap runs (already or now). A tap the system has turned off
+  // while the permission was gone is replaced by a new one.
   bool start();
   void stop();
   bool isRunning() const { return tap_ != nullptr; }
 
-  // The tap's callback body, on the tap's thread.
+  // The current tap's callback body, as its thread runs it (for tests and benchmarks that feed
+  // events by hand; the tap itself calls in with its own recognition state).
   TapVerdict handle(EventTap& tap, EventType type, const TapEvent& event);
   // The recognition of one press.
   std::optional<GreenClick> detect(const TapEvent& press);
 
-  bool swallowing() const { return swallowing_; }
-  const std::optional<GreenClick>& pending() const { return pending_; }
+  // The current tap's recognition state; nothing is pending without a tap.
+  bool swallowing() const { return recognition_ && recognition_->swallowing; }
+  std::optional<GreenClick> pending() const {
+    return recognition_ ? recognition_->pending : std::nullopt;
+  }
 
  private:
-  TapVerdict press(const TapEvent& event);
-  TapVerdict release(const TapEvent& event);
-  TapVerdict tapDisabled(EventTap& tap, EventType reason);
+  // What one tap's thread knows of the click under way. Each tap has its own, which only its
+  // thread touches: a callback still running on a stopped tap's thread cannot leave a click for
+  // the next tap to complete.
+  struct Recognition {
+    bool swallowing = false;
+    std::optional<GreenClick> pending;
+    void forget() {
+      swallowing = false;
+      pending.reset();
+    }
+  };
+
+  bool makeTap();
+  TapVerdict handle(Recognition& recognition, EventTap& tap, EventType type, const TapEvent& event);
+  TapVerdict press(Recognition& recognition, const TapEvent& event);
+  TapVerdict release(Recognition& recognition, const TapEvent& event);
+  TapVerdict tapDisabled(Recognition& recognition, EventTap& tap, EventType reason);
   bool inButtonZone(Point p, const Rect& bounds) const;
-  void forgetClick();
   // Hands the main thread a refresh of the permission, without waiting for it.
   void permissionLost();
 
   Context& context_;
   Perform perform_;
   std::function<void()> permissionLost_;  // set before the tap runs, then only read
-  std::shared_ptr<EventTap> tap_;         // main thread only
+  // Main thread only; the tap's callback holds its own references to both.
+  std::shared_ptr<EventTap> tap_;
+  std::shared_ptr<Recognition> recognition_;
   Element systemWide_;
   bool rightToLeft_;
-  // Bumped by every stop(): a click the tap's thread was waiting on from before it is stale.
-  std::atomic<std::uint32_t> generation_{0};
-  // Tap thread only.
-  std::uint32_t clickGeneration_ = 0;
-  bool swallowing_ = false;
-  std::optional<GreenClick> pending_;
 };
 
 }  // namespace plumora

@@ -1,6 +1,7 @@
 #import "macos/app_delegate.hpp"
 
 #include "app/app_controller.hpp"
+#include "macos/mac_dispatch.hpp"
 
 @implementation PlumoraAppDelegate {
   plumora::AppController* _controller;
@@ -20,13 +21,13 @@
 
 // The controller opens the status menu by clicking its button, and the menu's tracking loop
 // runs until the menu closes: inside the reopen Apple event's handler it would hold that event
-// the whole time. Open it from the main queue instead, once the handler has returned.
+// the whole time, and inside a main-queue block the main queue (the tap's permission refresh,
+// a Fill run's hop to the main thread) would wait for the menu to close. Open it from the run
+// loop, once the handler has returned.
 - (BOOL)applicationShouldHandleReopen:(NSApplication*)sender hasVisibleWindows:(BOOL)flag {
   plumora::AppController* controller = _controller;
   if (!controller) return YES;
-  dispatch_async(dispatch_get_main_queue(), ^{
-    controller->applicationShouldHandleReopen();
-  });
+  plumora::performOnMainRunLoop([controller] { controller->applicationShouldHandleReopen(); });
   return NO;
 }
 

@@ -2,6 +2,8 @@
 
 // The dispatch port on Grand Central Dispatch, with the repeating timer in the main run loop.
 
+#include <functional>
+
 #include "platform/dispatch.hpp"
 
 namespace plumora {
@@ -15,5 +17,10 @@ class MacDispatch final : public Dispatch {
   std::unique_ptr<RepeatingTimer> mainRepeating(double interval, double tolerance,
                                                 Task task) override;
 };
+
+// Runs `work` on the main thread from its run loop, in any common mode, and never inside a block
+// of the main queue: work that spins a run loop of its own (a menu's tracking loop) leaves the
+// main queue served meanwhile.
+void performOnMainRunLoop(std::function<void()> work);
 
 }  // namespace plumora

@@ -106,4 +106,12 @@ std::unique_ptr<RepeatingTimer> MacDispatch::mainRepeating(double interval, doub
   return std::make_unique<MacRepeatingTimer>(timer);
 }
 
+void performOnMainRunLoop(std::function<void()> work) {
+  CFRunLoopRef main = CFRunLoopGetMain();
+  CFRunLoopPerformBlock(main, kCFRunLoopCommonModes, ^{
+    work();
+  });
+  CFRunLoopWakeUp(main);
+}
+
 }  // namespace plumora

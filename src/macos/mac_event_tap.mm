@@ -56,6 +56,7 @@ class MacEventTap final : public EventTap, public std::enable_shared_from_this<M
   }
 
   void setEnabled(bool enabled) override { CGEventTapEnable(port_.get(), enabled); }
+  bool isEnabled() const override { return CGEventTapIsEnabled(port_.get()); }
 
   bool run(std::string_view threadName) override {
     auto* start = new Start{shared_from_this(), std::string(threadName)};

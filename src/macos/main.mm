@@ -22,7 +22,7 @@ int main() {
     plumora::FillAction fill(context, settings);
     plumora::Interceptor interceptor(
         context, [&fill](const plumora::GreenClick& click) { fill.perform(click); });
-    plumora::AppController controller(context, settings, interceptor);
+    plumora::AppController controller(context, settings, interceptor, fill);
 
     [delegate setController:&controller];
     // The application keeps only a weak reference: `delegate` above keeps it alive.

@@ -47,6 +47,8 @@ class EventTap {
 
   // May be called on the tap's thread (to re-enable it) while stop() runs on the main thread.
   virtual void setEnabled(bool enabled) = 0;
+  // Whether the system delivers events to the tap now: it may have turned it off on its own.
+  virtual bool isEnabled() const = 0;
   // Runs the tap on a new thread with its own run loop and returns once that thread has enabled
   // it; false when the thread could not run it (the tap is then left disabled).
   virtual bool run(std::string_view threadName) = 0;

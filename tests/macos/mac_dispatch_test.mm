@@ -89,5 +89,25 @@ TEST(MacDispatch, ARepeatingTimerFiresUntilDestroyed) {
   EXPECT_EQ(*fired, stoppedAt);
 }
 
+// Work that spins a run loop of its own, as a menu's tracking loop does, must leave the main
+// queue served: scheduled from a main-queue block, it runs after that block, not inside it.
+TEST(MacDispatch, WorkForTheMainRunLoopRunsOutsideTheMainQueue) {
+  // Shared with the work, which may outlive the test should a wait below time out.
+  auto ran = std::make_shared<bool>(false);
+  auto servedMeanwhile = std::make_shared<bool>(false);
+  dispatch_async(dispatch_get_main_queue(), ^{
+    performOnMainRunLoop([ran, servedMeanwhile] {
+      *ran = true;
+      auto served = std::make_shared<bool>(false);
+      dispatch_async(dispatch_get_main_queue(), ^{
+        *served = true;
+      });
+      *servedMeanwhile = runMainUntil([served] { return *served; }, 2.0);
+    });
+  });
+  ASSERT_TRUE(runMainUntil([ran] { return *ran; }));
+  EXPECT_TRUE(*servedMeanwhile);
+}
+
 }  // namespace
 }  // namespace plumora

@@ -34,7 +34,7 @@ class CoreApp {
   Settings settings_{mac_.defaults};
   FillAction fill_{context_, settings_};
   Interceptor interceptor_{context_, [this](const GreenClick& click) { fill_.perform(click); }};
-  AppController controller_{context_, settings_, interceptor_};
+  AppController controller_{context_, settings_, interceptor_, fill_};
 };
 
 }  // namespace plumora::simtool
