@@ -30,6 +30,9 @@ constexpr std::uint64_t kEvents = 0;
 // The user pauses or resumes, and the permission flips, every so many actions of the feed.
 constexpr int kPauseEvery = 150;
 constexpr int kFlipEvery = 250;
+// Every so many actions the permission goes and comes back while the tap's thread handles the
+// system's notice, before the main thread has looked.
+constexpr int kFlickerEvery = 190;
 
 struct TapCounts {
   std::atomic<int> delivered{0};
@@ -166,7 +169,8 @@ TEST(ThreadStress, TheCoreOnRealThreads) {
   // Settings, at points of the feed rather than of the wall clock, so a loaded machine changes
   // the interleaving but not how much happens.
   bool granted = true;
-  int pauses = 0, revocations = 0, nextPause = kPauseEvery, nextFlip = kFlipEvery;
+  int pauses = 0, revocations = 0, flickers = 0, nextPause = kPauseEvery, nextFlip = kFlipEvery,
+      nextFlicker = kFlickerEvery;
   for (int round = 1; !fed; ++round) {
     threaded.dispatch.runMainFor(0.002);
     threaded.advanceWorld();
@@ -182,6 +186,18 @@ TEST(ThreadStress, TheCoreOnRealThreads) {
       mac.accessibility.setTrusted(granted);
       mac.system.postAccessibilityNotification();
     }
+    for (; nextFlicker <= done && !fed; nextFlicker += kFlickerEvery) {
+      if (!granted) continue;
+      {
+        std::lock_guard lock(threaded.world);
+        mac.accessibility.setTrusted(false);
+      }
+      // Back once the tap's thread has taken the notice (or found no tap to tell).
+      while (feeder.noticeOwed && !fed) std::this_thread::yield();
+      std::lock_guard lock(threaded.world);
+      mac.accessibility.setTrusted(true);
+      ++flickers;
+    }
     if (round % 23 == 0) controller.menuNeedsUpdate();
   }
   tapThread.join();
@@ -192,10 +208,38 @@ TEST(ThreadStress, TheCoreOnRealThreads) {
     mac.accessibility.setTrusted(true);
   }
   if (!settings.enabled()) controller.toggleEnabled();
-  for (int i = 0; i < 100 && !interceptor.isRunning(); ++i) {
-    threaded.dispatch.runMainFor(0.01);
-    threaded.advanceWorld();
+  // Watching is a tap the system keeps enabled, which a press reaches.
+  auto watching = [&] {
+    std::lock_guard lock(threaded.world);
+    auto tap = mac.eventTaps.live();
+    return tap && tap->intercepts(EventType::LeftMouseDown);
+  };
+  auto waitForWatching = [&] {
+    for (int i = 0; i < 100 && !watching(); ++i) {
+      threaded.dispatch.runMainFor(0.01);
+      threaded.advanceWorld();
+    }
+    return watching();
+  };
+  EXPECT_TRUE(waitForWatching());
+  // Last, the permission goes and comes back within the notice's callback, on a tap thread of
+  // its own: the main thread looks only once it is back.
+  {
+    std::shared_ptr<sim::SimEventTap> tap;
+    {
+      std::lock_guard lock(threaded.world);
+      mac.accessibility.setTrusted(false);
+      tap = mac.eventTaps.live();
+    }
+    ASSERT_TRUE(tap);
+    feeder.noticeOwed = false;
+    std::thread([&] {
+      tap->deliver(EventType::TapDisabledByUserInput, sim::SimTapEvent(Point{}, 0));
+    }).join();
+    std::lock_guard lock(threaded.world);
+    mac.accessibility.setTrusted(true);
   }
+  EXPECT_TRUE(waitForWatching());
   EXPECT_TRUE(interceptor.isRunning());
   controller.applicationWillTerminate();
   EXPECT_FALSE(interceptor.isRunning());
@@ -222,13 +266,14 @@ TEST(ThreadStress, TheCoreOnRealThreads) {
   EXPECT_GT(count("Permesso di Accessibilità: mancante"), 0);
   EXPECT_EQ(pauses, kActions / kPauseEvery);
   EXPECT_EQ(revocations, (kActions / kFlipEvery + 1) / 2);
+  EXPECT_GT(flickers, 0);
   std::printf(
       "events %d, swallowed %d, notices %d, clicks %d, fills %ld, restores %ld, "
-      "log lines %zu, pauses %d, revocations %d\n",
+      "log lines %zu, pauses %d, revocations %d, flickers %d\n",
       counts.delivered.load(), counts.swallowed.load(), counts.notices.load(), clicks.load(),
       static_cast<long>(count("Riempi dal menu")),
       static_cast<long>(count("Torna alle dimensioni precedenti")), lines.size(), pauses,
-      revocations);
+      revocations, flickers);
 }
 
 }  // namespace
