@@ -92,7 +92,8 @@ app=$work/Other.app
 mkdir -p "$app/Contents/MacOS" "$work/it's built" "$work/unsigned"
 cat >"$app/Contents/Info.plist" <<'EOF'
 <?xml version="1.0" encoding="UTF-8"?>
-<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
+<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN"
+  "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
 <plist version="1.0">
 <dict>
   <key>CFBundleExecutable</key>
@@ -190,7 +191,8 @@ status=0
 wait "$seeding" || status=$?
 check "refused while the lock was held" [ "$refused" = 1 ]
 check "retries until the lock is gone, then exits 0" [ "$status" -eq 0 ]
-check "and writes its rows" [ "$(q "SELECT count(*) FROM access WHERE client = '$new_driver'")" = 3 ]
+check "and writes its rows" \
+  [ "$(q "SELECT count(*) FROM access WHERE client = '$new_driver'")" = 3 ]
 
 echo "== refused invocations write nothing"
 rows=$(q "SELECT count(*) FROM access")

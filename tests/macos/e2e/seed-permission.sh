@@ -39,7 +39,10 @@ while [ $# -gt 0 ]; do
   *) break ;;
   esac
 done
-[ $# -gt 0 ] || { echo "usage: seed-permission.sh [--db TCC.db] [--out DIR] PROGRAM..." >&2; exit 2; }
+if [ $# -eq 0 ]; then
+  echo "usage: seed-permission.sh [--db TCC.db] [--out DIR] PROGRAM..." >&2
+  exit 2
+fi
 if [ "$db" = "$system_db" ] && [ "$(id -u)" -ne 0 ]; then
   echo "seed-permission.sh: run as root to write the system's database" >&2
   exit 1

@@ -44,7 +44,7 @@ list-keychains)
   fi ;;
 find-identity)
   [ -n "${NO_IDENTITY:-}" ] ||
-    echo '  1) 0123456789ABCDEF0123456789ABCDEF01234567 "Developer ID Application: Example (TEAM)"' ;;
+    echo '  1) 0123456789ABCDEF0123456789ABCDEF01234567 "Developer ID Application: Me (TEAM)"' ;;
 esac
 EOF
 cat >"$work/bin/ditto" <<'EOF'
