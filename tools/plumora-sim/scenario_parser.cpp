@@ -11,7 +11,8 @@ namespace plumora::simtool {
 namespace {
 
 constexpr ScreenSpec kStandardScreen{Rect::make(0, 0, 1440, 900), Rect::make(0, 0, 1440, 875)};
-// Far beyond the few points the system leaves, yet small enough to leave a window on any screen.
+// Far beyond the few points the system leaves; the simulated Mac ignores a margin its screen cannot
+// hold.
 constexpr double kMaxTilingMargin = 100;
 
 MenuPath menuPath(Words& w) {
