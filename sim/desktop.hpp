@@ -215,6 +215,9 @@ class Desktop {
   // How long after a revocation of the permission the system disables the program's tap; until
   // then the tap still sees clicks while every accessibility request is refused.
   double tapNoticeDelay = 0;
+  // The inset, in points, that a Fill leaves between the window and its screen's visible frame on
+  // every side: the system setting "Tiled windows have margins" (0: off).
+  double tilingMargin = 0;
 
   // Observers, for the simulator's timeline.
   std::function<void(const SimWindow&, Rect before)> onFrameChange;

@@ -20,7 +20,11 @@ void Desktop::fill(SimApp& app) {
     if (!w || w->fullScreen || !w->onScreen || screenCount() == 0) return;
     // The system remembers the frame from before the first tiling, not from before a repeat.
     if (!(w->tiledTo && w->untiled && w->frame == *w->tiledTo)) w->untiled = w->frame;
-    const Rect target = visibleFrame(screenOf(*w));
+    const Rect area = visibleFrame(screenOf(*w));
+    // With margins the window stops short of the visible frame by the same inset on every side;
+    // a margin too large for the screen leaves none.
+    const Rect inner = inset(area, tilingMargin, tilingMargin);
+    const Rect target = isNull(inner) ? area : inner;
     w->tiledTo = target;
     setFrame(*w, target);
   });

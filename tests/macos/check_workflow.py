@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Checks the macOS workflow where it cannot run: it parses, runs on macos-15, runs ctest, seeds
-the permission, runs the end-to-end driver and uploads artifacts; and shellcheck passes over
-every script it calls and every inline step.
+the permission, runs the end-to-end driver and uploads artifacts; the runner is prepared and the
+permission seeded before the driver runs, the artifacts are uploaded whatever happened, and every
+action is at a major that runs on Node 24; and shellcheck passes over every script it calls and
+every inline step.
 
     python3 tests/macos/check_workflow.py [.github/workflows/macos.yml]
 """
@@ -14,6 +16,11 @@ import tempfile
 import yaml
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
+
+
+# The first major of each action that runs on Node 24: runners force older ones onto it.
+NODE24_MAJORS = {"actions/checkout": 5, "actions/upload-artifact": 6,
+                 "actions/download-artifact": 5, "actions/cache": 5}
 
 
 def fail(message):
@@ -51,6 +58,26 @@ def main():
             fail(f"no step {why}")
     if not any(u.startswith("actions/upload-artifact@") for u in uses):
         fail("no step uploads artifacts")
+    for use in uses:
+        action, _, ref = use.partition("@")
+        major = re.fullmatch(r"v(\d+)(?:\.\d+)*", ref)
+        if action in NODE24_MAJORS and (not major or int(major[1]) < NODE24_MAJORS[action]):
+            fail(f"{use} is older than {action}@v{NODE24_MAJORS[action]}, the first on Node 24")
+    for step in steps:
+        if step.get("uses", "").startswith("actions/upload-artifact@") and \
+                step.get("if") != "always()":
+            fail("the artifacts must be uploaded also when a step failed (if: always())")
+
+    def first(pattern):
+        return next((i for i, run in enumerate(runs) if re.search(pattern, run)), None)
+    seed, e2e = first(r"seed-permission\.sh"), first(r"run-e2e\.sh")
+    prepare = first(r"prepare-desktop\.sh")
+    if prepare is None or prepare > e2e:
+        fail("the desktop is not prepared (prepare-desktop.sh) before the end-to-end run")
+    if seed > e2e:
+        fail("the permission is seeded after the end-to-end run")
+    if not re.search(r"seed-permission\.sh[^\n]*--out", runs[seed]):
+        fail("the permission seeding writes no rows or log into the artifact (--out)")
 
     scripts = sorted(set(re.findall(r"(?<![\w/])((?:scripts|tests)/[\w./-]+)", everything)))
     for script in scripts:

@@ -152,6 +152,8 @@ struct Expectation {
 
 struct Scenario {
   std::vector<ScreenSpec> screens;  // none: one standard screen
+  // The inset a Fill leaves around the window on every side (the system's tiled-window margins).
+  double tilingMargin = 0;
   std::vector<AppSpec> apps;
   std::vector<WindowSpec> windows;   // front to back
   std::optional<std::string> focus;  // none: the first window

@@ -11,6 +11,9 @@ namespace plumora::simtool {
 namespace {
 
 constexpr ScreenSpec kStandardScreen{Rect::make(0, 0, 1440, 900), Rect::make(0, 0, 1440, 875)};
+// Far beyond the few points the system leaves; the simulated Mac ignores a margin its screen cannot
+// hold.
+constexpr double kMaxTilingMargin = 100;
 
 MenuPath menuPath(Words& w) {
   const std::string text = w.text("a menu path like \"Window > Fill\"");
@@ -64,6 +67,12 @@ class Parser {
     const std::string what = w.keyword("a statement");
     if (what == "screen") {
       s_.screens.push_back(w.accept("standard") ? kStandardScreen : readScreenFrames(w));
+    } else if (what == "tiling-margin") {
+      s_.tilingMargin = w.number("the margin of a Fill in points");
+      if (!(s_.tilingMargin >= 0 && s_.tilingMargin <= kMaxTilingMargin)) {
+        w.fail("a tiling margin is from 0 to " +
+               std::to_string(static_cast<int>(kMaxTilingMargin)) + " points");
+      }
     } else if (what == "app") {
       app(w);
     } else if (what == "window") {

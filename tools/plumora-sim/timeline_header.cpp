@@ -83,6 +83,9 @@ void Timeline::header(std::string_view file, const Scenario& scenario) {
     out_ << "  screen " << i << "    " << describe(mac_.desktop.screenFrame(i)) << ", usable "
          << describe(mac_.desktop.visibleFrame(i)) << '\n';
   }
+  if (mac_.desktop.tilingMargin > 0) {
+    out_ << "  tiling      margins of " << numberText(mac_.desktop.tilingMargin) << " points\n";
+  }
   for (const AppSpec& described : scenario.apps) {
     out_ << "  app         " << appText(described, *world_.app(described.name)) << '\n';
   }

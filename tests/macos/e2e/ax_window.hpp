@@ -24,6 +24,11 @@ struct Frame {
 std::string describe(const Frame& f);
 // Every edge within `tolerance` points.
 bool sameFrame(const Frame& a, const Frame& b, double tolerance);
+// How far `inner` lies inside `outer` when it is the same distance from every edge (each within
+// `tolerance` points of the four's mean) and at most `largest` points: the margin a Fill leaves
+// with "Tiled windows have margins" on, 0 with it off. Nothing otherwise.
+std::optional<double> evenInset(const Frame& inner, const Frame& outer, double tolerance,
+                                double largest);
 
 Element applicationElement(pid_t pid);
 // The application's first standard window, waiting up to `seconds` for one to appear.

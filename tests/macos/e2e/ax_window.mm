@@ -1,5 +1,6 @@
 #include "ax_window.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -51,6 +52,19 @@ bool sameFrame(const Frame& a, const Frame& b, double tolerance) {
          std::fabs(a.origin.y - b.origin.y) <= tolerance &&
          std::fabs(a.origin.x + a.size.width - b.origin.x - b.size.width) <= tolerance &&
          std::fabs(a.origin.y + a.size.height - b.origin.y - b.size.height) <= tolerance;
+}
+
+std::optional<double> evenInset(const Frame& inner, const Frame& outer, double tolerance,
+                                double largest) {
+  const double sides[] = {inner.origin.x - outer.origin.x, inner.origin.y - outer.origin.y,
+                          outer.origin.x + outer.size.width - inner.origin.x - inner.size.width,
+                          outer.origin.y + outer.size.height - inner.origin.y - inner.size.height};
+  const double mean = (sides[0] + sides[1] + sides[2] + sides[3]) / 4;
+  for (const double side : sides) {
+    if (!(std::fabs(side - mean) <= tolerance)) return std::nullopt;
+  }
+  if (mean < -tolerance || mean > largest + tolerance) return std::nullopt;
+  return std::max(0.0, mean);
 }
 
 Element applicationElement(pid_t pid) { return Element::adopt(AXUIElementCreateApplication(pid)); }

@@ -39,6 +39,9 @@ constexpr std::string_view kFillLines[] = {"Riempi dal menu: esito ",
 constexpr std::string_view kRestoreLines[] = {"Torna alle dimensioni precedenti"};
 constexpr std::string_view kShortcutChosen[] = {
     "Voci di sistema non trovate nei menu dell'app: uso la scorciatoia"};
+// The largest margin a Fill may leave around the window and still count as filling the visible
+// frame: macOS 15 leaves a few points with "Tiled windows have margins" on, its default.
+constexpr double kLargestMargin = 16.0;
 
 struct Options {
   std::string log;
@@ -194,12 +197,17 @@ void fillAndRestore(Report& report, const Options& options, std::string_view pre
   screenshot(options, p + "-before");
 
   click(*button);
-  const bool filled = waitUntil(2.0, [&] {
-    const auto now = frameOf(window);
-    return now && visible && sameFrame(*now, *visible, 1.0);
-  });
-  wait(filled ? 0.3 : 0.0);
+  // Filled: inside the visible frame by the same margin on every side (none with margins off).
+  const auto margin = [&](const std::optional<Frame>& frame) -> std::optional<double> {
+    if (!frame || !visible) return std::nullopt;
+    return evenInset(*frame, *visible, 1.0, kLargestMargin);
+  };
+  const bool reached = waitUntil(2.0, [&] { return margin(frameOf(window)).has_value(); });
+  // Judged once the window has come to rest, not on a frame passed through on the way.
+  wait(reached ? 0.3 : 0.0);
   const auto afterFill = frameOf(window);
+  const auto inset = margin(afterFill);
+  const bool filled = inset.has_value();
   screenshot(options, p + "-after-fill");
   report.check(
       !isFullScreen(window).value_or(false), p + " click: no full screen",
@@ -212,6 +220,12 @@ void fillAndRestore(Report& report, const Options& options, std::string_view pre
     report.note(
         p + " click: the system " + (filled ? "took" : "ignored") + " the synthetic fn-Control-F",
         fillDetail);
+  }
+  if (inset) {
+    char points[32];
+    std::snprintf(points, sizeof points, "%.1f", *inset);
+    report.note(p + " click: margin around the filled window",
+                std::string(points) + " points on every side");
   }
   const bool logged = waitUntil(1.0, [&] { return countFillLines(options.log) > fillsBefore; });
   report.check(logged, p + " click: Fill line in the log",
@@ -299,9 +313,21 @@ void noFillApp(Report& report, const Options& options) {
   waitpid(child, &status, 0);
 }
 
+// The tiling margins setting as the user (or the runner image) left it; unset means the
+// system's default, margins on since macOS 15.
+std::string tiledWindowMargins() {
+  const auto value = CFRef<CFPropertyListRef>::adopt(CFPreferencesCopyAppValue(
+      CFSTR("EnableTiledWindowMargins"), CFSTR("com.apple.WindowManager")));
+  if (!value) return "not set: the system's default (on since macOS 15)";
+  if (CFGetTypeID(value.get()) != CFBooleanGetTypeID()) return "set, but not to a boolean";
+  return CFBooleanGetValue(static_cast<CFBooleanRef>(value.get())) ? "on" : "off";
+}
+
 int run(const Options& options) {
   Report report;
   [NSApplication sharedApplication];
+  report.note("tiled windows have margins (EnableTiledWindowMargins of com.apple.WindowManager)",
+              tiledWindowMargins());
   const bool trusted = AXIsProcessTrusted();
   report.check(trusted, "driver has the Accessibility permission", ownExecutable());
   if (!trusted) return report.finish();
