@@ -356,6 +356,10 @@ void visitCase(Io& io, FuzzCase& v) {
   list(io, d.languages, 2, [&](std::string& s) { text(io, s); });
   double clock = 0;
   list(io, v.actions, kMaxActions, [&](FuzzAction& a) { action(io, a, clock, windows); });
+  // Last, so that inputs from before it keep their meaning, with no margin.
+  int margin = static_cast<int>(d.tilingMargin);
+  choice(io, margin, kMaxTilingMargin + 1);
+  d.tilingMargin = margin;
 }
 
 }  // namespace

@@ -33,6 +33,8 @@ inline constexpr std::size_t kMaxScreens = 3;
 inline constexpr std::size_t kMaxApps = 3;
 inline constexpr std::size_t kMaxWindows = 6;
 inline constexpr std::size_t kMaxActions = 60;
+// The system's tiling margins, in points: none to well past what it leaves by default.
+inline constexpr std::size_t kMaxTilingMargin = 32;
 // Plumora's own process in the simulation, and the first pid of the other applications.
 inline constexpr std::int32_t kOwnPid = 900;
 inline constexpr std::int32_t kFirstAppPid = 501;
