@@ -43,6 +43,7 @@ window Documento of Editor frame 200,150 800x600 title "Documento # 1"
 focus Documento
 setting restore off
 setting language he-IL en-US
+tiling-margin 8
 )";
 
 TEST(ScenarioParserTest, DesktopLinesBecomeTheDesktop) {
@@ -58,6 +59,7 @@ TEST(ScenarioParserTest, DesktopLinesBecomeTheDesktop) {
   EXPECT_EQ(app.elsewhere, Rect::make(300, 300, 500, 400));
   EXPECT_DOUBLE_EQ(app.latency, 0.07);
   EXPECT_FALSE(app.activates);
+  EXPECT_DOUBLE_EQ(s.tilingMargin, 8);
   ASSERT_EQ(app.itemChanges.size(), 1u);
   EXPECT_THAT(app.itemChanges[0].path, ElementsAre("Window", "Minimize"));
   EXPECT_EQ(app.itemChanges[0].enabled, false);
@@ -193,6 +195,8 @@ TEST(ScenarioParserTest, EachMistakeIsNamedWithItsLine) {
       {"at 1 remove-screen 1", 3, "there is no screen 1 at that time: screens are numbered 0 to 0"},
       {"at 2 remove-screen 0\nat 1 remove-screen 0", 3, "there is no screen left at that time"},
       {"at 5 click Doc green\nend 4", 4, "the run ends before the action of line 3"},
+      {"tiling-margin -1", 3, "a tiling margin is from 0 to 100 points"},
+      {"tiling-margin 101", 3, "a tiling margin is from 0 to 100 points"},
   };
   for (const BadScenario& c : cases) {
     const ParseError error = failure(std::string(kHead) + std::string(c.text) + "\n");
