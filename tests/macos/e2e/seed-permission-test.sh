@@ -13,19 +13,8 @@ set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 seed=$here/seed-permission.sh
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-check() { # description, then the command that must succeed
-  local what=$1
-  shift
-  if "$@"; then
-    echo "ok    $what"
-  else
-    echo "FAIL  $what: $*"
-    failures=$((failures + 1))
-  fi
-}
+# shellcheck source-path=SCRIPTDIR source=script-checks.sh
+. "$here/script-checks.sh"
 
 # The access table of /Library/Application Support/com.apple.TCC/TCC.db as macOS 14 defines it:
 # `sqlite3 TCC.db .schema access` on macOS 14.5 prints this, 17 columns (pid, pid_version,
@@ -209,8 +198,4 @@ done <<'EOF'
 EOF
 check "the table is unchanged" [ "$(q "SELECT count(*) FROM access")" = "$rows" ]
 
-if [ "$failures" -gt 0 ]; then
-  echo "seed-permission-test: $failures failed" >&2
-  exit 1
-fi
-echo "seed-permission-test: all passed"
+verdict seed-permission-test

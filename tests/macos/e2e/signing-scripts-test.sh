@@ -8,19 +8,8 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/../../.." && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-check() { # description, then the command that must succeed
-  local what=$1
-  shift
-  if "$@"; then
-    echo "ok    $what"
-  else
-    echo "FAIL  $what: $*"
-    failures=$((failures + 1))
-  fi
-}
+# shellcheck source-path=SCRIPTDIR source=script-checks.sh
+. "$root/tests/macos/e2e/script-checks.sh"
 
 # Stand-ins: each writes its arguments to calls.log; security keeps the user's search list in a
 # file, as "security list-keychains -d user" prints it.
@@ -138,8 +127,4 @@ check "and the release text names the version" \
   grep -q "^Plumora 1.2.3 for macOS" "$work/release/release-notes.md"
 check "and says it is signed ad hoc" grep -q "signed ad hoc" "$work/release/release-notes.md"
 
-if [ "$failures" -gt 0 ]; then
-  echo "signing-scripts-test: $failures failed" >&2
-  exit 1
-fi
-echo "signing-scripts-test: all passed"
+verdict signing-scripts-test
