@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fill_engine_fixture.hpp"
+#include "interception/interceptor.hpp"
 
 namespace plumora {
 namespace {
@@ -74,7 +75,9 @@ TEST_F(RestoreRunTest, ABusyAppInAssistiveModeStillHasItsModeTurnedOffAndOn) {
   clickAt(0);
   runUntil(1.0);
   ASSERT_EQ(window->frame, kUsable);
-  // Slower than the process's default timeout, well within the run's own for the application.
+  // Slower than the process's default timeout, which the running watcher has set to 0.25 s,
+  // well within the run's own for the application.
+  Element(mac.accessibility.systemWide()).setTimeout(Interceptor::kHitTestTimeout);
   mac.accessibility.setLatency(editor->node, 0.5);
   mac.accessibility.clearJournal();
   clickAt(1.0);
