@@ -7,11 +7,14 @@
 Both read the text output as the truth: the page must draw what the timeline says.
 """
 
+import html.parser
+import json
 import os
 import re
 import subprocess
 import sys
 import tempfile
+import time
 import xml.etree.ElementTree as ET
 
 SVG = "{http://www.w3.org/2000/svg}"
@@ -209,16 +212,183 @@ def near(pixel, colour, tolerance=6):
     return all(abs(a - b) <= tolerance for a, b in zip(pixel, colour))
 
 
-def screenshot(page, step, path, work):
+def chromium(work, page, fragment, *options):
     profile = tempfile.mkdtemp(dir=work)
     command = ["chromium", "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
                "--no-first-run", "--disable-background-networking", "--disable-component-update",
                "--disable-sync", "--hide-scrollbars", "--force-device-scale-factor=1",
-               f"--user-data-dir={profile}", f"--screenshot={path}", "--window-size=1600,1000",
-               f"file://{os.path.abspath(page)}#step={step}"]
-    subprocess.run(command, capture_output=True, timeout=120, check=True)
+               f"--user-data-dir={profile}", "--window-size=1600,1000", *options,
+               f"file://{os.path.abspath(page)}{fragment}"]
+    return subprocess.run(command, capture_output=True, timeout=120, check=True, text=True).stdout
+
+
+def screenshot(page, step, path, work):
+    chromium(work, page, f"#step={step}", f"--screenshot={path}")
     from PIL import Image
     return Image.open(path).convert("RGB")
+
+
+class Shown(html.parser.HTMLParser):
+    """What the page shows once its script has run: the current drawing, line and position."""
+
+    def __init__(self):
+        super().__init__()
+        self.current = []
+        self.position = None
+        self._in_position = False
+
+    def handle_starttag(self, tag, attributes):
+        attributes = dict(attributes)
+        if "current" in (attributes.get("class") or "").split():
+            self.current.append((tag, attributes.get("id")))
+        self._in_position = attributes.get("id") == "position"
+
+    def handle_data(self, data):
+        if self._in_position:
+            self.position = data
+            self._in_position = False
+
+
+class Browser:
+    """Headless Chromium driven through its DevTools pipe (file descriptors 3 and 4), as a person
+    would use the page: keys, clicks, the slider."""
+
+    KEYS = {"ArrowLeft": 37, "ArrowUp": 38, "ArrowRight": 39, "ArrowDown": 40, "Home": 36,
+            "End": 35, "PageUp": 33, "PageDown": 34}
+
+    def __init__(self, url, work):
+        commands, self._to = os.pipe()
+        self._from, answers = os.pipe()
+
+        def descriptors():
+            # Duplicated first: a pipe may already sit on 3 or 4, and dup2 onto itself would
+            # leave it closed on exec.
+            read, write = os.dup(commands), os.dup(answers)
+            os.dup2(read, 3)
+            os.dup2(write, 4)
+
+        self._process = subprocess.Popen(
+            ["chromium", "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
+             "--no-first-run", "--disable-background-networking", "--disable-component-update",
+             "--disable-sync", "--hide-scrollbars", "--force-device-scale-factor=1",
+             f"--user-data-dir={tempfile.mkdtemp(dir=work)}", "--window-size=1600,1000",
+             "--remote-debugging-pipe", url],
+            preexec_fn=descriptors, close_fds=False, stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL)
+        os.close(commands)
+        os.close(answers)
+        self._pending = b""
+        self._id = 0
+        self._session = None
+        page = next(t for t in self._send("Target.getTargets")["targetInfos"]
+                    if t["type"] == "page")
+        self._session = self._send("Target.attachToTarget",
+                                   {"targetId": page["targetId"], "flatten": True})["sessionId"]
+        for _ in range(200):
+            if self.evaluate("document.readyState === 'complete' &&"
+                             " document.getElementById('position') !== null"):
+                break
+            time.sleep(0.05)
+        else:
+            raise AssertionError(f"the page at {url} did not load")
+
+    def _send(self, method, params=None):
+        self._id += 1
+        message = {"id": self._id, "method": method, "params": params or {}}
+        if self._session and not method.startswith("Target."):
+            message["sessionId"] = self._session
+        os.write(self._to, json.dumps(message).encode() + b"\0")
+        while True:
+            while b"\0" not in self._pending:
+                chunk = os.read(self._from, 65536)
+                if not chunk:
+                    raise AssertionError("Chromium closed its DevTools pipe")
+                self._pending += chunk
+            raw, self._pending = self._pending.split(b"\0", 1)
+            answer = json.loads(raw)
+            if answer.get("id") == self._id:
+                if "error" in answer:
+                    raise AssertionError(f"{method}: {answer['error']}")
+                return answer["result"]
+
+    def evaluate(self, expression):
+        return self._send("Runtime.evaluate",
+                          {"expression": expression, "returnByValue": True})["result"].get("value")
+
+    def key(self, name):
+        for kind in ("keyDown", "keyUp"):
+            self._send("Input.dispatchKeyEvent", {"type": kind, "key": name, "code": name,
+                                                  "windowsVirtualKeyCode": self.KEYS[name]})
+
+    def click(self, selector, where=0.5):
+        """A click of the mouse on the element, `where` of the way across it."""
+        box = self.evaluate(f"(function () {{ var r = document.querySelector('{selector}')"
+                            ".getBoundingClientRect(); return [r.left, r.top, r.width, r.height];"
+                            " })()")
+        x, y = box[0] + box[2] * where, box[1] + box[3] / 2
+        for kind in ("mousePressed", "mouseReleased"):
+            self._send("Input.dispatchMouseEvent",
+                       {"type": kind, "x": x, "y": y, "button": "left", "clickCount": 1})
+
+    def shown(self):
+        """The step shown: the current line's and drawing's numbers, the position's text and the
+        address's fragment."""
+        return self.evaluate(
+            "[document.querySelector('#lines li.current').dataset.step,"
+            " document.querySelector('#scenes svg.current').dataset.step,"
+            " document.getElementById('position').textContent, location.hash].join(' ')")
+
+    def close(self):
+        try:
+            self._send("Browser.close")
+        except AssertionError:
+            pass
+        os.close(self._to)
+        os.close(self._from)
+        self._process.wait(timeout=30)
+
+
+def check_stepping(page, work, count):
+    browser = Browser(f"file://{os.path.abspath(page)}#step=5", work)
+
+    def now(step, how):
+        seen = browser.shown()
+        expect(seen == f"{step} {step} step {step} of {count} #step={step}",
+               f"{how}: step {step} shown, address #step={step} ({seen})")
+
+    try:
+        now(5, "opened at #step=5")
+        for key, step in (("ArrowRight", 6), ("ArrowDown", 7), ("ArrowLeft", 6), ("ArrowUp", 5),
+                          ("End", count), ("ArrowRight", count), ("Home", 1), ("ArrowLeft", 1),
+                          ("PageDown", 11), ("PageUp", 1)):
+            browser.key(key)
+            now(step, f"the {key} key")
+        browser.click("#line-9")
+        now(9, "a click on line 9")
+        for button, step in (("last", count), ("previous", count - 1), ("first", 1), ("next", 2)):
+            browser.click(f"#{button}")
+            now(step, f"the {button} button")
+        browser.click("#slider", 0.99)
+        now(count, "a click at the slider's end")
+        browser.key("ArrowLeft")  # the slider has the focus and moves itself, by one
+        now(count - 1, "the Left key on the slider")
+        browser.evaluate("location.hash = '#step=3'")
+        for _ in range(100):
+            if browser.shown().startswith("3 "):
+                break
+            time.sleep(0.05)
+        now(3, "a new address")
+    finally:
+        browser.close()
+
+
+def check_fragment(page, work, fragment, step, count):
+    shown = Shown()
+    shown.feed(chromium(work, page, fragment, "--dump-dom"))
+    expected = [("svg", f"scene-{step}"), ("li", f"line-{step}")]
+    expect(sorted(shown.current) == sorted(expected) and
+           shown.position == f"step {step} of {count}",
+           f"{fragment or 'no fragment'} shows step {step}: {shown.current}, {shown.position!r}")
 
 
 class Picture:
@@ -308,6 +478,11 @@ def check_browser(sim, scenario, work):
                  if re.search(r"  input +press at .*: swallowed by Plumora", line))
     filled, restored = rect_of(filled), rect_of(restored)
     expect(filled == usable, f"{name}: the Fill gives the usable area {usable}")
+
+    count = len(timeline.lines)
+    for fragment, step in (("", 1), ("#step=0", 1), (f"#step={count + 5}", count)):
+        check_fragment(page, work, fragment, step, count)
+    check_stepping(page, work, count)
 
     shots = {}
     for label, step in (("before", click), ("press", press), ("filled", filled_at + 1),
