@@ -28,7 +28,7 @@ constexpr const char* kMenuBar = "#e4e8ee";
 constexpr const char* kDock = "#93a4b8";
 constexpr const char* kBody = "#fdfcf9";
 constexpr const char* kTitleBar = "#e6e3dd";
-constexpr const char* kFullScreen = "#262a30";
+constexpr const char* kFullScreen = "#4a4f7a";
 constexpr const char* kClose = "#ff5f57";
 constexpr const char* kMinimize = "#febc2e";
 constexpr const char* kGreen = "#28c840";
@@ -140,7 +140,9 @@ void drawWindow(std::string& out, const DrawnWindow& window) {
   out += '>';
   const double width = frame.size.width;
   if (window.fullScreen) {
-    rect(out, frame, std::string("data-part=\"frame\" fill=\"") + kFullScreen + "\"");
+    rect(out, frame,
+         std::string("data-part=\"frame\" fill=\"") + kFullScreen +
+             "\" stroke=\"#b8bde0\" stroke-width=\"3\"");
     const Point middle = centreOf(frame);
     text(out, Point{middle.x, middle.y}, kLabelSize * 1.4,
          "text-anchor=\"middle\" fill=\"#e8e8e8\"",
