@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <limits>
 #include <string>
+#include <utility>
 
 #include "markup_text.hpp"
 #include "page_writer.hpp"
@@ -184,7 +185,7 @@ TEST(SceneDrawing, WindowsBackToFrontWithTheirFramesAndButtons) {
   EXPECT_EQ(occurrences(svg, "data-pointer"), 0u) << "no pointer before the first action";
 }
 
-TEST(SceneDrawing, FullScreenWindowHasNoTitleBar) {
+TEST(SceneDrawing, FullScreenWindowHasNoTitleBarAndHidesTheMenuBarInFront) {
   Scene scene = desktop();
   scene.windows[0].fullScreen = true;
   scene.windows[0].frame = Rect::make(0, 0, 1440, 900);
@@ -192,6 +193,12 @@ TEST(SceneDrawing, FullScreenWindowHasNoTitleBar) {
   EXPECT_NE(svg.find("data-full-screen=\"true\""), std::string::npos);
   EXPECT_EQ(occurrences(svg, "data-button=\"green\""), 1u) << "only the other window's";
   EXPECT_NE(svg.find("Shell (full screen)"), std::string::npos);
+  EXPECT_EQ(occurrences(svg, "data-part=\"menu-bar\""), 1u) << "above the windows in front";
+  // In front, it hides the menu bar and the Dock of its screen, as a full-screen space does.
+  std::swap(scene.windows[0], scene.windows[1]);
+  const std::string front = drawScene(scene, viewOf({}), "");
+  EXPECT_EQ(occurrences(front, "data-part=\"menu-bar\""), 0u);
+  EXPECT_EQ(occurrences(front, "data-part=\"dock\""), 0u);
 }
 
 TEST(SceneDrawing, OldFrameOfAChangeIsAnOutline) {

@@ -88,14 +88,31 @@ double textWidth(std::string_view content, double size) {
   return static_cast<double>(codePoints(content)) * size * kCharacterWidth;
 }
 
-void drawScreen(std::string& out, const DrawnScreen& screen, std::size_t index,
-                const std::string& frontmost) {
+void drawScreen(std::string& out, const DrawnScreen& screen, std::size_t index) {
   out += "<g data-screen=\"" + std::to_string(index) + "\" data-frame=\"" +
          markupRect(screen.frame) + "\" data-usable=\"" + markupRect(screen.usable) + "\">";
   const Rect frame = standardized(screen.frame);
   text(out, Point{frame.origin.x, frame.origin.y - 10}, kMenuSize, "fill=\"#c9ced6\"",
        "screen " + std::to_string(index));
   rect(out, frame, std::string("fill=\"") + kWallpaper + "\"");
+  out += "</g>";
+}
+
+bool overlaps(const Rect& a, const Rect& b) {
+  return minX(a) < maxX(b) && minX(b) < maxX(a) && minY(a) < maxY(b) && minY(b) < maxY(a);
+}
+
+// The menu bar and the Dock lie above the windows, unless a full-screen window is in front on
+// that screen: then they hide, as in a full-screen space.
+void drawStrips(std::string& out, const DrawnScreen& screen, std::size_t index,
+                const Scene& scene) {
+  for (auto w = scene.windows.rbegin(); w != scene.windows.rend(); ++w) {
+    if (!overlaps(w->frame, standardized(screen.frame))) continue;
+    if (w->fullScreen) return;
+    break;
+  }
+  const std::string& frontmost = scene.frontmost;
+  out += "<g data-strips-of=\"" + std::to_string(index) + "\">";
   if (const auto bar = menuBarOf(screen)) {
     rect(out, *bar, std::string("data-part=\"menu-bar\" fill=\"") + kMenuBar + "\"");
     if (!frontmost.empty()) {
@@ -334,10 +351,11 @@ std::string drawScene(const Scene& scene, const Rect& view, std::string_view att
   out += attributes;
   out += '>';
   rect(out, view, std::string("fill=\"") + kBackdrop + "\"");
-  for (std::size_t i = 0; i < scene.screens.size(); ++i) {
-    drawScreen(out, scene.screens[i], i, scene.frontmost);
-  }
+  for (std::size_t i = 0; i < scene.screens.size(); ++i) drawScreen(out, scene.screens[i], i);
   for (const DrawnWindow& window : scene.windows) drawWindow(out, window);
+  for (std::size_t i = 0; i < scene.screens.size(); ++i) {
+    drawStrips(out, scene.screens[i], i, scene);
+  }
   if (scene.changedWindow) drawBefore(out, *scene.changedWindow, scene.before);
   if (scene.pointer) drawPointer(out, *scene.pointer, view);
   out += "</svg>";
