@@ -60,9 +60,14 @@ std::string markupSeconds(double seconds) {
   const std::int64_t milliseconds = std::llround(seconds * 1000);
   const std::uint64_t magnitude =
       static_cast<std::uint64_t>(milliseconds < 0 ? -milliseconds : milliseconds);
-  std::string fraction = std::to_string(magnitude % 1000);
-  fraction.insert(0, 3 - fraction.size(), '0');
-  return (milliseconds < 0 ? "-" : "") + std::to_string(magnitude / 1000) + "." + fraction;
+  // Appended piece by piece: GCC 12 takes a prepended literal for an overlapping copy.
+  std::string text = milliseconds < 0 ? "-" : "";
+  text += std::to_string(magnitude / 1000);
+  text += '.';
+  const std::string fraction = std::to_string(magnitude % 1000);
+  text.append(3 - fraction.size(), '0');
+  text += fraction;
+  return text;
 }
 
 std::string markupRect(const Rect& rect) {
