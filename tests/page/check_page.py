@@ -158,7 +158,7 @@ def check_frames(sim, scenario, work):
             green = g.find(f"{SVG}circle[@data-button='green']")
             mark = g.find(f"{SVG}circle[@data-mark='green']")
             centre = (frame[0] + GREEN_CENTRE[0], frame[1] + GREEN_CENTRE[1])
-            for what, circle in (("green button", green), ("its mark", mark)):
+            for what, circle in (("green button", green), ("green button's ring", mark)):
                 if circle is None or (float(circle.get("cx")), float(circle.get("cy"))) != centre:
                     fail(f"{where}: {window}'s {what} is not drawn at {centre}")
         outlines = svg.findall(f"{SVG}rect[@data-before-of]")
