@@ -99,6 +99,10 @@ int main(int argc, char** argv) {
     if (step == 0 || step > content.steps.size()) {
       std::cerr << "plumora-sim: no step " << step << " to draw: the run has "
                 << content.steps.size() << "\n";
+      // No empty picture left behind.
+      pictureOut.close();
+      std::error_code ignored;
+      std::filesystem::remove(*command->picture, ignored);
       return kBadInput;
     }
     if (!writeOutput(pictureOut, *command->picture, writePicture(content, step, 960), "picture")) {
