@@ -2,6 +2,7 @@
 
 // The command's arguments.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,6 +14,9 @@ struct CommandLine {
   Request request = Request::Run;
   std::optional<std::string> file;  // none: the built-in demo
   bool quiet = false;
+  std::optional<std::string> page;     // --html: where the page of the run goes
+  std::optional<std::string> picture;  // --svg: where one step's drawing goes
+  std::optional<std::size_t> step;     // --step: which step --svg draws (none: the last)
 };
 
 struct CommandLineError {
@@ -24,19 +28,23 @@ std::optional<CommandLine> readCommandLine(const std::vector<std::string>& argum
                                            CommandLineError& error);
 
 inline constexpr const char* kUsage =
-    "usage: plumora-sim [--quiet] [SCENARIO]\n"
+    "usage: plumora-sim [--quiet] [--html FILE] [--svg FILE [--step N]] [SCENARIO]\n"
     "\n"
     "Runs Plumora's core against a simulated Mac in virtual time and prints what happens:\n"
     "the user's actions, what the click watcher decided, what reached each application,\n"
     "the program's log lines and every window frame change. Without SCENARIO it runs a\n"
     "built-in demo. The scenario format is described in docs/scenarios.md.\n"
     "\n"
-    "  --quiet    print only the program's log lines, as its log file has them\n"
-    "  --help     print this help\n"
-    "  --version  print the version\n"
+    "  --quiet      print only the program's log lines, as its log file has them\n"
+    "  --html FILE  also write a page that draws the desktop at every line of the timeline,\n"
+    "               to step through in a browser; FILE#step=N opens it at line N\n"
+    "  --svg FILE   also write the drawing of one line as an SVG picture\n"
+    "  --step N     the line --svg draws, counted from 1 as in the page (default: the last)\n"
+    "  --help       print this help\n"
+    "  --version    print the version\n"
     "\n"
     "Exit status: 0 when every expectation of the scenario is met, 1 when one is not,\n"
-    "2 for a bad argument or a malformed scenario (nothing is run), 3 when the run stopped\n"
-    "on an internal error.\n";
+    "2 for a bad argument, a malformed scenario or a file that cannot be written (nothing is\n"
+    "run), or a --step past the last line, 3 when the run stopped on an internal error.\n";
 
 }  // namespace plumora::simtool

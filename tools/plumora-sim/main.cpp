@@ -10,6 +10,7 @@
 
 #include "builtin_scenario.hpp"
 #include "command_line.hpp"
+#include "page_writer.hpp"
 #include "scenario_parser.hpp"
 #include "simulation.hpp"
 
@@ -26,6 +27,24 @@ std::optional<std::string> readFile(const std::string& path) {
   text << in.rdbuf();
   if (in.bad()) return std::nullopt;
   return text.str();
+}
+
+// Made (and emptied) before the run, so that a place that cannot be written stops it early.
+bool openOutput(std::ofstream& out, const std::optional<std::string>& path, const char* what) {
+  if (!path) return true;
+  out.open(*path, std::ios::binary | std::ios::trunc);
+  if (out) return true;
+  std::cerr << "plumora-sim: cannot write the " << what << " '" << *path << "'\n";
+  return false;
+}
+
+bool writeOutput(std::ofstream& out, const std::string& path, const std::string& bytes,
+                 const char* what) {
+  out << bytes;
+  out.close();
+  if (out) return true;
+  std::cerr << "plumora-sim: cannot write the " << what << " '" << path << "'\n";
+  return false;
 }
 
 }  // namespace
@@ -62,5 +81,33 @@ int main(int argc, char** argv) {
     std::cerr << errorLine(name, *bad) << '\n';
     return kBadInput;
   }
-  return simulate(std::get<Scenario>(parsed), name, command->quiet, std::cout, std::cerr);
+  std::ofstream pageOut, pictureOut;
+  if (!openOutput(pageOut, command->page, "page") ||
+      !openOutput(pictureOut, command->picture, "picture")) {
+    return kBadInput;
+  }
+  const bool drawn = command->page || command->picture;
+  PageContent content;
+  const ExitStatus status = simulate(std::get<Scenario>(parsed), name, command->quiet, std::cout,
+                                     std::cerr, drawn ? &content : nullptr);
+  std::cout.flush();
+  if (command->page && !writeOutput(pageOut, *command->page, writePage(content), "page")) {
+    return kBadInput;
+  }
+  if (command->picture) {
+    const std::size_t step = command->step.value_or(content.steps.size());
+    if (step == 0 || step > content.steps.size()) {
+      std::cerr << "plumora-sim: no step " << step << " to draw: the run has "
+                << content.steps.size() << "\n";
+      // No empty picture left behind.
+      pictureOut.close();
+      std::error_code ignored;
+      std::filesystem::remove(*command->picture, ignored);
+      return kBadInput;
+    }
+    if (!writeOutput(pictureOut, *command->picture, writePicture(content, step, 960), "picture")) {
+      return kBadInput;
+    }
+  }
+  return status;
 }

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <exception>
+#include <optional>
 
 #include "core_app.hpp"
 #include "desktop_builder.hpp"
 #include "expectations.hpp"
 #include "frame_history.hpp"
+#include "page_recorder.hpp"
 #include "scenario_runner.hpp"
 #include "temp_home.hpp"
 #include "text_format.hpp"
@@ -15,7 +17,7 @@
 namespace plumora::simtool {
 
 ExitStatus simulate(const Scenario& scenario, std::string_view file, bool quiet, std::ostream& out,
-                    std::ostream& errors) {
+                    std::ostream& errors, PageContent* page) {
   const TempHome home;
   if (home.path().empty()) {
     errors << "plumora-sim: cannot make a temporary folder for the program's log file\n";
@@ -25,6 +27,11 @@ ExitStatus simulate(const Scenario& scenario, std::string_view file, bool quiet,
   const World world = buildDesktop(scenario, mac, home.path().string());
   Timeline timeline(out, quiet, mac, world);
   timeline.header(file, scenario);
+  std::optional<PageRecorder> recorder;
+  if (page) {
+    recorder.emplace(mac, world, file, scenario);
+    timeline.listen([&](const Happening& happening) { recorder->happened(happening); });
+  }
 
   FrameHistory frames;
   for (const auto& [name, window] : world.windows()) {
@@ -44,13 +51,22 @@ ExitStatus simulate(const Scenario& scenario, std::string_view file, bool quiet,
     // The simulated Mac throws where the real one would misbehave (a main-thread call made
     // elsewhere, for one): that is a fault of the program, worth stopping for.
     out.flush();
-    errors << "plumora-sim: " << file << ": the run stopped at "
-           << secondsText(mac.clock.mediaTime()) << " s: " << e.what() << '\n';
+    const std::string why =
+        "the run stopped at " + secondsText(mac.clock.mediaTime()) + " s: " + e.what();
+    errors << "plumora-sim: " << file << ": " << why << '\n';
+    if (recorder) {
+      recorder->stopped(why);
+      *page = recorder->take();
+    }
     return kInternalError;
   }
 
   const auto results = checkExpectations(scenario, mac, world, frames);
   timeline.results(file, results, errors);
+  if (recorder) {
+    recorder->finish(results);
+    *page = recorder->take();
+  }
   const bool allMet =
       std::all_of(results.begin(), results.end(), [](const ExpectationResult& r) { return r.met; });
   return allMet ? kAllMet : kExpectationFailed;

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "scenario.hpp"
+#include "scene.hpp"
 
 namespace plumora::simtool {
 
@@ -17,8 +18,9 @@ enum ExitStatus : int {
   kInternalError = 3,
 };
 
-// `file` names the scenario in the output.
+// `file` names the scenario in the output. With `page`, the desktop at every line of the
+// timeline is taken down there too, for drawing.
 ExitStatus simulate(const Scenario& scenario, std::string_view file, bool quiet, std::ostream& out,
-                    std::ostream& errors);
+                    std::ostream& errors, PageContent* page = nullptr);
 
 }  // namespace plumora::simtool

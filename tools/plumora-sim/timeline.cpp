@@ -51,18 +51,25 @@ std::string keyText(const sim::PostedKey& key) {
 
 }  // namespace
 
-void Timeline::line(double time, std::string_view tag, const std::string& text) {
+void Timeline::line(double time, std::string_view tag, const std::string& text, Happening about) {
+  if (quiet_ && !listener_) return;
   char column[48];
   std::snprintf(column, sizeof column, "%8.3f  %-8.*s ", time, static_cast<int>(tag.size()),
                 tag.data());
-  out_ << column << text << '\n';
+  const std::string printed = column + text;
+  if (!quiet_) out_ << printed << '\n';
+  if (!listener_) return;
+  about.time = time;
+  about.tag = tag;
+  about.line = printed;
+  listener_(about);
 }
 
 void Timeline::flushKeys() {
   const auto& posted = mac_.keyboard.posted();
   for (; keysPrinted_ < posted.size(); ++keysPrinted_) {
     const sim::PostedKey& key = posted[keysPrinted_];
-    if (quiet_ || !key.down) continue;
+    if (!key.down) continue;
     line(key.time, "keys", "shortcut " + keyText(key) + " posted");
   }
 }
@@ -112,24 +119,21 @@ std::string Timeline::actionText(const Action& action, std::optional<Point> at) 
 
 void Timeline::action(const Action& action, std::optional<Point> at) {
   flushKeys();
-  if (quiet_) return;
   const bool user = std::holds_alternative<MouseAction>(action.what);
-  line(action.time, user ? "user" : "world", actionText(action, at));
+  Happening about;
+  about.pointer = at;
+  line(action.time, user ? "user" : "world", actionText(action, at), about);
 }
 
 void Timeline::log(const sim::LogCapture::Record& record) {
   flushKeys();
   const std::string text = formatTimestamp(sim::localTimeAt(record.time)) + " " + record.message;
-  if (quiet_) {
-    out_ << text << '\n';
-  } else {
-    line(record.time, "log", text);
-  }
+  if (quiet_) out_ << text << '\n';
+  line(record.time, "log", text);
 }
 
 void Timeline::input(const sim::InputRecord& record) {
   flushKeys();
-  if (quiet_) return;
   const bool mouse = record.type == EventType::LeftMouseDown ||
                      record.type == EventType::LeftMouseUp ||
                      record.type == EventType::LeftMouseDragged;
@@ -145,16 +149,24 @@ void Timeline::input(const sim::InputRecord& record) {
   } else if (mouse && record.verdict != TapVerdict::Swallow) {
     text += ", reached no application";
   }
-  line(record.time, "input", text);
-  for (const auto& [time, change] : held_) line(time, "frame", change);
-  held_.clear();
+  Happening about;
+  about.input = &record;
+  line(record.time, "input", text, about);
+  flushHeld();
   windowStates(record.time);
 }
 
 void Timeline::holdWindowChanges(bool hold) {
   holding_ = hold;
-  if (hold) return;
-  for (const auto& [time, change] : held_) line(time, "frame", change);
+  if (!hold) flushHeld();
+}
+
+void Timeline::flushHeld() {
+  for (const HeldChange& held : held_) {
+    Happening about;
+    about.frame = held.change;
+    line(held.time, "frame", held.text, about);
+  }
   held_.clear();
 }
 
@@ -164,11 +176,14 @@ void Timeline::windowStates(double time) {
   for (std::size_t i = 0; i < windows.size(); ++i) {
     const auto& [name, window] = windows[i];
     WindowState& known = states_[i];
+    Happening about;
+    about.window = window;
     if (window->fullScreen != known.fullScreen) {
-      line(time, "window", name + (window->fullScreen ? " enters" : " leaves") + " full screen");
+      line(time, "window", name + (window->fullScreen ? " enters" : " leaves") + " full screen",
+           about);
     }
     if (window->onScreen != known.onScreen) {
-      line(time, "window", name + (window->onScreen ? " opens" : " closes"));
+      line(time, "window", name + (window->onScreen ? " opens" : " closes"), about);
     }
     known = WindowState{window->fullScreen, window->onScreen};
   }
@@ -176,19 +191,20 @@ void Timeline::windowStates(double time) {
 
 void Timeline::frameChanged(const sim::SimWindow& window, Rect before) {
   flushKeys();
-  if (quiet_) return;
-  std::string change =
+  std::string text =
       world_.windowName(window.number) + " " + describe(before) + " -> " + describe(window.frame);
+  const Happening::FrameChange change{window.number, before, window.frame};
   if (holding_) {
-    held_.emplace_back(mac_.clock.mediaTime(), std::move(change));
+    held_.push_back(HeldChange{mac_.clock.mediaTime(), std::move(text), change});
   } else {
-    line(mac_.clock.mediaTime(), "frame", change);
+    Happening about;
+    about.frame = change;
+    line(mac_.clock.mediaTime(), "frame", text, about);
   }
 }
 
 void Timeline::end(double time) {
   flushKeys();
-  if (quiet_) return;
   line(time, "end", "of the run");
 }
 

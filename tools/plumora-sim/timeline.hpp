@@ -6,6 +6,8 @@
 // then the expectations. Quiet, it prints the log lines only, as the log file has them.
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -18,6 +20,22 @@
 #include "sim/sim_mac.hpp"
 
 namespace plumora::simtool {
+
+// One line of the timeline with what it is about, for a listener that draws the run.
+struct Happening {
+  struct FrameChange {
+    std::uint32_t window = 0;
+    Rect before;
+    Rect after;
+  };
+  double time = 0;
+  std::string_view tag;
+  std::string_view line;                    // as printed, without its newline
+  std::optional<Point> pointer;             // where a mouse action of the scenario lands
+  const sim::InputRecord* input = nullptr;  // the event the desktop carried out
+  std::optional<FrameChange> frame;
+  const sim::SimWindow* window = nullptr;  // a window that entered or left full screen, or closed
+};
 
 class Timeline {
  public:
@@ -37,12 +55,16 @@ class Timeline {
   // The results, with the failures on `errors` too when quiet.
   void results(std::string_view file, const std::vector<ExpectationResult>& results,
                std::ostream& errors);
+  // Told of every line as it comes, printed or not (quiet).
+  void listen(std::function<void(const Happening&)> listener) { listener_ = std::move(listener); }
 
  private:
-  void line(double time, std::string_view tag, const std::string& text);
+  void line(double time, std::string_view tag, const std::string& text, Happening about = {});
   // Shortcuts are posted from inside the program's runs: they are printed before whatever is
   // printed next, which comes after them.
   void flushKeys();
+  // Frame changes held during a mouse event, printed after it.
+  void flushHeld();
   std::string actionText(const Action& action, std::optional<Point> at) const;
   // Windows that entered or left full screen, or closed, since the last look.
   void windowStates(double time);
@@ -53,7 +75,13 @@ class Timeline {
   const World& world_;
   std::size_t keysPrinted_ = 0;
   bool holding_ = false;
-  std::vector<std::pair<double, std::string>> held_;
+  struct HeldChange {
+    double time;
+    std::string text;
+    Happening::FrameChange change;
+  };
+  std::vector<HeldChange> held_;
+  std::function<void(const Happening&)> listener_;
   struct WindowState {
     bool fullScreen;
     bool onScreen;

@@ -1,0 +1,541 @@
+"""Checks plumora-sim's page against the text timeline of the same run, and in a real browser.
+
+    check_page.py frames SIM SCENARIO...   every drawn window of every step against the frames
+                                           the text timeline gives at that line
+    check_page.py browser SIM SCENARIO     screenshots in headless Chromium, judged by pixels
+
+Both read the text output as the truth: the page must draw what the timeline says.
+"""
+
+import html.parser
+import json
+import os
+import re
+import subprocess
+import sys
+import tempfile
+import time
+import xml.etree.ElementTree as ET
+
+SVG = "{http://www.w3.org/2000/svg}"
+RECT = re.compile(r"\((-?\d+),(-?\d+) (\d+)x(\d+)\)")
+LINE = re.compile(r"^ *(\d+\.\d{3})  (\S+) +(.*)$")
+FRAME_LINE = re.compile(r"^(\S+) (\(.*?\)) -> (\(.*?\))$")
+POINTER_LINE = re.compile(r"^(press|drag|release) at \((-?[\d.]+),(-?[\d.]+)\): "
+                          r"(swallowed by Plumora|passed|no event tap)")
+# Where the green button's centre lies in a window's frame (the simulated desktop's buttons).
+GREEN_CENTRE = (55, 14)
+
+failures = []
+
+
+def fail(message):
+    failures.append(message)
+    print("FAILED " + message)
+
+
+def rect_of(text):
+    found = RECT.fullmatch(text)
+    if not found:
+        raise ValueError("not a rectangle: " + text)
+    return tuple(int(v) for v in found.groups())
+
+
+def data_rect(text):
+    """A data-frame attribute, "x,y wxh", as numbers."""
+    found = re.fullmatch(r"(-?[\d.]+),(-?[\d.]+) ([\d.]+)x([\d.]+)", text)
+    if not found:
+        raise ValueError("not a data rectangle: " + text)
+    return tuple(float(v) for v in found.groups())
+
+
+def truncated(values):
+    # The text gives each number truncated toward zero.
+    return tuple(int(v) for v in values)
+
+
+class Timeline:
+    """The text output of a run: the windows at the start, then its lines."""
+
+    def __init__(self, text):
+        self.windows = {}  # name -> frame at the start
+        self.layers = {}
+        self.stacking = []
+        self.frontmost = None
+        self.screens = []
+        self.lines = []
+        part = "header"
+        for line in text.splitlines():
+            if line == "timeline (virtual seconds)":
+                part = "timeline"
+            elif line == "expectations" or re.match(r"^\d+ of \d+ expectations met$", line):
+                part = "results"
+            elif part == "header":
+                found = re.match(r"^  window      (\S+): .*?, (\(-?\d+,-?\d+ \d+x\d+\))", line)
+                if found:
+                    self.windows[found.group(1)] = rect_of(found.group(2))
+                    layer = re.search(r", layer (-?\d+)", line)
+                    self.layers[found.group(1)] = int(layer.group(1)) if layer else 0
+                found = re.match(r"^  screen \d+ +(\(.*?\)), usable (\(.*?\))$", line)
+                if found:
+                    self.screens.append((rect_of(found.group(1)), rect_of(found.group(2))))
+                if line.startswith("  stacking    "):
+                    self.stacking = line[14:].split(" (front to back)")[0].split(", ")
+                if line.startswith("  frontmost   "):
+                    self.frontmost = line[14:]
+            elif part == "timeline":
+                self.lines.append(line)
+        # The header gives the order of each layer; raised layers lie above ordinary windows.
+        self.stacking.sort(key=lambda name: -self.layers.get(name, 0))
+
+
+def page_of(path):
+    root = ET.parse(path).getroot()
+    lines = [li for li in root.iter("li") if li.get("data-step")]
+    scenes = [svg for svg in root.iter(SVG + "svg") if svg.get("data-step")]
+    return lines, scenes
+
+
+def check_frames(sim, scenario, work):
+    name = os.path.basename(scenario)
+    page = os.path.join(work, name + ".html")
+    run = subprocess.run([sim, "--html", page, scenario], capture_output=True, text=True)
+    if run.returncode not in (0, 1):
+        fail(f"{name}: plumora-sim exited with {run.returncode}: {run.stderr}")
+        return
+    timeline = Timeline(run.stdout)
+    lines, scenes = page_of(page)
+    if len(lines) != len(timeline.lines) or len(scenes) != len(timeline.lines):
+        fail(f"{name}: {len(timeline.lines)} timeline lines, the page has {len(lines)} lines "
+             f"and {len(scenes)} drawings")
+        return
+    frames = dict(timeline.windows)
+    closed = set()
+    screens_known = True
+    for step, (text, li, svg) in enumerate(zip(timeline.lines, lines, scenes), start=1):
+        where = f"{name} step {step}"
+        if li.text != text:
+            fail(f"{where}: the page's line is {li.text!r}, the text's {text!r}")
+        if svg.get("data-step") != str(step) or li.get("data-step") != str(step):
+            fail(f"{where}: numbered {svg.get('data-step')} and {li.get('data-step')}")
+        time, tag, rest = LINE.match(text).groups()
+        if svg.get("data-time") != time:
+            fail(f"{where}: drawn at {svg.get('data-time')}, the line is at {time}")
+        before = None
+        if tag == "frame":
+            window, old, new = FRAME_LINE.match(rest).groups()
+            frames[window] = rect_of(new)
+            before = (window, rect_of(old))
+        if tag == "window":
+            window, change = rest.split(" ", 1)
+            if change == "closes":
+                closed.add(window)
+            if change == "opens":
+                closed.discard(window)
+        if tag == "world" and "screen" in rest:
+            screens_known = False
+
+        drawn = svg.findall(f"{SVG}g[@data-window]")
+        names = [g.get("data-window") for g in drawn]
+        if sorted(names) != sorted(set(frames) - closed):
+            fail(f"{where}: windows drawn {names}, the timeline has {sorted(set(frames) - closed)}")
+        if step == 1 and timeline.stacking and names[::-1] != timeline.stacking:
+            fail(f"{where}: stacked {names[::-1]} front to back, the text says {timeline.stacking}")
+        for g in drawn:
+            window = g.get("data-window")
+            if window not in frames:
+                continue
+            frame = data_rect(g.get("data-frame"))
+            if truncated(frame) != frames[window]:
+                fail(f"{where}: {window} drawn at {g.get('data-frame')}, the timeline says "
+                     f"{frames[window]}")
+            body = g.find(f"{SVG}rect[@data-part='frame']")
+            if body is None or tuple(float(body.get(a)) for a in ("x", "y", "width", "height")) \
+                    != frame:
+                fail(f"{where}: {window}'s drawn rectangle is not its frame {frame}")
+            if g.get("data-full-screen") == "true":
+                continue
+            green = g.find(f"{SVG}circle[@data-button='green']")
+            mark = g.find(f"{SVG}circle[@data-mark='green']")
+            centre = (frame[0] + GREEN_CENTRE[0], frame[1] + GREEN_CENTRE[1])
+            for what, circle in (("green button", green), ("green button's ring", mark)):
+                if circle is None or (float(circle.get("cx")), float(circle.get("cy"))) != centre:
+                    fail(f"{where}: {window}'s {what} is not drawn at {centre}")
+        outlines = svg.findall(f"{SVG}rect[@data-before-of]")
+        if before:
+            if len(outlines) != 1 or outlines[0].get("data-before-of") != before[0] or \
+                    truncated(data_rect(outlines[0].get("data-frame"))) != before[1]:
+                fail(f"{where}: no outline of {before[0]} at {before[1]}")
+        elif outlines:
+            fail(f"{where}: an outline where no frame changed")
+        if screens_known:
+            drawn_screens = [(truncated(data_rect(g.get("data-frame"))),
+                              truncated(data_rect(g.get("data-usable"))))
+                             for g in svg.findall(f"{SVG}g[@data-screen]")]
+            if drawn_screens != timeline.screens:
+                fail(f"{where}: screens drawn {drawn_screens}, the text says {timeline.screens}")
+        pointer = svg.find(f"{SVG}g[@data-pointer]")
+        event = POINTER_LINE.match(rest) if tag == "input" else None
+        if event:
+            kind, x, y, fate = event.groups()
+            fate = {"swallowed by Plumora": "swallowed", "passed": "passed",
+                    "no event tap": "no-tap"}[fate]
+            seen = None if pointer is None else (pointer.get("data-pointer"),
+                                                 pointer.get("data-mark"), pointer.get("data-fate"))
+            if seen is None or data_rect(seen[0] + " 0x0")[:2] != (float(x), float(y)) or \
+                    seen[1:] != (kind, fate):
+                fail(f"{where}: the pointer shows {seen}, the line {kind} at {x},{y} {fate}")
+        elif pointer is not None and pointer.get("data-mark") != "none":
+            fail(f"{where}: a pointer mark on a line without a mouse event")
+        if step == 1 and timeline.frontmost:
+            for g in drawn:
+                ours = g.get("data-app") == timeline.frontmost
+                if ours != (g.get("data-frontmost") == "true"):
+                    fail(f"{where}: {g.get('data-window')} drawn as "
+                         f"{'not ' if ours else ''}of the frontmost app {timeline.frontmost}")
+    print(f"ok {name}: {len(scenes)} drawings match the text timeline")
+
+
+# The browser.
+
+BACKDROP = (0x2d, 0x31, 0x39)
+WALLPAPER = (0x4f, 0x7c, 0xac)
+MENU_BAR = (0xe4, 0xe8, 0xee)
+BODY = (0xfd, 0xfc, 0xf9)
+GREEN = (0x28, 0xc8, 0x40)
+GREEN_MARK = (0x0d, 0x5c, 0x1e)
+SWALLOWED = (0x8e, 0x24, 0xaa)
+PASSED = (0xef, 0x6c, 0x00)
+
+
+def near(pixel, colour, tolerance=6):
+    return all(abs(a - b) <= tolerance for a, b in zip(pixel, colour))
+
+
+def chromium(work, page, fragment, *options):
+    profile = tempfile.mkdtemp(dir=work)
+    command = ["chromium", "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
+               "--no-first-run", "--disable-background-networking", "--disable-component-update",
+               "--disable-sync", "--hide-scrollbars", "--force-device-scale-factor=1",
+               f"--user-data-dir={profile}", "--window-size=1600,1000", *options,
+               f"file://{os.path.abspath(page)}{fragment}"]
+    return subprocess.run(command, capture_output=True, timeout=120, check=True, text=True).stdout
+
+
+def screenshot(page, step, path, work):
+    chromium(work, page, f"#step={step}", f"--screenshot={path}")
+    from PIL import Image
+    return Image.open(path).convert("RGB")
+
+
+class Shown(html.parser.HTMLParser):
+    """What the page shows once its script has run: the current drawing, line and position."""
+
+    def __init__(self):
+        super().__init__()
+        self.current = []
+        self.position = None
+        self._in_position = False
+
+    def handle_starttag(self, tag, attributes):
+        attributes = dict(attributes)
+        if "current" in (attributes.get("class") or "").split():
+            self.current.append((tag, attributes.get("id")))
+        self._in_position = attributes.get("id") == "position"
+
+    def handle_data(self, data):
+        if self._in_position:
+            self.position = data
+            self._in_position = False
+
+
+class Browser:
+    """Headless Chromium driven through its DevTools pipe (file descriptors 3 and 4), as a person
+    would use the page: keys, clicks, the slider."""
+
+    KEYS = {"ArrowLeft": 37, "ArrowUp": 38, "ArrowRight": 39, "ArrowDown": 40, "Home": 36,
+            "End": 35, "PageUp": 33, "PageDown": 34}
+
+    def __init__(self, url, work):
+        commands, self._to = os.pipe()
+        self._from, answers = os.pipe()
+
+        def descriptors():
+            # Duplicated first: a pipe may already sit on 3 or 4, and dup2 onto itself would
+            # leave it closed on exec.
+            read, write = os.dup(commands), os.dup(answers)
+            os.dup2(read, 3)
+            os.dup2(write, 4)
+
+        self._process = subprocess.Popen(
+            ["chromium", "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
+             "--no-first-run", "--disable-background-networking", "--disable-component-update",
+             "--disable-sync", "--hide-scrollbars", "--force-device-scale-factor=1",
+             f"--user-data-dir={tempfile.mkdtemp(dir=work)}", "--window-size=1600,1000",
+             "--remote-debugging-pipe", url],
+            preexec_fn=descriptors, close_fds=False, stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL)
+        os.close(commands)
+        os.close(answers)
+        self._pending = b""
+        self._id = 0
+        self._session = None
+        page = next(t for t in self._send("Target.getTargets")["targetInfos"]
+                    if t["type"] == "page")
+        self._session = self._send("Target.attachToTarget",
+                                   {"targetId": page["targetId"], "flatten": True})["sessionId"]
+        for _ in range(200):
+            if self.evaluate("document.readyState === 'complete' &&"
+                             " document.getElementById('position') !== null"):
+                break
+            time.sleep(0.05)
+        else:
+            raise AssertionError(f"the page at {url} did not load")
+
+    def _send(self, method, params=None):
+        self._id += 1
+        message = {"id": self._id, "method": method, "params": params or {}}
+        if self._session and not method.startswith("Target."):
+            message["sessionId"] = self._session
+        os.write(self._to, json.dumps(message).encode() + b"\0")
+        while True:
+            while b"\0" not in self._pending:
+                chunk = os.read(self._from, 65536)
+                if not chunk:
+                    raise AssertionError("Chromium closed its DevTools pipe")
+                self._pending += chunk
+            raw, self._pending = self._pending.split(b"\0", 1)
+            answer = json.loads(raw)
+            if answer.get("id") == self._id:
+                if "error" in answer:
+                    raise AssertionError(f"{method}: {answer['error']}")
+                return answer["result"]
+
+    def evaluate(self, expression):
+        return self._send("Runtime.evaluate",
+                          {"expression": expression, "returnByValue": True})["result"].get("value")
+
+    def key(self, name):
+        for kind in ("keyDown", "keyUp"):
+            self._send("Input.dispatchKeyEvent", {"type": kind, "key": name, "code": name,
+                                                  "windowsVirtualKeyCode": self.KEYS[name]})
+
+    def click(self, selector, where=0.5):
+        """A click of the mouse on the element, `where` of the way across it."""
+        box = self.evaluate(f"(function () {{ var r = document.querySelector('{selector}')"
+                            ".getBoundingClientRect(); return [r.left, r.top, r.width, r.height];"
+                            " })()")
+        x, y = box[0] + box[2] * where, box[1] + box[3] / 2
+        for kind in ("mousePressed", "mouseReleased"):
+            self._send("Input.dispatchMouseEvent",
+                       {"type": kind, "x": x, "y": y, "button": "left", "clickCount": 1})
+
+    def shown(self):
+        """The step shown: the current line's and drawing's numbers, the position's text and the
+        address's fragment."""
+        return self.evaluate(
+            "[document.querySelector('#lines li.current').dataset.step,"
+            " document.querySelector('#scenes svg.current').dataset.step,"
+            " document.getElementById('position').textContent, location.hash].join(' ')")
+
+    def close(self):
+        try:
+            self._send("Browser.close")
+        except AssertionError:
+            pass
+        os.close(self._to)
+        os.close(self._from)
+        self._process.wait(timeout=30)
+
+
+def check_stepping(page, work, count):
+    browser = Browser(f"file://{os.path.abspath(page)}#step=5", work)
+
+    def now(step, how):
+        seen = browser.shown()
+        expect(seen == f"{step} {step} step {step} of {count} #step={step}",
+               f"{how}: step {step} shown, address #step={step} ({seen})")
+
+    try:
+        now(5, "opened at #step=5")
+        for key, step in (("ArrowRight", 6), ("ArrowDown", 7), ("ArrowLeft", 6), ("ArrowUp", 5),
+                          ("End", count), ("ArrowRight", count), ("Home", 1), ("ArrowLeft", 1),
+                          ("PageDown", 11), ("PageUp", 1)):
+            browser.key(key)
+            now(step, f"the {key} key")
+        browser.click("#line-9")
+        now(9, "a click on line 9")
+        for button, step in (("last", count), ("previous", count - 1), ("first", 1), ("next", 2)):
+            browser.click(f"#{button}")
+            now(step, f"the {button} button")
+        browser.click("#slider", 0.99)
+        now(count, "a click at the slider's end")
+        browser.key("ArrowLeft")  # the slider has the focus and moves itself, by one
+        now(count - 1, "the Left key on the slider")
+        browser.evaluate("location.hash = '#step=3'")
+        for _ in range(100):
+            if browser.shown().startswith("3 "):
+                break
+            time.sleep(0.05)
+        now(3, "a new address")
+    finally:
+        browser.close()
+
+
+def check_fragment(page, work, fragment, step, count):
+    shown = Shown()
+    shown.feed(chromium(work, page, fragment, "--dump-dom"))
+    expected = [("svg", f"scene-{step}"), ("li", f"line-{step}")]
+    expect(sorted(shown.current) == sorted(expected) and
+           shown.position == f"step {step} of {count}",
+           f"{fragment or 'no fragment'} shows step {step}: {shown.current}, {shown.position!r}")
+
+
+class Picture:
+    """A screenshot, with the desktop's points placed on it by the drawn menu bar."""
+
+    def __init__(self, image, screen_width):
+        self.image = image
+        self.pixels = image.load()
+        # The drawing is the one dark area of the page; its screen's menu bar lies inside it.
+        drawing = self.bounds(BACKDROP, (0, 0) + image.size)
+        if not drawing:
+            raise AssertionError("no drawing in the screenshot")
+        bar = self.bounds(MENU_BAR, drawing)
+        if not bar:
+            raise AssertionError("no menu bar in the drawing")
+        self.left, self.top = bar[0], bar[1]
+        self.scale = (bar[2] - bar[0]) / screen_width
+        if abs((bar[3] - bar[1]) - 25 * self.scale) > 2:
+            raise AssertionError(f"the menu bar found at {bar} is not 25 points high")
+
+    def bounds(self, colour, box):
+        """The box (left, top, right, bottom), right and bottom excluded, of the rows inside `box`
+        that are mostly of the colour: a filled rectangle, not stray edge pixels elsewhere."""
+        left, top, right, bottom = box
+        rows = {}
+        for y in range(top, bottom):
+            xs = [x for x in range(left, right) if near(self.pixels[x, y], colour, 2)]
+            if xs:
+                rows[y] = xs
+        if not rows:
+            return None
+        widest = max(len(xs) for xs in rows.values())
+        full = {y: xs for y, xs in rows.items() if len(xs) >= widest / 2}
+        return (min(min(xs) for xs in full.values()), min(full),
+                max(max(xs) for xs in full.values()) + 1, max(full) + 1)
+
+    def box(self, rect, inset=3):
+        x, y, w, h = rect
+        return (round(self.left + x * self.scale) + inset, round(self.top + y * self.scale) + inset,
+                round(self.left + (x + w) * self.scale) - inset,
+                round(self.top + (y + h) * self.scale) - inset)
+
+    def share(self, box, colour, tolerance=6):
+        """The share of the box's pixels that have the colour."""
+        left, top, right, bottom = box
+        total = hits = 0
+        for y in range(top, bottom):
+            for x in range(left, right):
+                total += 1
+                hits += near(self.pixels[x, y], colour, tolerance)
+        return hits / max(total, 1)
+
+    def count_around(self, point, radius, colour, tolerance=40):
+        cx = self.left + point[0] * self.scale
+        cy = self.top + point[1] * self.scale
+        r = radius * self.scale
+        hits = 0
+        for y in range(int(cy - r), int(cy + r) + 1):
+            for x in range(int(cx - r), int(cx + r) + 1):
+                if (x - cx) ** 2 + (y - cy) ** 2 <= r * r:
+                    hits += near(self.pixels[x, y], colour, tolerance)
+        return hits
+
+
+def expect(condition, message):
+    if condition:
+        print("ok " + message)
+    else:
+        fail(message)
+
+
+def check_browser(sim, scenario, work):
+    name = os.path.basename(scenario)
+    page = os.path.join(work, "browser.html")
+    run = subprocess.run([sim, "--html", page, scenario], capture_output=True, text=True,
+                         check=True)
+    timeline = Timeline(run.stdout)
+    (screen, usable), = timeline.screens
+    window, start = next(iter(timeline.windows.items()))
+    # The steps around the first Fill and the restore after it, found in the text.
+    click = next(i for i, line in enumerate(timeline.lines, 1)
+                 if re.search(rf"  user +click green button of {window} ", line))
+    changes = [(i, FRAME_LINE.match(LINE.match(line).group(3)).groups())
+               for i, line in enumerate(timeline.lines, 1) if LINE.match(line).group(2) == "frame"]
+    (filled_at, (_, _, filled)), (restored_at, (_, _, restored)) = changes[:2]
+    press = next(i for i, line in enumerate(timeline.lines, 1)
+                 if re.search(r"  input +press at .*: swallowed by Plumora", line))
+    filled, restored = rect_of(filled), rect_of(restored)
+    expect(filled == usable, f"{name}: the Fill gives the usable area {usable}")
+
+    count = len(timeline.lines)
+    for fragment, step in (("", 1), ("#step=0", 1), (f"#step={count + 5}", count)):
+        check_fragment(page, work, fragment, step, count)
+    check_stepping(page, work, count)
+
+    shots = {}
+    for label, step in (("before", click), ("press", press), ("filled", filled_at + 1),
+                        ("restored", restored_at + 1)):
+        path = os.path.join(work, f"{label}.png")
+        shots[label] = Picture(screenshot(page, step, path, work), screen[2])
+    before, filled_shot, restored_shot = shots["before"], shots["filled"], shots["restored"]
+
+    def below(shot, frame):
+        """The usable area below the window."""
+        left, _, right, bottom = shot.box(usable)
+        return (left, shot.box(frame)[3] + 8, right, bottom)
+
+    expect(before.share(before.box(start), BODY) > 0.85,
+           f"before the click: {window} is drawn in its frame {start}")
+    expect(before.share(below(before, start), WALLPAPER) > 0.95,
+           "before the click: the desktop shows below the window")
+    expect(filled_shot.share(filled_shot.box(usable), BODY) > 0.9,
+           f"after the Fill: {window} covers the usable area {usable}")
+    expect(filled_shot.share(filled_shot.box(usable), WALLPAPER) < 0.01,
+           "after the Fill: no desktop shows")
+    expect(restored_shot.share(restored_shot.box(restored), BODY) > 0.85 and
+           restored_shot.share(below(restored_shot, restored), WALLPAPER) > 0.95,
+           f"after the second click: {window} is back in {restored}")
+    for label, frame in (("before", start), ("filled", filled), ("restored", restored)):
+        shot = shots[label]
+        centre = (frame[0] + GREEN_CENTRE[0], frame[1] + GREEN_CENTRE[1])
+        green = shot.count_around(centre, 7, GREEN)
+        mark = shot.count_around(centre, 13, GREEN_MARK)
+        expect(green >= 8 and mark >= 8,
+               f"{label}: the green button and its ring at {centre} ({green} and {mark} pixels)")
+    press_shot = shots["press"]
+    centre = (start[0] + GREEN_CENTRE[0], start[1] + GREEN_CENTRE[1])
+    plum = press_shot.count_around(centre, 28, SWALLOWED)
+    orange = press_shot.count_around(centre, 28, PASSED)
+    expect(plum >= 30 and orange == 0,
+           f"the swallowed press is ringed in plum ({plum} pixels), not orange ({orange})")
+    expect(before.count_around(centre, 28, SWALLOWED) == 0, "before the press, no ring")
+
+
+def main():
+    mode, sim, scenarios = sys.argv[1], sys.argv[2], sys.argv[3:]
+    with tempfile.TemporaryDirectory() as work:
+        for scenario in scenarios:
+            if mode == "frames":
+                check_frames(sim, scenario, work)
+            else:
+                check_browser(sim, scenario, work)
+    if failures:
+        print(f"{len(failures)} checks failed")
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,115 @@
+#pragma once
+
+// The page's style sheet and script, written into it whole: the page needs nothing from
+// elsewhere. Both sit in CDATA sections behind comments, so that the page parses as XML too.
+
+namespace plumora::simtool {
+
+inline constexpr const char* kPageStyle = R"css(
+:root { color-scheme: light; --plum: #8e24aa; --passed: #ef6c00; --before: #e53935; }
+* { box-sizing: border-box; }
+html, body { margin: 0; height: 100%; }
+body { font: 14px/1.4 "Helvetica Neue", Helvetica, Arial, sans-serif; color: #1d1d1f;
+       background: #f5f5f7; display: flex; flex-direction: column; }
+header { display: flex; align-items: baseline; gap: 1.5em; padding: 0.6em 1em;
+         background: #ffffff; border-bottom: 1px solid #d2d2d7; }
+h1 { font-size: 1.15em; margin: 0; font-weight: 600; }
+h2 { font-size: 1em; margin: 1em 0 0.4em; }
+.summary { margin: 0; font-weight: 600; }
+.summary.met { color: #1b7f37; }
+.summary.failed { color: #c62828; }
+main { flex: 1; min-height: 0; display: grid;
+       grid-template-columns: minmax(0, 3fr) minmax(22em, 2fr); }
+#stage { min-width: 0; overflow: auto; padding: 0.8em 1em; }
+#controls { display: flex; align-items: center; gap: 0.5em; flex-wrap: wrap; }
+#controls button { font: inherit; padding: 0.25em 0.8em; border: 1px solid #b0b0b8;
+                   border-radius: 6px; background: #ffffff; cursor: pointer; }
+#controls button:hover { background: #ececf0; }
+#slider { flex: 1; min-width: 8em; }
+#position { font-variant-numeric: tabular-nums; white-space: nowrap; }
+#caption { font-family: Menlo, Consolas, "DejaVu Sans Mono", monospace; font-size: 12.5px;
+           white-space: pre; overflow: hidden; text-overflow: ellipsis; margin: 0.6em 0;
+           padding: 0.35em 0.6em; background: #fff8d6; border: 1px solid #e8d68a;
+           border-radius: 4px; }
+#scenes svg { display: none; width: 100%; height: auto; border-radius: 6px; }
+#scenes svg.current { display: block; }
+.legend { color: #555; font-size: 12.5px; }
+.legend span { white-space: nowrap; margin-right: 1.2em; }
+.swatch { display: inline-block; width: 0.9em; height: 0.9em; border-radius: 50%;
+          vertical-align: -0.1em; margin-right: 0.3em; }
+#timeline { min-width: 0; overflow: auto; padding: 0.6em 1em; background: #ffffff;
+            border-left: 1px solid #d2d2d7; }
+#intro { font-size: 12.5px; }
+#intro pre, #lines, #expectations { font-family: Menlo, Consolas, "DejaVu Sans Mono", monospace;
+                                    font-size: 12px; }
+#intro pre { margin: 0.4em 0; white-space: pre; overflow-x: auto; }
+#lines, #expectations { list-style: none; margin: 0; padding: 0; }
+#lines li { white-space: pre; padding: 1px 0.4em; cursor: pointer; border-radius: 3px; }
+#lines li:hover { background: #eef1f6; }
+#lines li[data-tag="log"] { color: #555; }
+#lines li[data-tag="user"], #lines li[data-tag="world"] { font-weight: 600; }
+#lines li[data-tag="frame"] { color: #1a55a8; }
+#lines li.current { background: #ffe98a; color: #1d1d1f; outline: 1px solid #d9b700; }
+#expectations li { white-space: pre; padding: 1px 0.4em; }
+#expectations li.met { color: #1b7f37; }
+#expectations li.failed { color: #c62828; font-weight: 600; }
+)css";
+
+inline constexpr const char* kPageScript = R"js(
+(function () {
+  'use strict';
+  var scenes = document.querySelectorAll('#scenes svg');
+  var lines = document.querySelectorAll('#lines li');
+  var slider = document.getElementById('slider');
+  var position = document.getElementById('position');
+  var caption = document.getElementById('caption');
+  var count = scenes.length;
+  var current = 1;
+
+  function show(step) {
+    step = Math.max(1, Math.min(count, Math.floor(step) || 1));
+    scenes[current - 1].classList.remove('current');
+    lines[current - 1].classList.remove('current');
+    current = step;
+    scenes[step - 1].classList.add('current');
+    lines[step - 1].classList.add('current');
+    slider.value = String(step);
+    position.textContent = 'step ' + step + ' of ' + count;
+    caption.textContent = lines[step - 1].textContent;
+    lines[step - 1].scrollIntoView({block: 'nearest'});
+    var hash = '#step=' + step;
+    if (location.hash !== hash) {
+      try { history.replaceState(null, '', hash); } catch (e) { /* a page without history */ }
+    }
+  }
+
+  function stepInHash() {
+    var found = /^#step=([0-9]+)$/.exec(location.hash);
+    return found ? parseInt(found[1], 10) : 1;
+  }
+
+  if (count === 0) return;
+  document.getElementById('first').addEventListener('click', function () { show(1); });
+  document.getElementById('previous').addEventListener('click', function () { show(current - 1); });
+  document.getElementById('next').addEventListener('click', function () { show(current + 1); });
+  document.getElementById('last').addEventListener('click', function () { show(count); });
+  slider.addEventListener('input', function () { show(parseInt(slider.value, 10)); });
+  Array.prototype.forEach.call(lines, function (line, i) {
+    line.addEventListener('click', function () { show(i + 1); });
+  });
+  document.addEventListener('keydown', function (event) {
+    // The slider moves itself with these keys when it has the focus.
+    if (event.target === slider || event.altKey || event.ctrlKey || event.metaKey) return;
+    var to = {ArrowLeft: current - 1, ArrowUp: current - 1, ArrowRight: current + 1,
+              ArrowDown: current + 1, PageUp: current - 10, PageDown: current + 10,
+              Home: 1, End: count}[event.key];
+    if (to === undefined) return;
+    event.preventDefault();
+    show(to);
+  });
+  window.addEventListener('hashchange', function () { show(stepInHash()); });
+  show(stepInHash());
+})();
+)js";
+
+}  // namespace plumora::simtool
