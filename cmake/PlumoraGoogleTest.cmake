@@ -1,11 +1,12 @@
 # GoogleTest for the portable and the Mac-only tests: the targets GTest::gtest, GTest::gtest_main,
 # GTest::gmock and GTest::gmock_main.
 #
-# Installed GoogleTest libraries are compiled for the machine and the C++ library they came with.
-# A cross build, or a Linux build on libc++ (Debian's libgtest-dev is built on libstdc++, whose
-# std::string its interface passes), compiles GoogleTest's sources with the rest instead: Debian's
-# googletest package ships them in /usr/src/googletest. Elsewhere the installed GoogleTest (Debian's
-# libgtest-dev, Homebrew's), else one fetched by CMake (a Mac without it).
+# Installed GoogleTest libraries are compiled for one machine, one architecture and the C++
+# library they came with. A cross build, a universal build (Homebrew's GoogleTest has only the
+# Mac's own architecture), or a Linux build on libc++ (Debian's libgtest-dev is built on libstdc++,
+# whose std::string its interface passes) compiles GoogleTest's sources with the rest instead:
+# Debian's googletest package ships them in /usr/src/googletest, elsewhere CMake fetches them.
+# Otherwise the installed GoogleTest (Debian's libgtest-dev, Homebrew's), else a fetched one.
 include_guard(GLOBAL)
 
 include(CheckCXXSourceCompiles)
@@ -17,22 +18,21 @@ check_cxx_source_compiles([[
 int main() { return 0; }
 ]] PLUMORA_ON_LIBCXX)
 
-if(CMAKE_CROSSCOMPILING OR (PLUMORA_ON_LIBCXX AND NOT APPLE))
+list(LENGTH CMAKE_OSX_ARCHITECTURES _plumora_architectures)
+if(CMAKE_CROSSCOMPILING OR _plumora_architectures GREATER 1 OR (PLUMORA_ON_LIBCXX AND NOT APPLE))
   set(_plumora_gtest_from_source ON)
 else()
   set(_plumora_gtest_from_source OFF)
 endif()
 set(PLUMORA_GOOGLETEST_SOURCE "/usr/src/googletest" CACHE PATH
-    "GoogleTest sources compiled with the tests for a cross build or a build on libc++")
+    "GoogleTest sources compiled with the tests when installed libraries will not do")
 
 if(_plumora_gtest_from_source AND EXISTS "${PLUMORA_GOOGLETEST_SOURCE}/CMakeLists.txt")
   set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   add_subdirectory("${PLUMORA_GOOGLETEST_SOURCE}" "${PROJECT_BINARY_DIR}/googletest"
                    EXCLUDE_FROM_ALL)
-elseif(_plumora_gtest_from_source)
-  message(STATUS "No GoogleTest sources at ${PLUMORA_GOOGLETEST_SOURCE}: fetching GoogleTest")
-else()
+elseif(NOT _plumora_gtest_from_source)
   find_package(GTest CONFIG QUIET)
   if(NOT TARGET GTest::gmock_main)
     find_package(GTest QUIET)
