@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <span>
 
+#include <unistd.h>  // mkdtemp on macOS; glibc declares it in <stdlib.h>
+
 #include "harness.hpp"
 
 namespace {

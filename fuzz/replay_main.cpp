@@ -7,6 +7,8 @@
 #include <iterator>
 #include <vector>
 
+#include <unistd.h>  // mkdtemp on macOS; glibc declares it in <stdlib.h>
+
 #include "harness.hpp"
 
 namespace fs = std::filesystem;

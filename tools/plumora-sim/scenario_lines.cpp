@@ -1,27 +1,19 @@
 #include "scenario_lines.hpp"
 
 #include <charconv>
-#include <cmath>
 #include <optional>
+
+#include "decimal_number.hpp"
 
 namespace plumora::simtool {
 namespace {
-
-std::optional<double> toNumber(std::string_view s) {
-  double value = 0;
-  const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), value);
-  if (error != std::errc() || end != s.data() + s.size() || !std::isfinite(value)) {
-    return std::nullopt;
-  }
-  return value;
-}
 
 // "a<sep>b" with two numbers.
 std::optional<std::pair<double, double>> toPair(std::string_view s, char separator) {
   const auto at = s.find(separator);
   if (at == std::string_view::npos) return std::nullopt;
-  const auto a = toNumber(s.substr(0, at));
-  const auto b = toNumber(s.substr(at + 1));
+  const auto a = parseDecimal(s.substr(0, at));
+  const auto b = parseDecimal(s.substr(at + 1));
   if (!a || !b) return std::nullopt;
   return std::pair{*a, *b};
 }
@@ -121,7 +113,7 @@ std::string Words::keyword(std::string_view what) {
 
 double Words::number(std::string_view what) {
   if (atEnd()) unexpected(what);
-  const auto value = toNumber(line_.words[next_].text);
+  const auto value = parseDecimal(line_.words[next_].text);
   if (!value || line_.words[next_].quoted) unexpected(what);
   ++next_;
   return *value;
@@ -141,7 +133,7 @@ std::int64_t Words::integer(std::string_view what) {
 
 double Words::seconds(std::string_view what) {
   if (!atEnd()) {
-    const auto value = toNumber(line_.words[next_].text);
+    const auto value = parseDecimal(line_.words[next_].text);
     if (value && *value < 0) fail(std::string(what) + " cannot be negative");
   }
   return number(what);

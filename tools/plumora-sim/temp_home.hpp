@@ -8,6 +8,8 @@
 #include <string>
 #include <system_error>
 
+#include <unistd.h>  // mkdtemp on macOS; glibc declares it in <stdlib.h>
+
 namespace plumora::simtool {
 
 class TempHome {
