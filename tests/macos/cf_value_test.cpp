@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <sstream>
+#include <type_traits>
 #include <vector>
 
 namespace plumora {
@@ -13,11 +14,10 @@ namespace {
 
 using Ref = CFRef<CFTypeRef>;
 
-Ref number(std::int64_t i) {
-  return Ref::adopt(CFNumberCreate(kCFAllocatorDefault, kCFNumberSInt64Type, &i));
-}
-Ref number(double d) {
-  return Ref::adopt(CFNumberCreate(kCFAllocatorDefault, kCFNumberDoubleType, &d));
+template <class T>
+Ref number(T n) {
+  const auto type = std::is_integral_v<T> ? kCFNumberSInt64Type : kCFNumberDoubleType;
+  return Ref::adopt(CFNumberCreate(kCFAllocatorDefault, type, &n));
 }
 template <class T>
 Ref box(AXValueType type, const T& value) {

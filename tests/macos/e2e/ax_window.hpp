@@ -34,7 +34,8 @@ std::optional<Frame> frameOf(const Element& element);
 // first and then takes the size it could not take at its old place.
 void setFrame(const Element& window, const Frame& frame);
 std::optional<bool> isFullScreen(const Element& window);
-void setFullScreen(const Element& window, bool on);
+// Waits for the window to be out of full screen, and for the animation to end.
+void leaveFullScreen(const Element& window);
 // The centre of the window's green title-bar button.
 std::optional<CGPoint> greenButtonCentre(const Element& window);
 // Raises the window and makes its application frontmost.

@@ -75,9 +75,10 @@ std::optional<bool> isFullScreen(const Element& window) {
   return CFBooleanGetValue(static_cast<CFBooleanRef>(value.get()));
 }
 
-void setFullScreen(const Element& window, bool on) {
-  AXUIElementSetAttributeValue(window.get(), CFSTR("AXFullScreen"),
-                               on ? kCFBooleanTrue : kCFBooleanFalse);
+void leaveFullScreen(const Element& window) {
+  AXUIElementSetAttributeValue(window.get(), CFSTR("AXFullScreen"), kCFBooleanFalse);
+  waitUntil(4.0, [&] { return !isFullScreen(window).value_or(true); });
+  wait(1.0);  // the animation out of full screen ends after the attribute has changed
 }
 
 std::optional<CGPoint> greenButtonCentre(const Element& window) {

@@ -146,10 +146,7 @@ void click(CGPoint at, CGEventFlags flags = 0) {
 // it; the frame it actually took.
 std::optional<Frame> place(Report& report, const std::string& name, pid_t pid,
                            const Element& window) {
-  if (isFullScreen(window).value_or(false)) {
-    setFullScreen(window, false);
-    wait(2.0);
-  }
+  if (isFullScreen(window).value_or(false)) leaveFullScreen(window);
   const auto now = frameOf(window);
   const auto visible = now ? visibleFrameOfScreenHolding(*now) : std::nullopt;
   if (!report.need(visible.has_value(), name, "the window's frame or screen is unreadable")) {
@@ -242,11 +239,7 @@ void optionClick(Report& report, const Element& window) {
                                                               : "nothing visible");
   report.check(report.count(kFillLines) == fillsBefore, "option-click: passed through",
                std::to_string(report.count(kFillLines) - fillsBefore) + " Fill lines for it");
-  if (fullScreen) {
-    setFullScreen(window, false);
-    waitUntil(4.0, [&] { return !isFullScreen(window).value_or(true); });
-    wait(1.0);
-  }
+  if (fullScreen) leaveFullScreen(window);
 }
 
 std::string ownExecutable() {
