@@ -7,69 +7,64 @@
 namespace plumora {
 namespace {
 
-// A mutable array is a real heap object whose retain count the system reports as it is.
-CFMutableArrayRef freshArray() {
-  return CFArrayCreateMutable(kCFAllocatorDefault, 0, &kCFTypeArrayCallBacks);
-}
+using Array = CFRef<CFMutableArrayRef>;
 
-CFIndex count(CFTypeRef object) {
-  return CFGetRetainCount(object);
-}
-
-TEST(CFRef, AdoptTakesOverAndRetainAddsAReference) {
-  CFMutableArrayRef raw = freshArray();
-  CFRetain(raw);  // the test's own reference, so the object outlives every CFRef below
-  ASSERT_EQ(count(raw), 2);
-  {
-    const auto adopted = CFRef<CFMutableArrayRef>::adopt(raw);
-    EXPECT_EQ(count(raw), 2);
-    {
-      const auto kept = CFRef<CFMutableArrayRef>::retain(raw);
-      EXPECT_EQ(count(raw), 3);
-    }
-    EXPECT_EQ(count(raw), 2);
+// A mutable array is a real heap object whose retain count the system reports as it is. The
+// fixture holds a reference of its own, so the object outlives every CFRef of a test, and checks
+// that the test's CFRefs gave back all theirs.
+class CFRefTest : public testing::Test {
+ protected:
+  static CFMutableArrayRef fresh() {
+    return CFArrayCreateMutable(kCFAllocatorDefault, 0, &kCFTypeArrayCallBacks);
   }
-  EXPECT_EQ(count(raw), 1);
-  CFRelease(raw);
-}
-
-TEST(CFRef, CopiesRetainMovesDoNot) {
-  CFMutableArrayRef raw = freshArray();
-  CFRetain(raw);
-  {
-    auto first = CFRef<CFMutableArrayRef>::adopt(raw);
-    auto copy = first;
-    EXPECT_EQ(count(raw), 3);
-    auto moved = std::move(first);
-    EXPECT_EQ(count(raw), 3);
-    EXPECT_FALSE(first);
-    EXPECT_EQ(moved.get(), raw);
-    CFRef<CFMutableArrayRef> assigned;
-    assigned = copy;
-    EXPECT_EQ(count(raw), 4);
-    assigned = std::move(moved);
-    EXPECT_EQ(count(raw), 3);
+  CFIndex count() const { return CFGetRetainCount(raw); }
+  void SetUp() override { CFRetain(raw); }
+  void TearDown() override {
+    EXPECT_EQ(count(), 1);
+    CFRelease(raw);
   }
-  EXPECT_EQ(count(raw), 1);
-  CFRelease(raw);
+
+  CFMutableArrayRef raw = fresh();
+};
+
+TEST_F(CFRefTest, AdoptTakesOverAndRetainAddsAReference) {
+  const auto adopted = Array::adopt(raw);
+  EXPECT_EQ(count(), 2);
+  {
+    const auto kept = Array::retain(raw);
+    EXPECT_EQ(count(), 3);
+  }
+  EXPECT_EQ(count(), 2);
 }
 
-TEST(CFRef, ReleaseGivesUpAndOutDropsTheOldReference) {
-  CFMutableArrayRef raw = freshArray();
-  CFRetain(raw);
-  auto ref = CFRef<CFMutableArrayRef>::adopt(raw);
+TEST_F(CFRefTest, CopiesRetainMovesDoNot) {
+  auto first = Array::adopt(raw);
+  auto copy = first;
+  EXPECT_EQ(count(), 3);
+  auto moved = std::move(first);
+  EXPECT_EQ(count(), 3);
+  EXPECT_FALSE(first);
+  EXPECT_EQ(moved.get(), raw);
+  Array assigned;
+  assigned = copy;
+  EXPECT_EQ(count(), 4);
+  assigned = std::move(moved);
+  EXPECT_EQ(count(), 3);
+}
+
+TEST_F(CFRefTest, ReleaseGivesUpAndOutDropsTheOldReference) {
+  auto ref = Array::adopt(raw);
   CFMutableArrayRef handed = ref.release();
   EXPECT_EQ(handed, raw);
   EXPECT_FALSE(ref);
-  EXPECT_EQ(count(raw), 2);
+  EXPECT_EQ(count(), 2);
 
-  auto target = CFRef<CFMutableArrayRef>::adopt(handed);
+  auto target = Array::adopt(handed);
   CFMutableArrayRef* slot = target.out();
-  EXPECT_EQ(count(raw), 1);
+  EXPECT_EQ(count(), 1);
   EXPECT_EQ(*slot, nullptr);
-  *slot = freshArray();  // as a Copy function would fill it
-  EXPECT_EQ(count(target.get()), 1);
-  CFRelease(raw);
+  *slot = fresh();  // as a Copy function would fill it
+  EXPECT_EQ(CFGetRetainCount(target.get()), 1);
 }
 
 }  // namespace

@@ -21,6 +21,11 @@ bool runMainUntil(Done done, double seconds = 5.0) {
   return done();
 }
 
+// What a task saw, shared with it: it may outlive the test should a wait time out.
+struct Flags {
+  std::atomic<bool> onMain{false}, inOrder{true}, done{false};
+};
+
 // Google Test runs each test on the process's main thread.
 TEST(MacDispatch, TheMainHopFromTheMainThreadRunsInline) {
   ASSERT_NE(pthread_main_np(), 0);
@@ -37,45 +42,37 @@ TEST(MacDispatch, TheMainHopFromAQueueWaitsForTheMainThread) {
   // Shared with the task, which may outlive the test should the wait below time out.
   auto dispatch = std::make_shared<MacDispatch>();
   auto queue = dispatch->serialQueue("app.plumora.tests.hop", QualityOfService::UserInteractive);
-  auto ranOnMain = std::make_shared<std::atomic<bool>>(false);
-  auto orderRight = std::make_shared<std::atomic<bool>>(false);
-  auto finished = std::make_shared<std::atomic<bool>>(false);
-  queue->async([dispatch, ranOnMain, orderRight, finished] {
+  auto seen = std::make_shared<Flags>();
+  queue->async([dispatch, seen] {
     bool blockDone = false;
     dispatch->syncMain([&] {
-      ranOnMain->store(pthread_main_np() != 0);
+      seen->onMain = pthread_main_np() != 0;
       blockDone = true;
     });
-    orderRight->store(blockDone);  // syncMain returned only after the block had run
-    finished->store(true);
+    seen->inOrder = blockDone;  // syncMain returned only after the block had run
+    seen->done = true;
   });
-  ASSERT_TRUE(runMainUntil([&] { return finished->load(); }));
-  EXPECT_TRUE(ranOnMain->load());
-  EXPECT_TRUE(orderRight->load());
+  ASSERT_TRUE(runMainUntil([&] { return seen->done.load(); }));
+  EXPECT_TRUE(seen->onMain);
+  EXPECT_TRUE(seen->inOrder);
 }
 
 TEST(MacDispatch, QueuesKeepOrderAndMainWorkRunsOnTheMainThread) {
   MacDispatch dispatch;
   auto queue = dispatch.serialQueue("app.plumora.tests.order", QualityOfService::Utility);
   auto order = std::make_shared<std::atomic<int>>(0);
-  auto mismatches = std::make_shared<std::atomic<int>>(0);
+  auto seen = std::make_shared<Flags>();
   for (int i = 0; i < 50; ++i) {
-    queue->async([order, mismatches, i] {
-      if (order->fetch_add(1) != i) ++*mismatches;
+    queue->async([order, seen, i] {
+      if (order->fetch_add(1) != i) seen->inOrder = false;
     });
   }
-  auto later = std::make_shared<std::atomic<bool>>(false);
-  queue->after(0.05, [later] { later->store(true); });
-  auto mainRan = std::make_shared<std::atomic<bool>>(false);
-  auto onMain = std::make_shared<std::atomic<bool>>(false);
-  dispatch.mainAfter(0.01, [mainRan, onMain] {
-    onMain->store(pthread_main_np() != 0);
-    mainRan->store(true);
-  });
-  ASSERT_TRUE(runMainUntil([&] { return later->load() && mainRan->load(); }));
+  queue->after(0.05, [seen] { seen->done = true; });
+  dispatch.mainAfter(0.01, [seen] { seen->onMain = pthread_main_np() != 0; });
+  // Main work run elsewhere leaves `onMain` false: the wait times out.
+  ASSERT_TRUE(runMainUntil([&] { return seen->done && seen->onMain; }));
   EXPECT_EQ(order->load(), 50);
-  EXPECT_EQ(mismatches->load(), 0);
-  EXPECT_TRUE(onMain->load());
+  EXPECT_TRUE(seen->inOrder);
 }
 
 TEST(MacDispatch, ARepeatingTimerFiresUntilDestroyed) {

@@ -50,12 +50,9 @@ TEST(MacWindowList, TheLiveListCarriesWhatTheWatcherReads) {
 
   // Every entry has the integral fields the watcher relies on.
   for (const RawValue& any : *list.asArray()) {
-    ASSERT_NE(any.asDictionary(), nullptr);
     for (const char* key : {"kCGWindowNumber", "kCGWindowOwnerPID", "kCGWindowLayer"}) {
-      const RawValue* field = any.find(key);
-      ASSERT_NE(field, nullptr) << key;
-      ASSERT_NE(field->asNumber(), nullptr) << key;
-      EXPECT_TRUE(field->asNumber()->integer.has_value()) << key;
+      const RawValue* field = any.find(key);  // none when the entry is not a dictionary
+      EXPECT_TRUE(field && field->asNumber() && field->asNumber()->integer) << key;
     }
   }
 

@@ -6,6 +6,7 @@
 #import <AppKit/AppKit.h>
 #include <ApplicationServices/ApplicationServices.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -21,26 +22,24 @@ struct Frame {
   CGSize size{};
 };
 
-std::string describe(const Frame& f);
-// Every edge within `tolerance` points.
-bool sameFrame(const Frame& a, const Frame& b, double tolerance);
-// How far `inner` lies inside `outer` when it is the same distance from every edge (each within
-// `tolerance` points of the four's mean) and at most `largest` points: the margin a Fill leaves
-// with "Tiled windows have margins" on, 0 with it off. Nothing otherwise.
-std::optional<double> evenInset(const Frame& inner, const Frame& outer, double tolerance,
-                                double largest);
+// Serves the run loop for `seconds`.
+void wait(double seconds);
+// Polls `done` every 50 ms for up to `seconds`; true as soon as it holds.
+bool waitUntil(double seconds, const std::function<bool()>& done);
 
-Element applicationElement(pid_t pid);
 // The application's first standard window, waiting up to `seconds` for one to appear.
-std::optional<Element> firstWindow(const Element& app, double seconds);
+std::optional<Element> firstWindow(pid_t pid, double seconds);
 std::optional<Frame> frameOf(const Element& element);
-bool setFrame(const Element& window, const Frame& frame);
+// Size, position, size: a window that would cross the screen's edge at its old size is moved
+// first and then takes the size it could not take at its old place.
+void setFrame(const Element& window, const Frame& frame);
 std::optional<bool> isFullScreen(const Element& window);
-bool setFullScreen(const Element& window, bool on);
-// The green title-bar button of the window.
-std::optional<Element> greenButton(const Element& window);
+// Waits for the window to be out of full screen, and for the animation to end.
+void leaveFullScreen(const Element& window);
+// The centre of the window's green title-bar button.
+std::optional<CGPoint> greenButtonCentre(const Element& window);
 // Raises the window and makes its application frontmost.
-void bringToFront(const Element& app, const Element& window);
+void bringToFront(pid_t pid, const Element& window);
 
 // The visible frame (without menu bar and Dock) of the screen that holds most of `frame`,
 // converted to the top-left space.

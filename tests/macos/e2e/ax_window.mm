@@ -1,9 +1,5 @@
 #include "ax_window.hpp"
 
-#include <algorithm>
-#include <cmath>
-#include <cstdio>
-
 namespace plumora::e2e {
 
 namespace {
@@ -16,106 +12,61 @@ CFRef<CFTypeRef> copy(const Element& element, CFStringRef attribute) {
   return value;
 }
 
-std::optional<Element> elementValue(const Element& element, CFStringRef attribute) {
+// The value of a geometry attribute; false when it is missing or of another kind.
+bool copyBox(const Element& element, CFStringRef attribute, AXValueType type, void* out) {
   const auto value = copy(element, attribute);
-  if (!value || CFGetTypeID(value.get()) != AXUIElementGetTypeID()) return std::nullopt;
-  return Element::retain(static_cast<AXUIElementRef>(value.get()));
-}
-
-std::string text(const Element& element, CFStringRef attribute) {
-  const auto value = copy(element, attribute);
-  if (!value || CFGetTypeID(value.get()) != CFStringGetTypeID()) return {};
-  char buffer[256] = {};
-  CFStringGetCString(static_cast<CFStringRef>(value.get()), buffer, sizeof buffer,
-                     kCFStringEncodingUTF8);
-  return buffer;
-}
-
-void waitOnRunLoop(double seconds) { CFRunLoopRunInMode(kCFRunLoopDefaultMode, seconds, false); }
-
-double overlap(NSRect a, NSRect b) {
-  const NSRect both = NSIntersectionRect(a, b);
-  return NSIsEmptyRect(both) ? 0 : both.size.width * both.size.height;
-}
-
-}  // namespace
-
-std::string describe(const Frame& f) {
-  char buffer[128];
-  std::snprintf(buffer, sizeof buffer, "(%.1f, %.1f, %.1f x %.1f)", f.origin.x, f.origin.y,
-                f.size.width, f.size.height);
-  return buffer;
-}
-
-bool sameFrame(const Frame& a, const Frame& b, double tolerance) {
-  return std::fabs(a.origin.x - b.origin.x) <= tolerance &&
-         std::fabs(a.origin.y - b.origin.y) <= tolerance &&
-         std::fabs(a.origin.x + a.size.width - b.origin.x - b.size.width) <= tolerance &&
-         std::fabs(a.origin.y + a.size.height - b.origin.y - b.size.height) <= tolerance;
-}
-
-std::optional<double> evenInset(const Frame& inner, const Frame& outer, double tolerance,
-                                double largest) {
-  const double sides[] = {inner.origin.x - outer.origin.x, inner.origin.y - outer.origin.y,
-                          outer.origin.x + outer.size.width - inner.origin.x - inner.size.width,
-                          outer.origin.y + outer.size.height - inner.origin.y - inner.size.height};
-  const double mean = (sides[0] + sides[1] + sides[2] + sides[3]) / 4;
-  for (const double side : sides) {
-    if (!(std::fabs(side - mean) <= tolerance)) return std::nullopt;
-  }
-  if (mean < -tolerance || mean > largest + tolerance) return std::nullopt;
-  return std::max(0.0, mean);
+  return value && CFGetTypeID(value.get()) == AXValueGetTypeID() &&
+         AXValueGetValue(static_cast<AXValueRef>(value.get()), type, out);
 }
 
 Element applicationElement(pid_t pid) { return Element::adopt(AXUIElementCreateApplication(pid)); }
 
-std::optional<Element> firstWindow(const Element& app, double seconds) {
+}  // namespace
+
+void wait(double seconds) { CFRunLoopRunInMode(kCFRunLoopDefaultMode, seconds, false); }
+
+bool waitUntil(double seconds, const std::function<bool()>& done) {
   NSDate* deadline = [NSDate dateWithTimeIntervalSinceNow:seconds];
-  do {
+  while (!done()) {
+    if ([deadline timeIntervalSinceNow] <= 0) return false;
+    wait(0.05);
+  }
+  return true;
+}
+
+std::optional<Element> firstWindow(pid_t pid, double seconds) {
+  const Element app = applicationElement(pid);
+  std::optional<Element> found;
+  waitUntil(seconds, [&] {
     const auto windows = copy(app, kAXWindowsAttribute);
-    if (windows && CFGetTypeID(windows.get()) == CFArrayGetTypeID()) {
-      const auto list = static_cast<CFArrayRef>(windows.get());
-      for (CFIndex i = 0; i < CFArrayGetCount(list); ++i) {
-        const auto window =
-            Element::retain(static_cast<AXUIElementRef>(CFArrayGetValueAtIndex(list, i)));
-        if (text(window, kAXSubroleAttribute) == "AXStandardWindow") return window;
-      }
+    if (!windows || CFGetTypeID(windows.get()) != CFArrayGetTypeID()) return false;
+    const auto list = static_cast<CFArrayRef>(windows.get());
+    for (CFIndex i = 0; i < CFArrayGetCount(list) && !found; ++i) {
+      const auto window =
+          Element::retain(static_cast<AXUIElementRef>(CFArrayGetValueAtIndex(list, i)));
+      const auto subrole = copy(window, kAXSubroleAttribute);
+      if (subrole && CFEqual(subrole.get(), kAXStandardWindowSubrole)) found = window;
     }
-    waitOnRunLoop(0.2);
-  } while ([deadline timeIntervalSinceNow] > 0);
-  return std::nullopt;
+    return found.has_value();
+  });
+  return found;
 }
 
 std::optional<Frame> frameOf(const Element& element) {
-  const auto position = copy(element, kAXPositionAttribute);
-  const auto size = copy(element, kAXSizeAttribute);
-  if (!position || !size) return std::nullopt;
-  if (CFGetTypeID(position.get()) != AXValueGetTypeID() ||
-      CFGetTypeID(size.get()) != AXValueGetTypeID()) {
-    return std::nullopt;
-  }
   Frame frame;
-  if (!AXValueGetValue(static_cast<AXValueRef>(position.get()), kAXValueTypeCGPoint,
-                       &frame.origin) ||
-      !AXValueGetValue(static_cast<AXValueRef>(size.get()), kAXValueTypeCGSize, &frame.size)) {
+  if (!copyBox(element, kAXPositionAttribute, kAXValueTypeCGPoint, &frame.origin) ||
+      !copyBox(element, kAXSizeAttribute, kAXValueTypeCGSize, &frame.size)) {
     return std::nullopt;
   }
   return frame;
 }
 
-bool setFrame(const Element& window, const Frame& frame) {
+void setFrame(const Element& window, const Frame& frame) {
   const auto position = CFRef<AXValueRef>::adopt(AXValueCreate(kAXValueTypeCGPoint, &frame.origin));
   const auto size = CFRef<AXValueRef>::adopt(AXValueCreate(kAXValueTypeCGSize, &frame.size));
-  if (!position || !size) return false;
-  // Size, position, size: a window that would cross the screen's edge at its old size is moved
-  // first and then takes the size it could not take at its old place.
-  const bool first =
-      AXUIElementSetAttributeValue(window.get(), kAXSizeAttribute, size.get()) == kAXErrorSuccess;
-  const bool moved = AXUIElementSetAttributeValue(window.get(), kAXPositionAttribute,
-                                                  position.get()) == kAXErrorSuccess;
-  const bool second =
-      AXUIElementSetAttributeValue(window.get(), kAXSizeAttribute, size.get()) == kAXErrorSuccess;
-  return (first || second) && moved;
+  AXUIElementSetAttributeValue(window.get(), kAXSizeAttribute, size.get());
+  AXUIElementSetAttributeValue(window.get(), kAXPositionAttribute, position.get());
+  AXUIElementSetAttributeValue(window.get(), kAXSizeAttribute, size.get());
 }
 
 std::optional<bool> isFullScreen(const Element& window) {
@@ -124,21 +75,31 @@ std::optional<bool> isFullScreen(const Element& window) {
   return CFBooleanGetValue(static_cast<CFBooleanRef>(value.get()));
 }
 
-bool setFullScreen(const Element& window, bool on) {
-  return AXUIElementSetAttributeValue(window.get(), CFSTR("AXFullScreen"),
-                                      on ? kCFBooleanTrue : kCFBooleanFalse) == kAXErrorSuccess;
+void leaveFullScreen(const Element& window) {
+  AXUIElementSetAttributeValue(window.get(), CFSTR("AXFullScreen"), kCFBooleanFalse);
+  waitUntil(4.0, [&] { return !isFullScreen(window).value_or(true); });
+  wait(1.0);  // the animation out of full screen ends after the attribute has changed
 }
 
-std::optional<Element> greenButton(const Element& window) {
-  if (auto button = elementValue(window, kAXFullScreenButtonAttribute)) return button;
-  return elementValue(window, kAXZoomButtonAttribute);
+std::optional<CGPoint> greenButtonCentre(const Element& window) {
+  auto button = copy(window, kAXFullScreenButtonAttribute);
+  const auto isElement = [&] {
+    return button && CFGetTypeID(button.get()) == AXUIElementGetTypeID();
+  };
+  if (!isElement()) button = copy(window, kAXZoomButtonAttribute);
+  if (!isElement()) return std::nullopt;
+  const auto frame = frameOf(Element::retain(static_cast<AXUIElementRef>(button.get())));
+  if (!frame) return std::nullopt;
+  return CGPointMake(frame->origin.x + frame->size.width / 2,
+                     frame->origin.y + frame->size.height / 2);
 }
 
-void bringToFront(const Element& app, const Element& window) {
-  AXUIElementSetAttributeValue(app.get(), kAXFrontmostAttribute, kCFBooleanTrue);
+void bringToFront(pid_t pid, const Element& window) {
+  AXUIElementSetAttributeValue(applicationElement(pid).get(), kAXFrontmostAttribute,
+                               kCFBooleanTrue);
   AXUIElementPerformAction(window.get(), kAXRaiseAction);
   AXUIElementSetAttributeValue(window.get(), kAXMainAttribute, kCFBooleanTrue);
-  waitOnRunLoop(0.5);
+  wait(0.5);
 }
 
 std::optional<Frame> visibleFrameOfScreenHolding(const Frame& frame) {
@@ -152,17 +113,15 @@ std::optional<Frame> visibleFrameOfScreenHolding(const Frame& frame) {
   NSScreen* best = screens[0];
   double bestOverlap = -1;
   for (NSScreen* screen in screens) {
-    const double shared = overlap(window, screen.frame);
+    const NSRect both = NSIntersectionRect(window, screen.frame);
+    const double shared = NSIsEmptyRect(both) ? 0 : both.size.width * both.size.height;
     if (shared > bestOverlap) {
       best = screen;
       bestOverlap = shared;
     }
   }
   const NSRect visible = best.visibleFrame;
-  Frame result;
-  result.origin = CGPointMake(visible.origin.x, primaryHeight - NSMaxY(visible));
-  result.size = visible.size;
-  return result;
+  return Frame{CGPointMake(visible.origin.x, primaryHeight - NSMaxY(visible)), visible.size};
 }
 
 }  // namespace plumora::e2e

@@ -27,23 +27,19 @@ int runNoFillApp() {
     [app setActivationPolicy:NSApplicationActivationPolicyRegular];
 
     NSMenu* bar = [[NSMenu alloc] initWithTitle:@""];
-    NSMenuItem* appItem = [[NSMenuItem alloc] initWithTitle:@"" action:nil keyEquivalent:@""];
     NSMenu* appMenu = [[NSMenu alloc] initWithTitle:@"Plumora e2e"];
     [appMenu addItemWithTitle:@"Quit" action:@selector(terminate:) keyEquivalent:@"q"];
-    appItem.submenu = appMenu;
-    [bar addItem:appItem];
+    [bar addItemWithTitle:@"" action:nil keyEquivalent:@""].submenu = appMenu;
 
     // Never registered as the application's windows menu, which is where AppKit puts its
     // tiling items; the delegate removes any that arrive all the same.
     static PlumoraNoFillMenuDelegate* delegate = [[PlumoraNoFillMenuDelegate alloc] init];
-    NSMenuItem* windowItem = [[NSMenuItem alloc] initWithTitle:@"" action:nil keyEquivalent:@""];
     NSMenu* windowMenu = [[NSMenu alloc] initWithTitle:@"Window"];
     windowMenu.delegate = delegate;
     [windowMenu addItemWithTitle:@"Minimize"
                           action:@selector(performMiniaturize:)
                    keyEquivalent:@"m"];
-    windowItem.submenu = windowMenu;
-    [bar addItem:windowItem];
+    [bar addItemWithTitle:@"" action:nil keyEquivalent:@""].submenu = windowMenu;
     app.mainMenu = bar;
 
     NSWindow* window = [[NSWindow alloc]

@@ -18,10 +18,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
-#include <functional>
-#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,167 +34,144 @@ extern char** environ;
 namespace plumora::e2e {
 namespace {
 
-constexpr std::string_view kFillLines[] = {"Riempi dal menu: esito ",
-                                           "Riempi con la scorciatoia fn ⌃ F"};
-constexpr std::string_view kRestoreLines[] = {"Torna alle dimensioni precedenti"};
-constexpr std::string_view kShortcutChosen[] = {
-    "Voci di sistema non trovate nei menu dell'app: uso la scorciatoia"};
+using Lines = std::vector<std::string_view>;
+const Lines kFillLines = {"Riempi dal menu: esito ", "Riempi con la scorciatoia fn ⌃ F"};
+const Lines kRestoreLines = {"Torna alle dimensioni precedenti"};
+const Lines kShortcutChosen = {"Voci di sistema non trovate nei menu dell'app: uso la scorciatoia"};
 // The largest margin a Fill may leave around the window and still count as filling the visible
 // frame: macOS 15 leaves a few points with "Tiled windows have margins" on, its default.
 constexpr double kLargestMargin = 16.0;
+constexpr const char* kNoButton = "the window has no readable green button";
 
-struct Options {
-  std::string log;
-  std::string shots;
-};
-
-class Report {
- public:
-  void check(bool ok, std::string_view name, const std::string& detail) {
-    std::printf("%s %.*s: %s\n", ok ? "PASS" : "FAIL", static_cast<int>(name.size()), name.data(),
-                detail.c_str());
-    std::fflush(stdout);
-    ++(ok ? passed_ : failed_);
-  }
-  void note(std::string_view name, const std::string& detail) {
-    std::printf("NOTE %.*s: %s\n", static_cast<int>(name.size()), name.data(), detail.c_str());
-    std::fflush(stdout);
-  }
-  int finish() const {
-    std::printf("%d passed, %d failed\n", passed_, failed_);
-    return failed_ == 0 ? 0 : 1;
-  }
-
- private:
-  int passed_ = 0;
-  int failed_ = 0;
-};
-
-void wait(double seconds) { CFRunLoopRunInMode(kCFRunLoopDefaultMode, seconds, false); }
-
-// Polls `done` every 50 ms for up to `seconds`; true as soon as it holds.
-bool waitUntil(double seconds, const std::function<bool()>& done) {
-  NSDate* deadline = [NSDate dateWithTimeIntervalSinceNow:seconds];
-  while (!done()) {
-    if ([deadline timeIntervalSinceNow] <= 0) return false;
-    wait(0.05);
-  }
-  return true;
+std::string describe(const std::optional<Frame>& f) {
+  if (!f) return "unreadable";
+  char buffer[128];
+  std::snprintf(buffer, sizeof buffer, "(%.1f, %.1f, %.1f x %.1f)", f->origin.x, f->origin.y,
+                f->size.width, f->size.height);
+  return buffer;
 }
 
-int countLines(const std::string& path, std::initializer_list<std::string_view> needles) {
-  std::ifstream file(path);
-  int count = 0;
-  for (std::string line; std::getline(file, line);) {
-    for (const std::string_view needle : needles) {
-      if (line.find(needle) != std::string::npos) {
-        ++count;
-        break;
-      }
-    }
-  }
-  return count;
-}
-int countFillLines(const std::string& path) {
-  return countLines(path, {kFillLines[0], kFillLines[1]});
+// Every edge within `tolerance` points.
+bool sameFrame(const Frame& a, const Frame& b, double tolerance) {
+  return std::fabs(a.origin.x - b.origin.x) <= tolerance &&
+         std::fabs(a.origin.y - b.origin.y) <= tolerance &&
+         std::fabs(a.origin.x + a.size.width - b.origin.x - b.size.width) <= tolerance &&
+         std::fabs(a.origin.y + a.size.height - b.origin.y - b.size.height) <= tolerance;
 }
 
+// How far `inner` lies inside `outer` when it is the same distance from every edge (each within
+// `tolerance` points of the four's mean) and at most `largest` points: the margin a Fill leaves
+// with "Tiled windows have margins" on, 0 with it off. Nothing otherwise.
+std::optional<double> evenInset(const Frame& inner, const Frame& outer, double tolerance,
+                                double largest) {
+  const double sides[] = {inner.origin.x - outer.origin.x, inner.origin.y - outer.origin.y,
+                          outer.origin.x + outer.size.width - inner.origin.x - inner.size.width,
+                          outer.origin.y + outer.size.height - inner.origin.y - inner.size.height};
+  const double mean = (sides[0] + sides[1] + sides[2] + sides[3]) / 4;
+  for (const double side : sides) {
+    if (!(std::fabs(side - mean) <= tolerance)) return std::nullopt;
+  }
+  if (mean < -tolerance || mean > largest + tolerance) return std::nullopt;
+  return std::max(0.0, mean);
+}
+
+// Starts a program and waits for it, or leaves it running when `child` takes its pid.
 bool spawn(const std::vector<std::string>& arguments, pid_t* child) {
   std::vector<char*> argv;
   for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
   pid_t pid = 0;
   if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return false;
-  if (child) {
-    *child = pid;
-  } else {
-    int status = 0;
-    waitpid(pid, &status, 0);
-  }
+  if (child) *child = pid;
+  if (!child) waitpid(pid, nullptr, 0);
   return true;
 }
 
-void screenshot(const Options& options, const std::string& name) {
-  if (options.shots.empty()) return;
-  spawn({"/usr/sbin/screencapture", "-x", options.shots + "/" + name + ".png"}, nullptr);
-}
+// The options of a run and its tally: one line per check or note on stdout.
+struct Report {
+  std::string log;
+  std::string shots;
+  int passed = 0;
+  int failed = 0;
 
-void post(CGEventType type, CGPoint at, CGEventFlags flags) {
-  const auto event =
-      CFRef<CGEventRef>::adopt(CGEventCreateMouseEvent(nullptr, type, at, kCGMouseButtonLeft));
-  if (!event) return;
-  CGEventSetFlags(event.get(), flags);
-  CGEventPost(kCGHIDEventTap, event.get());
-}
+  bool check(bool ok, const std::string& name, const std::string& detail) {
+    line(ok ? "PASS" : "FAIL", name, detail);
+    ++(ok ? passed : failed);
+    return ok;
+  }
+  // A precondition: reported only when it fails.
+  bool need(bool ok, const std::string& name, const std::string& detail) {
+    return ok || check(false, name, detail);
+  }
+  void note(const std::string& name, const std::string& detail) { line("NOTE", name, detail); }
+  void line(const char* tag, const std::string& name, const std::string& detail) {
+    std::printf("%s %s: %s\n", tag, name.c_str(), detail.c_str());
+    std::fflush(stdout);
+  }
+  int finish() const {
+    std::printf("%d passed, %d failed\n", passed, failed);
+    return failed == 0 ? 0 : 1;
+  }
+  // The lines of Plumora's log that contain one of `needles`.
+  int count(const Lines& needles) const {
+    std::ifstream file(log);
+    int found = 0;
+    for (std::string line; std::getline(file, line);) {
+      found += std::any_of(needles.begin(), needles.end(), [&](std::string_view needle) {
+        return line.find(needle) != std::string::npos;
+      });
+    }
+    return found;
+  }
+  void screenshot(const std::string& name) const {
+    if (!shots.empty())
+      spawn({"/usr/sbin/screencapture", "-x", shots + "/" + name + ".png"}, nullptr);
+  }
+};
 
 // A real click, as the hardware would send it: move there, press, release.
 void click(CGPoint at, CGEventFlags flags = 0) {
-  post(kCGEventMouseMoved, at, flags);
-  wait(0.2);
-  post(kCGEventLeftMouseDown, at, flags);
-  wait(0.08);
-  post(kCGEventLeftMouseUp, at, flags);
-}
-
-std::optional<CGPoint> greenButtonCentre(const Element& window) {
-  const auto button = greenButton(window);
-  if (!button) return std::nullopt;
-  const auto frame = frameOf(*button);
-  if (!frame) return std::nullopt;
-  return CGPointMake(frame->origin.x + frame->size.width / 2,
-                     frame->origin.y + frame->size.height / 2);
-}
-
-// A frame well inside the visible frame of the screen the window is on, smaller than it.
-std::optional<Frame> knownFrameFor(const Element& window) {
-  const auto now = frameOf(window);
-  if (!now) return std::nullopt;
-  const auto visible = visibleFrameOfScreenHolding(*now);
-  if (!visible) return std::nullopt;
-  Frame known;
-  known.origin = CGPointMake(visible->origin.x + 80, visible->origin.y + 60);
-  known.size = CGSizeMake(640, 420);
-  return known;
-}
-
-std::string frameText(const std::optional<Frame>& frame) {
-  return frame ? describe(*frame) : std::string("unreadable");
-}
-
-// Puts the window at a known frame and in front; the frame it actually took.
-std::optional<Frame> place(Report& report, std::string_view name, const Element& app,
-                           const Element& window) {
-  if (isFullScreen(window).value_or(false)) {
-    setFullScreen(window, false);
-    wait(2.0);
+  for (const CGEventType type : {kCGEventMouseMoved, kCGEventLeftMouseDown, kCGEventLeftMouseUp}) {
+    const auto event =
+        CFRef<CGEventRef>::adopt(CGEventCreateMouseEvent(nullptr, type, at, kCGMouseButtonLeft));
+    if (event) {
+      CGEventSetFlags(event.get(), flags);
+      CGEventPost(kCGHIDEventTap, event.get());
+    }
+    if (type != kCGEventLeftMouseUp) wait(type == kCGEventMouseMoved ? 0.2 : 0.08);
   }
-  const auto known = knownFrameFor(window);
-  if (!known) {
-    report.check(false, name, "the window's frame or screen is unreadable");
+}
+
+// Puts the window in front at a frame well inside the visible frame of its screen, smaller than
+// it; the frame it actually took.
+std::optional<Frame> place(Report& report, const std::string& name, pid_t pid,
+                           const Element& window) {
+  if (isFullScreen(window).value_or(false)) leaveFullScreen(window);
+  const auto now = frameOf(window);
+  const auto visible = now ? visibleFrameOfScreenHolding(*now) : std::nullopt;
+  if (!report.need(visible.has_value(), name, "the window's frame or screen is unreadable")) {
     return std::nullopt;
   }
-  setFrame(window, *known);
-  bringToFront(app, window);
+  const Frame known{CGPointMake(visible->origin.x + 80, visible->origin.y + 60),
+                    CGSizeMake(640, 420)};
+  setFrame(window, known);
+  bringToFront(pid, window);
   wait(0.5);
   const auto placed = frameOf(window);
-  report.check(placed && sameFrame(*placed, *known, 1.0), name,
-               "asked " + describe(*known) + ", got " + frameText(placed));
+  report.check(placed && sameFrame(*placed, known, 1.0), name,
+               "asked " + describe(known) + ", got " + describe(placed));
   return placed;
 }
 
 // The Fill click and the restoring click on one window. The TextEdit window is expected to fill;
 // `fillExpected` false only reports what happened (the fallback shortcut's open question).
-void fillAndRestore(Report& report, const Options& options, std::string_view prefix,
-                    const Element& window, const Frame& before, bool fillExpected) {
-  const std::string p(prefix);
+void fillAndRestore(Report& report, const std::string& p, const Element& window,
+                    const Frame& before, bool fillExpected) {
   const auto button = greenButtonCentre(window);
-  if (!button) {
-    report.check(false, p + " green button", "the window has no readable green button");
-    return;
-  }
+  if (!report.need(button.has_value(), p + " green button", kNoButton)) return;
   const auto visible = visibleFrameOfScreenHolding(before);
-  const int fillsBefore = countFillLines(options.log);
-  screenshot(options, p + "-before");
+  const int fillsBefore = report.count(kFillLines);
+  report.screenshot(p + "-before");
 
   click(*button);
   // Filled: inside the visible frame by the same margin on every side (none with margins off).
@@ -207,110 +184,93 @@ void fillAndRestore(Report& report, const Options& options, std::string_view pre
   wait(reached ? 0.3 : 0.0);
   const auto afterFill = frameOf(window);
   const auto inset = margin(afterFill);
-  const bool filled = inset.has_value();
-  screenshot(options, p + "-after-fill");
-  report.check(
-      !isFullScreen(window).value_or(false), p + " click: no full screen",
-      "AXFullScreen " + std::string(isFullScreen(window).value_or(false) ? "true" : "false"));
+  report.screenshot(p + "-after-fill");
+  const bool fullScreen = isFullScreen(window).value_or(false);
+  report.check(!fullScreen, p + " click: no full screen",
+               std::string("AXFullScreen ") + (fullScreen ? "true" : "false"));
   const std::string fillDetail =
-      "window " + frameText(afterFill) + ", visible frame " + frameText(visible);
+      "window " + describe(afterFill) + ", visible frame " + describe(visible);
   if (fillExpected) {
-    report.check(filled, p + " click: fills the visible frame within 2 s", fillDetail);
+    report.check(inset.has_value(), p + " click: fills the visible frame within 2 s", fillDetail);
   } else {
     report.note(
-        p + " click: the system " + (filled ? "took" : "ignored") + " the synthetic fn-Control-F",
+        p + " click: the system " + (inset ? "took" : "ignored") + " the synthetic fn-Control-F",
         fillDetail);
   }
   if (inset) {
-    char points[32];
-    std::snprintf(points, sizeof points, "%.1f", *inset);
-    report.note(p + " click: margin around the filled window",
-                std::string(points) + " points on every side");
+    char points[64];
+    std::snprintf(points, sizeof points, "%.1f points on every side", *inset);
+    report.note(p + " click: margin around the filled window", points);
   }
-  const bool logged = waitUntil(1.0, [&] { return countFillLines(options.log) > fillsBefore; });
+  const bool logged = waitUntil(1.0, [&] { return report.count(kFillLines) > fillsBefore; });
   report.check(logged, p + " click: Fill line in the log",
-               std::to_string(countFillLines(options.log) - fillsBefore) + " new");
-  if (!filled) return;
+               std::to_string(report.count(kFillLines) - fillsBefore) + " new");
+  if (!inset) return;
 
-  const int restoresBefore = countLines(options.log, {kRestoreLines[0]});
+  const int restoresBefore = report.count(kRestoreLines);
   wait(0.8);  // past the double-click time: the second click is a click of its own
   const auto buttonNow = greenButtonCentre(window);
-  if (!buttonNow) {
-    report.check(false, p + " second click", "the filled window has no readable green button");
-    return;
-  }
+  if (!report.need(buttonNow.has_value(), p + " second click", kNoButton)) return;
   click(*buttonNow);
   const bool restored = waitUntil(3.0, [&] {
     const auto now = frameOf(window);
     return now && sameFrame(*now, before, 2.0);
   });
-  screenshot(options, p + "-after-restore");
+  report.screenshot(p + "-after-restore");
   report.check(restored, p + " second click: back to the frame before",
-               "before " + describe(before) + ", now " + frameText(frameOf(window)));
-  report.check(countLines(options.log, {kRestoreLines[0]}) > restoresBefore,
+               "before " + describe(before) + ", now " + describe(frameOf(window)));
+  report.check(report.count(kRestoreLines) > restoresBefore,
                p + " second click: restore line in the log", "");
 }
 
-void optionClick(Report& report, const Options& options, const Element& window) {
+void optionClick(Report& report, const Element& window) {
   const auto button = greenButtonCentre(window);
-  if (!button) {
-    report.check(false, "option-click", "the window has no readable green button");
-    return;
-  }
+  if (!report.need(button.has_value(), "option-click", kNoButton)) return;
   const auto before = frameOf(window);
-  const int fillsBefore = countFillLines(options.log);
+  const int fillsBefore = report.count(kFillLines);
   click(*button, kCGEventFlagMaskAlternate);
   wait(2.5);
-  screenshot(options, "textedit-after-option-click");
+  report.screenshot("textedit-after-option-click");
   const bool fullScreen = isFullScreen(window).value_or(false);
   const auto after = frameOf(window);
-  report.note("option-click: what the system did",
-              fullScreen ? std::string("full screen")
-                         : (before && after && !sameFrame(*before, *after, 1.0)
-                                ? "zoomed to " + describe(*after)
-                                : std::string("nothing visible")));
-  report.check(countFillLines(options.log) == fillsBefore, "option-click: passed through",
-               std::to_string(countFillLines(options.log) - fillsBefore) + " Fill lines for it");
-  if (fullScreen) {
-    setFullScreen(window, false);
-    waitUntil(4.0, [&] { return !isFullScreen(window).value_or(true); });
-    wait(1.0);
-  }
+  const bool zoomed = before && after && !sameFrame(*before, *after, 1.0);
+  report.note("option-click: what the system did", fullScreen ? "full screen"
+                                                   : zoomed   ? "zoomed to " + describe(after)
+                                                              : "nothing visible");
+  report.check(report.count(kFillLines) == fillsBefore, "option-click: passed through",
+               std::to_string(report.count(kFillLines) - fillsBefore) + " Fill lines for it");
+  if (fullScreen) leaveFullScreen(window);
 }
 
 std::string ownExecutable() {
   char path[4096];
   std::uint32_t size = sizeof path;
-  if (_NSGetExecutablePath(path, &size) != 0) return {};
-  return path;
+  return _NSGetExecutablePath(path, &size) == 0 ? path : "";
 }
 
-void noFillApp(Report& report, const Options& options) {
+void noFillApp(Report& report) {
   pid_t child = 0;
-  if (!spawn({ownExecutable(), "no-fill-app"}, &child)) {
-    report.check(false, "no-fill app", "could not start it");
+  if (!report.need(spawn({ownExecutable(), "no-fill-app"}, &child), "no-fill app",
+                   "could not start it")) {
     return;
   }
-  const Element app = applicationElement(child);
-  const auto window = firstWindow(app, 10.0);
+  const auto window = firstWindow(child, 10.0);
   report.check(window.has_value(), "no-fill app: window shown", "pid " + std::to_string(child));
-  if (window) {
-    const auto before = place(report, "no-fill app: placed at a known frame", app, *window);
-    if (before) {
-      const int chosenBefore = countLines(options.log, {kShortcutChosen[0]});
-      fillAndRestore(report, options, "no-fill", *window, *before, false);
-      report.check(countLines(options.log, {kShortcutChosen[0]}) > chosenBefore,
-                   "no-fill click: Plumora fell back to the shortcut", "");
-      const CGEventFlags held = CGEventSourceFlagsState(kCGEventSourceStateHIDSystemState);
-      report.note("no-fill click: fn held after the shortcut",
-                  (held & kCGEventFlagMaskSecondaryFn) ? "yes" : "no");
-      report.note("no-fill click: Control held after the shortcut",
-                  (held & kCGEventFlagMaskControl) ? "yes" : "no");
-    }
+  const auto before =
+      window ? place(report, "no-fill app: placed at a known frame", child, *window) : std::nullopt;
+  if (before) {
+    const int chosenBefore = report.count(kShortcutChosen);
+    fillAndRestore(report, "no-fill", *window, *before, false);
+    report.check(report.count(kShortcutChosen) > chosenBefore,
+                 "no-fill click: Plumora fell back to the shortcut", "");
+    const CGEventFlags held = CGEventSourceFlagsState(kCGEventSourceStateHIDSystemState);
+    report.note("no-fill click: fn held after the shortcut",
+                (held & kCGEventFlagMaskSecondaryFn) ? "yes" : "no");
+    report.note("no-fill click: Control held after the shortcut",
+                (held & kCGEventFlagMaskControl) ? "yes" : "no");
   }
   kill(child, SIGTERM);
-  int status = 0;
-  waitpid(child, &status, 0);
+  waitpid(child, nullptr, 0);
 }
 
 // The tiling margins setting as the user (or the runner image) left it; unset means the
@@ -323,32 +283,26 @@ std::string tiledWindowMargins() {
   return CFBooleanGetValue(static_cast<CFBooleanRef>(value.get())) ? "on" : "off";
 }
 
-int run(const Options& options) {
-  Report report;
+int run(Report& report) {
   [NSApplication sharedApplication];
   report.note("tiled windows have margins (EnableTiledWindowMargins of com.apple.WindowManager)",
               tiledWindowMargins());
-  const bool trusted = AXIsProcessTrusted();
-  report.check(trusted, "driver has the Accessibility permission", ownExecutable());
-  if (!trusted) return report.finish();
-
+  if (!report.check(AXIsProcessTrusted(), "driver has the Accessibility permission",
+                    ownExecutable())) {
+    return report.finish();
+  }
   NSArray<NSRunningApplication*>* editors =
       [NSRunningApplication runningApplicationsWithBundleIdentifier:@"com.apple.TextEdit"];
-  report.check(editors.count > 0, "TextEdit running", "");
-  if (editors.count == 0) return report.finish();
-  const Element app = applicationElement(editors.firstObject.processIdentifier);
-  const auto window = firstWindow(app, 10.0);
-  report.check(window.has_value(), "TextEdit document window", "");
-  if (window) {
-    const auto before = place(report, "TextEdit placed at a known frame", app, *window);
-    if (before) {
-      fillAndRestore(report, options, "textedit", *window, *before, true);
-      if (const auto again = place(report, "TextEdit placed again", app, *window)) {
-        optionClick(report, options, *window);
-      }
+  if (!report.check(editors.count > 0, "TextEdit running", "")) return report.finish();
+  const pid_t editor = editors.firstObject.processIdentifier;
+  const auto window = firstWindow(editor, 10.0);
+  if (report.check(window.has_value(), "TextEdit document window", "")) {
+    if (const auto before = place(report, "TextEdit placed at a known frame", editor, *window)) {
+      fillAndRestore(report, "textedit", *window, *before, true);
+      if (place(report, "TextEdit placed again", editor, *window)) optionClick(report, *window);
     }
   }
-  noFillApp(report, options);
+  noFillApp(report);
   return report.finish();
 }
 
@@ -367,19 +321,14 @@ int main(int argc, char** argv) {
   const std::string_view command = argv[1];
   if (command == "no-fill-app") return runNoFillApp();
   if (command != "run") return usage();
-  Options options;
+  Report report;
   for (int i = 2; i + 1 < argc; i += 2) {
     const std::string_view flag = argv[i];
-    if (flag == "--log") {
-      options.log = argv[i + 1];
-    } else if (flag == "--shots") {
-      options.shots = argv[i + 1];
-    } else {
-      return usage();
-    }
+    if (flag != "--log" && flag != "--shots") return usage();
+    (flag == "--log" ? report.log : report.shots) = argv[i + 1];
   }
-  if (options.log.empty()) return usage();
+  if (report.log.empty()) return usage();
   @autoreleasepool {
-    return run(options);
+    return run(report);
   }
 }
