@@ -69,6 +69,11 @@ TEST(PageMarkup, NumbersKeepThePointUnderACommaLocale) {
 
 TEST(PageMarkup, TextIsSafeInElementsAndAttributes) {
   const std::string bad = "\xEF\xBF\xBD";  // U+FFFD for each byte that cannot stay
+  const auto bads = [&](std::size_t n) {
+    std::string out;
+    while (n-- > 0) out += bad;
+    return out;
+  };
   const Written escaped[] = {
       Written(escapeMarkup("<a href=\"x\">&'"), "&lt;a href=&quot;x&quot;&gt;&amp;&#39;"),
       // Accented letters, a four-byte character, tab and newline stay.
@@ -77,11 +82,12 @@ TEST(PageMarkup, TextIsSafeInElementsAndAttributes) {
       // A control character, a stray continuation byte, a cut sequence.
       Written(escapeMarkup("a\x01z"), "a" + bad + "z"), Written(escapeMarkup("\x80"), bad),
       Written(escapeMarkup("ok\xC3"), "ok" + bad),
-      // An overlong slash, a surrogate, past U+10FFFF, and U+FFFF, which XML refuses.
-      Written(escapeMarkup("\xC0\xAF"), bad + bad),
-      Written(escapeMarkup("\xED\xA0\x80"), bad + bad + bad),
-      Written(escapeMarkup("\xF4\x90\x80\x80"), bad + bad + bad + bad),
-      Written(escapeMarkup("\xEF\xBF\xBF"), bad + bad + bad)};
+      // Overlong forms, a surrogate, past U+10FFFF, and U+FFFF, which XML refuses.
+      Written(escapeMarkup("\xC0\xAF"), bads(2)), Written(escapeMarkup("\xE0\x9F\xBF"), bads(3)),
+      Written(escapeMarkup("\xF0\x8F\xBF\xBF"), bads(4)),
+      Written(escapeMarkup("\xED\xA0\x80"), bads(3)),
+      Written(escapeMarkup("\xF4\x90\x80\x80"), bads(4)),
+      Written(escapeMarkup("\xEF\xBF\xBF"), bads(3))};
   for (const auto& [got, want] : escaped) EXPECT_EQ(got, want);
 }
 
@@ -111,6 +117,7 @@ TEST(ScreenStrips, MenuBarOnTopAndTheDockOnTheEdgeItTakes) {
       {R(0, 25, 1370, 875), bar, {R(1370, 25, 70, 875)}},  // on the right
       {frame, std::nullopt, {}},
       {R(-50, 25, 1600, 2000), bar, {}},  // a usable area past the screen is cut to it
+      {R(0, 1000, 1440, 100), frame, {}},
   };
   for (const StripCase& c : cases) {
     const DrawnScreen screen{frame, c.usable};
