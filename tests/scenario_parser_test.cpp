@@ -5,6 +5,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <tuple>
+
 namespace plumora::simtool {
 namespace {
 
@@ -26,93 +29,53 @@ ParseError failure(std::string_view text) {
   return ParseError();
 }
 
-constexpr std::string_view kDesktop = R"(# A comment line, then a blank one.
+// What the shipped scenarios cannot show: values that change no outcome of theirs, and forms
+// they do not use (a rectangle pasted from the log, several button states on one line).
+TEST(ScenarioParserTest, DesktopLinesBecomeTheDesktop) {
+  const Scenario s = parsed(R"(# A comment line, then a blank one.
 
-screen 0,0 1440x900 visible 0,0 1440x875
-screen 1440,0 1920x1080 visible 1440,0 1920x1080
 app Editor pid 501 bundle com.example.Editor
-  menus without-tiling
   restore-answer elsewhere (300,300 500x400)
-  latency 0.07
-  activation never
-  disable "Window > Minimize"
 window Documento of Editor frame 200,150 800x600 title "Documento # 1"
   button green disabled unreadable
   rebound 100,100 600x500 after 0.2 times 2
-  unreadable from 3
 focus Documento
-setting restore off
 setting language he-IL en-US
-tiling-margin 8
-)";
-
-TEST(ScenarioParserTest, DesktopLinesBecomeTheDesktop) {
-  const Scenario s = parsed(kDesktop);
-  ASSERT_EQ(s.screens.size(), 2u);
-  EXPECT_EQ(s.screens[1].frame, Rect::make(1440, 0, 1920, 1080));
+)");
   ASSERT_EQ(s.apps.size(), 1u);
-  const AppSpec& app = s.apps[0];
-  EXPECT_EQ(app.pid, 501);
-  EXPECT_EQ(app.bundleId, "com.example.Editor");
-  EXPECT_EQ(app.menuBar, MenuBar::StandardWithoutTiling);
-  EXPECT_EQ(app.restoreAnswer, sim::RestoreAnswer::Elsewhere);
-  EXPECT_EQ(app.elsewhere, Rect::make(300, 300, 500, 400));
-  EXPECT_DOUBLE_EQ(app.latency, 0.07);
-  EXPECT_FALSE(app.activates);
-  EXPECT_DOUBLE_EQ(s.tilingMargin, 8);
-  ASSERT_EQ(app.itemChanges.size(), 1u);
-  EXPECT_THAT(app.itemChanges[0].path, ElementsAre("Window", "Minimize"));
-  EXPECT_EQ(app.itemChanges[0].enabled, false);
-
+  EXPECT_EQ(std::tie(s.apps[0].bundleId, s.apps[0].elsewhere),
+            std::tuple("com.example.Editor", Rect::make(300, 300, 500, 400)));
   ASSERT_EQ(s.windows.size(), 1u);
   const WindowSpec& w = s.windows[0];
   EXPECT_EQ(w.title, "Documento # 1");  // "#" inside quotes is no comment
-  EXPECT_FALSE(w.green.enabled);
-  EXPECT_FALSE(w.green.frameReadable);
-  EXPECT_TRUE(w.close.enabled);
+  EXPECT_EQ(std::tie(w.green.enabled, w.green.frameReadable, w.close.enabled),
+            std::tuple(false, false, true));
   ASSERT_TRUE(w.rebound);
-  EXPECT_EQ(w.rebound->to, Rect::make(100, 100, 600, 500));
-  EXPECT_DOUBLE_EQ(w.rebound->delay, 0.2);
-  EXPECT_EQ(w.rebound->times, 2);
-  // Readable until 3 s: that is a timed change.
-  EXPECT_TRUE(w.frameReadable);
-  ASSERT_EQ(s.actions.size(), 1u);
-  EXPECT_DOUBLE_EQ(s.actions[0].time, 3.0);
-  EXPECT_TRUE(std::holds_alternative<MakeUnreadable>(s.actions[0].what));
-
+  EXPECT_EQ(std::tie(w.rebound->to, w.rebound->delay, w.rebound->times),
+            std::tuple(Rect::make(100, 100, 600, 500), 0.2, 2));
   EXPECT_EQ(s.focus, "Documento");
-  EXPECT_FALSE(s.restoreOnSecondClick);
-  EXPECT_TRUE(s.verbose);
   EXPECT_THAT(s.languages, ElementsAre("he-IL", "en-US"));
 }
 
+// Keys, identifiers and submenus are in a shipped scenario; the forms it does not use are here.
 TEST(ScenarioParserTest, MenusNestByIndentation) {
   const Scenario s = parsed(R"(app Tool pid 9
-  menu Tool
-    item About
   menu Finestra
-    item Riempi key F modifiers 12 does fill
     item "Sposta e ridimensiona"
-      item Sinistra
-      item Torna id _zoomUntile does restore answers -25204
+      item Torna does restore answers -25204
     item Ultimo disabled
   activation 0.2
 )");
   const AppSpec& app = s.apps.at(0);
   EXPECT_EQ(app.menuBar, MenuBar::Custom);
-  ASSERT_EQ(app.customMenus.size(), 2u);
-  const auto& items = app.customMenus[1].items;
-  ASSERT_EQ(items.size(), 3u);
-  EXPECT_EQ(items[0].keyEquivalent, "F");
-  EXPECT_EQ(items[0].modifiers, 12);
-  EXPECT_EQ(items[0].command, sim::TilingCommand::Fill);
-  ASSERT_EQ(items[1].submenu.size(), 2u);
-  EXPECT_EQ(items[1].submenu[1].identifier, "_zoomUntile");
-  EXPECT_EQ(items[1].submenu[1].command, sim::TilingCommand::Restore);
-  EXPECT_EQ(items[1].submenu[1].pressAnswer, -25204);
+  ASSERT_EQ(app.customMenus.size(), 1u);
+  const auto& items = app.customMenus[0].items;
+  ASSERT_EQ(items.size(), 2u);
+  ASSERT_EQ(items[0].submenu.size(), 1u);
+  EXPECT_EQ(std::tie(items[0].submenu[0].command, items[0].submenu[0].pressAnswer),
+            std::tuple(sim::TilingCommand::Restore, -25204));
   // Back to the menu's level, then an app property after the menus.
-  EXPECT_EQ(items[2].title, "Ultimo");
-  EXPECT_FALSE(items[2].enabled);
+  EXPECT_EQ(std::tie(items[1].title, items[1].enabled), std::tuple("Ultimo", false));
   EXPECT_EQ(app.activationDelay, 0.2);
 }
 
@@ -131,29 +94,23 @@ expect shortcuts none
 )");
   ASSERT_EQ(s.actions.size(), 4u);
   // In time order, equal times as written.
-  EXPECT_EQ(s.actions[0].line, 4);
-  EXPECT_EQ(s.actions[1].line, 5);
-  EXPECT_EQ(s.actions[2].line, 3);
+  EXPECT_EQ(std::tie(s.actions[0].line, s.actions[1].line, s.actions[2].line), std::tuple(4, 5, 3));
   const auto& press = std::get<MouseAction>(s.actions[0].what);
-  EXPECT_EQ(press.phase, MousePhase::Press);
-  EXPECT_FALSE(press.target.window);
-  EXPECT_EQ(press.target.point, (Point{10, 20.5}));
+  EXPECT_EQ(std::tie(press.phase, press.target.window, press.target.point, press.flags),
+            std::tuple(MousePhase::Press, std::nullopt, Point{10, 20.5}, 0xA0000u));
   const auto& click = std::get<MouseAction>(s.actions[2].what);
-  EXPECT_EQ(click.target.window, "Doc");
-  EXPECT_EQ(click.flags, press.flags);
-  EXPECT_EQ(click.flags, 0xA0000u);
+  EXPECT_EQ(std::tie(click.target.window, click.flags), std::tuple("Doc", 0xA0000u));
 
   ASSERT_EQ(s.expectations.size(), 5u);
   const auto& log = std::get<LogExpectation>(s.expectations[0].what);
-  EXPECT_TRUE(log.containing);
-  EXPECT_EQ(log.times, 2);
+  EXPECT_EQ(std::tie(log.containing, log.times), std::tuple(true, 2));
   EXPECT_FALSE(std::get<LogExpectation>(s.expectations[1].what).present);
   const auto& frame = std::get<FrameExpectation>(s.expectations[2].what);
-  EXPECT_DOUBLE_EQ(frame.tolerance, 1.5);
-  EXPECT_EQ(frame.at, 2.5);
-  EXPECT_THAT(
-      std::get<ReceivedExpectation>(s.expectations[3].what).events,
-      ElementsAre(EventType::LeftMouseDown, EventType::LeftMouseDragged, EventType::LeftMouseUp));
+  EXPECT_EQ(std::tie(frame.tolerance, frame.at), std::tuple(1.5, 2.5));
+  const auto& received = std::get<ReceivedExpectation>(s.expectations[3].what);
+  EXPECT_EQ(std::tie(received.app, received.from), std::tuple("Editor", 1.0));
+  EXPECT_THAT(received.events, ElementsAre(EventType::LeftMouseDown, EventType::LeftMouseDragged,
+                                           EventType::LeftMouseUp));
   EXPECT_TRUE(std::get<ShortcutExpectation>(s.expectations[4].what).shortcuts.empty());
 
   // The run goes on a little after the last action, or to the end the scenario gives.
@@ -203,11 +160,6 @@ TEST(ScenarioParserTest, EachMistakeIsNamedWithItsLine) {
     EXPECT_EQ(error.line, c.line) << c.text;
     EXPECT_EQ(error.message, c.message) << c.text;
   }
-}
-
-TEST(ScenarioParserTest, TheErrorLineNamesFileAndLine) {
-  EXPECT_EQ(errorLine("scenarios/x.scn", ParseError{12, "unknown action 'clik'"}),
-            "scenarios/x.scn:12: unknown action 'clik'");
 }
 
 }  // namespace
