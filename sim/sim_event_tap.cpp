@@ -33,7 +33,9 @@ bool SimEventTap::intercepts(EventType type) const {
 }
 
 TapVerdict SimEventTap::deliver(EventType type, const TapEvent& event) {
-  return callback_(*this, type, event);
+  const TapVerdict verdict = callback_(*this, type, event);
+  // A listen-only tap sees events but cannot keep them from their application.
+  return options == EventTapOptions::ListenOnly ? TapVerdict::Pass : verdict;
 }
 
 std::shared_ptr<EventTap> SimEventTaps::create(EventTapLocation location,
