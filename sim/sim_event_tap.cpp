@@ -9,8 +9,7 @@ void SimEventTap::setEnabled(bool on) {
   if (on) ++enables;
 }
 
-bool SimEventTap::run(std::string_view name) {
-  threadName = name;
+bool SimEventTap::run(std::string_view) {
   if (failRunLoopSource_) return false;
   running = true;
   setEnabled(true);

@@ -46,7 +46,6 @@ class SimEventTap : public EventTap {
   bool running = false;
   bool invalidated = false;
   int enables = 0;  // enables that took effect
-  std::string threadName;
 
  private:
   const SimAccessibility& accessibility_;

@@ -159,7 +159,8 @@ TEST_F(InterceptorTest, ALostPermissionIsTheMainThreadsNews) {
 }
 
 // What the tap answers to an event when idle or after a press on the green button, and then to
-// a release on the button.
+// a release on the button: after a release the next has no press of its own, and a new press
+// starts over.
 TEST_F(InterceptorTest, EventsInEachState) {
   struct Row {
     bool armed;
@@ -169,22 +170,21 @@ TEST_F(InterceptorTest, EventsInEachState) {
     bool performs;
   };
   constexpr Point kAway{600, 500};
-  const Row rows[] = {
-      {false, kDrag, kGreen, kPass, kPass, false},
-      {false, kUp, kGreen, kPass, kPass, false},
-      {false, kDown, kAway, kPass, kPass, false},
-      {false, EventType::Null, kGreen, kPass, kPass, false},
-      {false, EventType::RightMouseDown, kGreen, kPass, kPass, false},
-      {false, EventType::MouseMoved, kGreen, kPass, kPass, false},
-      {true, EventType::Null, kGreen, kPass, kSwallow, true},
-      {true, EventType::RightMouseDown, kGreen, kPass, kSwallow, true},
-      {true, EventType::RightMouseUp, kGreen, kPass, kSwallow, true},
-      {true, EventType::MouseMoved, kGreen, kPass, kSwallow, true},
-      {true, kDrag, kAway, kSwallow, kSwallow, true},
-      {true, kUp, kGreen, kSwallow, kPass, true},  // the next release has no press of its own
-      {true, kDown, kAway, kPass, kPass, false},   // a new press starts over
-      {true, kDown, kGreen, kSwallow, kSwallow, true},
-  };
+  constexpr EventType kNull = EventType::Null, kRight = EventType::RightMouseDown,
+                      kMoved = EventType::MouseMoved;
+  const Row rows[] = {{false, kDrag, kGreen, kPass, kPass, false},
+                      {false, kUp, kGreen, kPass, kPass, false},
+                      {false, kDown, kAway, kPass, kPass, false},
+                      {false, kNull, kGreen, kPass, kPass, false},
+                      {false, kRight, kGreen, kPass, kPass, false},
+                      {false, kMoved, kGreen, kPass, kPass, false},
+                      {true, kNull, kGreen, kPass, kSwallow, true},
+                      {true, kRight, kGreen, kPass, kSwallow, true},
+                      {true, kMoved, kGreen, kPass, kSwallow, true},
+                      {true, kDrag, kAway, kSwallow, kSwallow, true},
+                      {true, kUp, kGreen, kSwallow, kPass, true},
+                      {true, kDown, kAway, kPass, kPass, false},
+                      {true, kDown, kGreen, kSwallow, kSwallow, true}};
   for (const Row& row : rows) {
     SCOPED_TRACE(testing::Message() << row.armed << " " << static_cast<int>(row.type));
     performed.clear();

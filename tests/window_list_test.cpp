@@ -105,13 +105,6 @@ TEST_F(WindowListTest, MalformedEntriesAreSkipped) {
   EXPECT_EQ(found->windowID, 0xFFFFFFFFu);
 }
 
-TEST_F(WindowListTest, NoListGivesNothing) {
-  windows = {window(1, Rect::make(0, 0, 400, 400))};
-  server.unavailable = true;
-  EXPECT_EQ(hit({10, 10}), std::nullopt);
-  EXPECT_EQ(read, 0);
-}
-
 TEST_F(WindowListTest, TheWalkStopsAtTheFirstMatchAndLeavesOutWindowsOffScreen) {
   windows = {window(1, Rect::make(0, 0, 1440, 25), 24),  // skipped: a raised layer
              window(2, Rect::make(100, 100, 200, 200)),  // skipped: transparent
