@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "sim/sim_window_server.hpp"
 #include "sim_fixture.hpp"
 
@@ -36,9 +38,10 @@ class WindowListTest : public ::testing::Test {
     RawValue::Dictionary d =
         *sim::SimWindowServer::entry(WindowInfo{0, Rect::make(0, 0, 400, 400), 1.0, 42, 7, true})
              .asDictionary();
-    for (auto& [key, value] : changes) {
-      auto at = std::find_if(d.begin(), d.end(), [&](const auto& e) { return e.first == key; });
-      at->second = value;
+    for (const auto& change : changes) {
+      std::find_if(d.begin(), d.end(), [&](const auto& e) {
+        return e.first == change.first;
+      })->second = change.second;
     }
     return RawValue::dictionary(std::move(d));
   }
