@@ -9,8 +9,7 @@ void SimEventTap::setEnabled(bool on) {
   if (on) ++enables;
 }
 
-bool SimEventTap::run(std::string_view name) {
-  threadName = name;
+bool SimEventTap::run(std::string_view) {
   if (failRunLoopSource_) return false;
   running = true;
   setEnabled(true);
@@ -33,7 +32,9 @@ bool SimEventTap::intercepts(EventType type) const {
 }
 
 TapVerdict SimEventTap::deliver(EventType type, const TapEvent& event) {
-  return callback_(*this, type, event);
+  const TapVerdict verdict = callback_(*this, type, event);
+  // A listen-only tap sees events but cannot keep them from their application.
+  return options == EventTapOptions::ListenOnly ? TapVerdict::Pass : verdict;
 }
 
 std::shared_ptr<EventTap> SimEventTaps::create(EventTapLocation location,

@@ -2,7 +2,8 @@
 
 // Simulated event taps. The system refuses a tap to a process without the accessibility
 // permission, and leaves a tap disabled that such a process tries to enable; a tap runs once
-// `run` is called, and events reach its callback directly, as its thread would get them.
+// `run` is called, and events reach its callback directly, as its thread would get them. A
+// listen-only tap's verdict is always to pass.
 
 #include <memory>
 #include <optional>
@@ -32,7 +33,7 @@ class SimEventTap : public EventTap {
   bool run(std::string_view name) override;
   void stop() override;
 
-  // Hands one event to the callback, as the tap's thread would.
+  // Hands one event to the callback, as the tap's thread would; the verdict is the system's.
   TapVerdict deliver(EventType type, const TapEvent& event);
   // Whether an event of this type goes through the callback now.
   bool intercepts(EventType type) const;
@@ -45,7 +46,6 @@ class SimEventTap : public EventTap {
   bool running = false;
   bool invalidated = false;
   int enables = 0;  // enables that took effect
-  std::string threadName;
 
  private:
   const SimAccessibility& accessibility_;

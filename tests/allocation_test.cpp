@@ -13,54 +13,44 @@ namespace {
 class AllocationTest : public test::SimFixture {
  protected:
   Interceptor interceptor{context, [](const GreenClick&) {}};
+
+  // The allocations made while the live tap's callback takes these events, with their verdict.
+  long allocationsOf(std::initializer_list<std::pair<EventType, sim::SimTapEvent>> events,
+                     TapVerdict verdict) {
+    auto tap = mac.eventTaps.live();
+    const long before = counting::allocations();
+    for (const auto& [type, event] : events) EXPECT_EQ(tap->deliver(type, event), verdict);
+    return counting::allocations() - before;
+  }
 };
 
-TEST_F(AllocationTest, DragsAndReleasesWithoutARecognisedPressAllocateNothing) {
-  ASSERT_TRUE(interceptor.start());
-  auto tap = mac.eventTaps.live();
-  const sim::SimTapEvent drag({600, 500}, 0), release({600, 500}, 0), moved({1, 1}, 0);
-  const long before = counting::allocations();
-  for (int i = 0; i < 100; ++i) {
-    EXPECT_EQ(interceptor.handle(*tap, EventType::LeftMouseDragged, drag), TapVerdict::Pass);
-    EXPECT_EQ(interceptor.handle(*tap, EventType::LeftMouseUp, release), TapVerdict::Pass);
-    EXPECT_EQ(interceptor.handle(*tap, EventType::MouseMoved, moved), TapVerdict::Pass);
-  }
-  EXPECT_EQ(counting::allocations() - before, 0);
-}
-
-TEST_F(AllocationTest, APressWithAModifierAllocatesNothing) {
-  ASSERT_TRUE(interceptor.start());
-  auto tap = mac.eventTaps.live();
-  const sim::SimTapEvent press(mac.desktop.center(*window, window->zoom), 0x80000);
-  const long before = counting::allocations();
-  EXPECT_EQ(interceptor.handle(*tap, EventType::LeftMouseDown, press), TapVerdict::Pass);
-  EXPECT_EQ(counting::allocations() - before, 0);
-}
-
-TEST_F(AllocationTest, APressOutsideTheButtonZoneAllocatesNothing) {
+TEST_F(AllocationTest, EventsThatAreNoGreenClickAllocateNothing) {
   auto& other = mac.desktop.addApp(502, "Finder");
   for (int i = 0; i < 50; ++i) mac.desktop.addWindow(other, kEditorFrame, "Behind");
   ASSERT_TRUE(interceptor.start());
-  auto tap = mac.eventTaps.live();
-  // In the title bar, right of the zone; and on the desktop, under no window.
-  const sim::SimTapEvent titleBar({minX(kEditorFrame) + 400, minY(kEditorFrame) + 10}, 0);
-  const sim::SimTapEvent desktop({1400, 880}, 0);
+  const sim::SimTapEvent away({600, 500}, 0), moved({1, 1}, 0);
+  // In the title bar right of the zone, on the desktop under no window, and with Option held.
+  const sim::SimTapEvent titleBar({minX(kEditorFrame) + 400, minY(kEditorFrame) + 10}, 0),
+      desktop({1400, 880}, 0), option(mac.desktop.center(*window, window->zoom), 0x80000);
   // The first walk lets the simulated window server make its entries.
-  interceptor.handle(*tap, EventType::LeftMouseDown, titleBar);
-  interceptor.handle(*tap, EventType::LeftMouseDown, desktop);
-  const long before = counting::allocations();
-  EXPECT_EQ(interceptor.handle(*tap, EventType::LeftMouseDown, titleBar), TapVerdict::Pass);
-  EXPECT_EQ(interceptor.handle(*tap, EventType::LeftMouseDown, desktop), TapVerdict::Pass);
-  EXPECT_EQ(counting::allocations() - before, 0);
+  allocationsOf({{EventType::LeftMouseDown, titleBar}, {EventType::LeftMouseDown, desktop}},
+                TapVerdict::Pass);
+  for (int i = 0; i < 100; ++i) {
+    EXPECT_EQ(allocationsOf({{EventType::LeftMouseDragged, away},
+                             {EventType::LeftMouseUp, away},
+                             {EventType::MouseMoved, moved},
+                             {EventType::LeftMouseDown, titleBar},
+                             {EventType::LeftMouseDown, desktop},
+                             {EventType::LeftMouseDown, option}},
+                            TapVerdict::Pass),
+              0);
+  }
 }
 
 TEST_F(AllocationTest, TheCountSeesARecognisedPress) {
   ASSERT_TRUE(interceptor.start());
-  auto tap = mac.eventTaps.live();
   const sim::SimTapEvent press(mac.desktop.center(*window, window->zoom), 0);
-  const long before = counting::allocations();
-  EXPECT_EQ(interceptor.handle(*tap, EventType::LeftMouseDown, press), TapVerdict::Swallow);
-  EXPECT_GT(counting::allocations() - before, 0);
+  EXPECT_GT(allocationsOf({{EventType::LeftMouseDown, press}}, TapVerdict::Swallow), 0);
 }
 
 }  // namespace

@@ -26,7 +26,6 @@ constexpr int kActions = 3000;
 // Media time runs this many times faster than the wall clock.
 constexpr double kSpeed = 10.0;
 constexpr std::uint64_t kOption = 0x80000;
-constexpr std::uint64_t kEvents = 0;
 // The user pauses or resumes, and the permission flips, every so many actions of the feed.
 constexpr int kPauseEvery = 150;
 constexpr int kFlipEvery = 250;
@@ -34,42 +33,55 @@ constexpr int kFlipEvery = 250;
 // system's notice, before the main thread has looked.
 constexpr int kFlickerEvery = 190;
 
-struct TapCounts {
-  std::atomic<int> delivered{0};
-  std::atomic<int> swallowed{0};
-  std::atomic<int> notices{0};
+// What the user does, picked at random: a click on the green button; a press dragged off and
+// released away (no click), or dragged off and back; the button's own action with Option; a
+// click in the window, or a drag across it.
+enum Where { kGreen, kAway, kBody };
+struct Step {
+  EventType type;
+  Where at;
+  std::uint64_t flags = 0;
+};
+constexpr EventType kDown = EventType::LeftMouseDown, kDrag = EventType::LeftMouseDragged,
+                    kUp = EventType::LeftMouseUp;
+const std::vector<Step> kGestures[] = {
+    {{kDown, kGreen}, {kUp, kGreen}},
+    {{kDown, kGreen}, {kUp, kGreen}},
+    {{kDown, kGreen}, {kUp, kGreen}},
+    {{kDown, kGreen}, {kDrag, kAway}, {kDrag, kAway}, {kUp, kAway}},
+    {{kDown, kGreen}, {kDrag, kAway}, {kDrag, kGreen}, {kUp, kGreen}},
+    {{kDown, kGreen, kOption}, {kUp, kGreen, kOption}},
+    {{kDown, kBody}, {kDrag, kAway}, {kUp, kBody}},
+    {{kDown, kBody}, {kDrag, kAway}, {kUp, kBody}},
 };
 
 // The system's side of the tap's thread: each event goes to the live tap, when one takes it,
 // outside the world's lock as a real tap's callback runs.
 class TapFeeder {
  public:
-  TapFeeder(sim::ThreadedMac& threaded, TapCounts& counts) : t_(threaded), counts_(counts) {}
+  explicit TapFeeder(sim::ThreadedMac& threaded) : t_(threaded) {}
 
   // Revoking the permission disables the tap; the notice reaches the tap's thread.
   std::atomic<bool> noticeOwed{false};
-  // Actions fed so far.
+  // Actions fed so far, and the events the tap swallowed.
   std::atomic<int> progress{0};
+  std::atomic<int> swallowed{0};
 
-  void send(EventType type, Point at, std::uint64_t flags) {
+  void send(EventType type, Point at, std::uint64_t flags = 0) {
     std::shared_ptr<sim::SimEventTap> tap;
-    bool takesEvent = false;
-    bool takesNotice = false;
+    bool takesEvent = false, takesNotice = false;
     {
       std::lock_guard lock(t_.world);
       tap = t_.mac.eventTaps.live();
-      if (tap) {
-        takesEvent = tap->intercepts(type);
-        takesNotice = tap->intercepts(EventType::TapDisabledByUserInput);
-      }
+      takesEvent = tap && tap->intercepts(type);
+      takesNotice = tap && tap->intercepts(EventType::TapDisabledByUserInput);
     }
     if (noticeOwed.exchange(false) && takesNotice) {
-      ++counts_.notices;
       tap->deliver(EventType::TapDisabledByUserInput, sim::SimTapEvent(Point{}, 0));
     }
-    if (!takesEvent) return;
-    ++counts_.delivered;
-    if (tap->deliver(type, sim::SimTapEvent(at, flags)) == TapVerdict::Swallow) ++counts_.swallowed;
+    if (takesEvent && tap->deliver(type, sim::SimTapEvent(at, flags)) == TapVerdict::Swallow) {
+      ++swallowed;
+    }
   }
 
   void run(const std::vector<sim::SimWindow*>& windows) {
@@ -80,38 +92,11 @@ class TapFeeder {
       {
         std::lock_guard lock(t_.world);
         green = t_.mac.desktop.center(*w, w->zoom);
-        body = Point{w->frame.origin.x + w->frame.size.width / 2,
-                     w->frame.origin.y + w->frame.size.height / 2};
+        body = Point{minX(w->frame) + width(w->frame) / 2, minY(w->frame) + height(w->frame) / 2};
       }
       const Point away{green.x + 300, green.y + 250};
-      switch (random() % 8) {
-        case 0:
-        case 1:
-        case 2:  // a click on the green button
-          send(EventType::LeftMouseDown, green, kEvents);
-          send(EventType::LeftMouseUp, green, kEvents);
-          break;
-        case 3:  // pressed, dragged off and released away: no click
-          send(EventType::LeftMouseDown, green, kEvents);
-          send(EventType::LeftMouseDragged, away, kEvents);
-          send(EventType::LeftMouseDragged, away, kEvents);
-          send(EventType::LeftMouseUp, away, kEvents);
-          break;
-        case 4:  // dragged off and back
-          send(EventType::LeftMouseDown, green, kEvents);
-          send(EventType::LeftMouseDragged, away, kEvents);
-          send(EventType::LeftMouseDragged, green, kEvents);
-          send(EventType::LeftMouseUp, green, kEvents);
-          break;
-        case 5:  // the button's own action
-          send(EventType::LeftMouseDown, green, kOption);
-          send(EventType::LeftMouseUp, green, kOption);
-          break;
-        default:  // a click in the window, or a drag across it
-          send(EventType::LeftMouseDown, body, kEvents);
-          send(EventType::LeftMouseDragged, away, kEvents);
-          send(EventType::LeftMouseUp, body, kEvents);
-          break;
+      for (const Step& step : kGestures[random() % std::size(kGestures)]) {
+        send(step.type, step.at == kGreen ? green : step.at == kAway ? away : body, step.flags);
       }
       ++progress;
       std::this_thread::sleep_for(std::chrono::microseconds(300));
@@ -120,7 +105,6 @@ class TapFeeder {
 
  private:
   sim::ThreadedMac& t_;
-  TapCounts& counts_;
 };
 
 TEST(ThreadStress, TheCoreOnRealThreads) {
@@ -139,8 +123,7 @@ TEST(ThreadStress, TheCoreOnRealThreads) {
   mac.desktop.activate(*mac.desktop.app(501), windows.front());
 
   sim::ThreadedMac threaded(mac, kSpeed);
-  TapCounts counts;
-  TapFeeder feeder(threaded, counts);
+  TapFeeder feeder(threaded);
   mac.accessibility.onTrustChanged = [&](bool trusted) {
     if (trusted) return;
     if (auto tap = mac.eventTaps.live()) tap->enabled = false;
@@ -159,6 +142,10 @@ TEST(ThreadStress, TheCoreOnRealThreads) {
   controller.applicationDidFinishLaunching();
   ASSERT_TRUE(interceptor.isRunning());
 
+  const auto trust = [&](bool on) {
+    std::lock_guard lock(threaded.world);
+    mac.accessibility.setTrusted(on);
+  };
   std::atomic<bool> fed{false};
   std::thread tapThread([&] {
     feeder.run(windows);
@@ -188,14 +175,10 @@ TEST(ThreadStress, TheCoreOnRealThreads) {
     }
     for (; nextFlicker <= done && !fed; nextFlicker += kFlickerEvery) {
       if (!granted) continue;
-      {
-        std::lock_guard lock(threaded.world);
-        mac.accessibility.setTrusted(false);
-      }
+      trust(false);
       // Back once the tap's thread has taken the notice (or found no tap to tell).
       while (feeder.noticeOwed && !fed) std::this_thread::yield();
-      std::lock_guard lock(threaded.world);
-      mac.accessibility.setTrusted(true);
+      trust(true);
       ++flickers;
     }
     if (round % 23 == 0) controller.menuNeedsUpdate();
@@ -203,10 +186,7 @@ TEST(ThreadStress, TheCoreOnRealThreads) {
   tapThread.join();
 
   // The user settles on granted and active; within a permission poll the watcher runs again.
-  {
-    std::lock_guard lock(threaded.world);
-    mac.accessibility.setTrusted(true);
-  }
+  trust(true);
   if (!settings.enabled()) controller.toggleEnabled();
   // Watching is a tap the system keeps enabled, which a press reaches.
   auto watching = [&] {
@@ -224,21 +204,9 @@ TEST(ThreadStress, TheCoreOnRealThreads) {
   EXPECT_TRUE(waitForWatching());
   // Last, the permission goes and comes back within the notice's callback, on a tap thread of
   // its own: the main thread looks only once it is back.
-  {
-    std::shared_ptr<sim::SimEventTap> tap;
-    {
-      std::lock_guard lock(threaded.world);
-      mac.accessibility.setTrusted(false);
-      tap = mac.eventTaps.live();
-    }
-    ASSERT_TRUE(tap);
-    feeder.noticeOwed = false;
-    std::thread([&] {
-      tap->deliver(EventType::TapDisabledByUserInput, sim::SimTapEvent(Point{}, 0));
-    }).join();
-    std::lock_guard lock(threaded.world);
-    mac.accessibility.setTrusted(true);
-  }
+  trust(false);
+  std::thread([&] { feeder.send(EventType::MouseMoved, {}); }).join();  // the notice only
+  trust(true);
   EXPECT_TRUE(waitForWatching());
   EXPECT_TRUE(interceptor.isRunning());
   controller.applicationWillTerminate();
@@ -260,20 +228,13 @@ TEST(ThreadStress, TheCoreOnRealThreads) {
   };
   // A click is a swallowed press and its swallowed release; drags between them are swallowed too.
   EXPECT_GT(clicks.load(), 50);
-  EXPECT_LE(2 * clicks.load(), counts.swallowed.load());
+  EXPECT_LE(2 * clicks.load(), feeder.swallowed.load());
   EXPECT_GT(count("Riempi dal menu"), 0);
   EXPECT_GT(count("Messo in pausa dall'utente"), 0);
   EXPECT_GT(count("Permesso di Accessibilità: mancante"), 0);
   EXPECT_EQ(pauses, kActions / kPauseEvery);
   EXPECT_EQ(revocations, (kActions / kFlipEvery + 1) / 2);
   EXPECT_GT(flickers, 0);
-  std::printf(
-      "events %d, swallowed %d, notices %d, clicks %d, fills %ld, restores %ld, "
-      "log lines %zu, pauses %d, revocations %d, flickers %d\n",
-      counts.delivered.load(), counts.swallowed.load(), counts.notices.load(), clicks.load(),
-      static_cast<long>(count("Riempi dal menu")),
-      static_cast<long>(count("Torna alle dimensioni precedenti")), lines.size(), pauses,
-      revocations, flickers);
 }
 
 }  // namespace
