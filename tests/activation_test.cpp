@@ -1,8 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "fill/fill_action.hpp"
-#include "sim_fixture.hpp"
+#include "fill_engine_fixture.hpp"
 
 namespace plumora {
 namespace {
@@ -10,11 +9,9 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-class ActivationTest : public test::SimFixture {
+class ActivationTest : public test::FillEngineFixture {
  protected:
-  explicit ActivationTest(bool verbose = true) : SimFixture(verbose) {}
-
-  FillAction fill{context, settings};
+  explicit ActivationTest(bool verbose = true) : FillEngineFixture(verbose) {}
 
   bool bringToFront(const sim::SimWindow& w) {
     bool result = false;

@@ -2,8 +2,7 @@
 
 #include <cmath>
 
-#include "fill/fill_action.hpp"
-#include "sim_fixture.hpp"
+#include "fill_engine_fixture.hpp"
 
 namespace plumora {
 namespace {
@@ -22,11 +21,8 @@ TEST(SameFrame, ToleranceIsInclusiveAndPerField) {
   EXPECT_FALSE(sameFrame(a, Rect::make(std::nan(""), 20, 300, 200), 1e9));
 }
 
-class SettlingTest : public test::SimFixture {
+class SettlingTest : public test::FillEngineFixture {
  protected:
-  FillAction fill{context, settings};
-  Element win = elementOf(*window);
-
   // Runs the wait as the fill queue would and notes when it ended.
   bool wait(Rect from) {
     bool result = false;
