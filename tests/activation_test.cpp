@@ -78,19 +78,6 @@ TEST_F(ActivationTest, GivesUpAfterRaisingOnceMore) {
                                    "(200,150 800x600), cliccata (200,150 800x600) 'Documento'"));
 }
 
-TEST_F(ActivationTest, TheFailureLineMarksWhatIsMissing) {
-  mac.system.frontmost.reset();
-  editor->activates = false;
-  auto& other = mac.desktop.addWindow(*editor, Rect::make(50, 60, 400, 300), "");
-  mac.desktop.setFocusedWindow(*editor, &other);
-  editor->main = nullptr;
-  window->titleReadable = false;
-  EXPECT_FALSE(bringToFront(*window));
-  EXPECT_THAT(lines(), ElementsAre("Finestra non attivata: app in primo piano - (attesa 501), "
-                                   "finestra attiva (50,60 400x300) '', principale -, "
-                                   "cliccata (200,150 800x600) '-'"));
-}
-
 class QuietActivationTest : public ActivationTest {
  protected:
   QuietActivationTest() : ActivationTest(false) {}

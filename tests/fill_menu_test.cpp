@@ -133,29 +133,6 @@ TEST_F(FillMenuTest, ItemLooksAtTheMenuFirstThenDepthLevelsDown) {
   EXPECT_TRUE(FillMenu::item("_zoomUntile", found->windowMenu, 2));
 }
 
-TEST_F(FillMenuTest, OneRequestPerEntryOnARealisticMenuBar) {
-  // Ten menus; the Window menu, second from the right, has twenty entries with Fill third.
-  std::vector<MenuSpec> menus;
-  for (const char* name :
-       {"File", "Edit", "View", "Insert", "Format", "Arrange", "Share", "Window"}) {
-    MenuSpec menu{name, {}};
-    for (int i = 0; i < 20; ++i) menu.items.push_back(entry(std::string(name) + std::to_string(i)));
-    menus.push_back(menu);
-  }
-  menus.back().items[2] = entry("Fill", "_zoomFill", "F", 12);
-  menus.push_back(MenuSpec{"Help", {entry("Search"), entry("Help")}});
-  menus.insert(menus.begin(), MenuSpec{"TextEdit", {entry("About")}});
-  ASSERT_EQ(menus.size(), 10u);
-  mac.desktop.setMenus(*editor, menus);
-
-  mac.accessibility.resetRequestCounts();
-  auto found = FillMenu::locate(appElement(*editor));
-  ASSERT_TRUE(found);
-  // Menu bar and its items (2); Help: its menu and entries (2) and one request per entry (2);
-  // Window: its menu and entries (2) and the first three entries (3).
-  EXPECT_EQ(mac.accessibility.requests(kEditorPid), 11u);
-}
-
 TEST_F(FillMenuTest, TheRestoreItemSearchReadsEachEntryOnce) {
   MenuItemSpec moveResize = entry("Move & Resize");
   for (const char* side : {"Left", "Right", "Top", "Bottom"}) {
