@@ -56,14 +56,6 @@ TEST_F(ActivationTest, AnotherWindowOfTheFrontmostApplicationIsRaised) {
   EXPECT_THAT(lines(), ElementsAre("Finestra attivata in 70.0 ms"));
 }
 
-TEST_F(ActivationTest, AnApplicationThatComesForwardLater) {
-  finder();
-  editor->activationDelay = 0.1;
-  EXPECT_TRUE(bringToFront(*window));
-  EXPECT_EQ(mac.system.frontmost, kEditorPid);
-  EXPECT_THAT(lines(), ElementsAre("Finestra attivata in 145.0 ms"));
-}
-
 TEST_F(ActivationTest, GivesUpAfterRaisingOnceMore) {
   finder();
   editor->activates = false;

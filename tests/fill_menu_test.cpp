@@ -89,20 +89,6 @@ TEST_F(FillMenuTest, MenusAreSearchedRightToLeft) {
   EXPECT_EQ(title(found->windowMenu.children().front()), "Tile");
 }
 
-TEST_F(FillMenuTest, TheApplicationMenuAndLoneMenusAreNotSearched) {
-  mac.desktop.setMenus(*editor, {MenuSpec{"TextEdit", {entry("Fill", "_zoomFill")}},
-                                 MenuSpec{"File", {entry("New")}}});
-  EXPECT_FALSE(FillMenu::locate(appElement(*editor)));
-  mac.desktop.setMenus(*editor, {MenuSpec{"Window", {entry("Fill", "_zoomFill")}}});
-  EXPECT_FALSE(FillMenu::locate(appElement(*editor)));
-  mac.desktop.removeMenuBar(*editor);
-  EXPECT_FALSE(FillMenu::locate(appElement(*editor)));
-  // Entries of submenus are not searched.
-  MenuItemSpec nested = entry("More");
-  nested.submenu = {entry("Fill", "_zoomFill")};
-  EXPECT_FALSE(locateWith({MenuSpec{"Window", {nested}}, MenuSpec{"Empty", {}}}));
-}
-
 TEST_F(FillMenuTest, ItemLooksAtTheMenuFirstThenDepthLevelsDown) {
   MenuItemSpec deeper = entry("Deeper");
   deeper.submenu = {entry("Deep restore", "_zoomUntile")};

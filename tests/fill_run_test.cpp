@@ -163,41 +163,26 @@ TEST_P(RepeatTest, IsJudgedByTheClickTimes) {
 INSTANTIATE_TEST_SUITE_P(Clicks, RepeatTest, ::testing::ValuesIn(kRepeats),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(FillRunTest, AClickQueuedBehindASlowRunIsJudgedByItsOwnTime) {
-  // Each request costs 70 ms: the first run lasts about a second.
-  mac.accessibility.setLatency(kEditorPid, 0.07);
-  clickAt(0);
-  // The second click comes while the first run is under way, and waits for it.
-  mac.clock.at(0.2, [&] { fill.perform(clickOn(*window, 0.2)); });
-  runUntil(3);
-  expectLinesStarting({"Riempi dal menu: esito 0", "Secondo clic", "Misura dopo Riempi"});
-  EXPECT_EQ(lastDoneTime(), 0.0);
-}
-
 // Choosing between Fill and restore: a click restores a window still at its measured frame
-// (within 6 points), or, before the measurement or without one, a window within 24 points of
-// every edge of the screen.
+// (within 6 points), or, before the measurement, a window within 24 points of every edge of the
+// screen.
 struct Decision {
   const char* name;
-  bool optionWhenFilled;
-  bool optionAtClick;
+  bool option;
   double clickAt;  // the measurement is at 0.8
   std::optional<Rect> frameAtClick;
-  bool measurable;
   bool restores;
 };
 // clang-format off
 const Decision kDecisions[] = {
-    {"OptionOff", true, false, 1.5, std::nullopt, true, false},
-    {"OptionTurnedOnLater", false, true, 1.5, std::nullopt, true, true},
-    {"SixPointsFromMeasured", true, true, 1.5, Rect::make(6, 31, 1434, 869), true, true},
-    {"SevenPointsFromMeasured", true, true, 1.5, Rect::make(7, 25, 1433, 875), true, false},
-    {"EdgesWithin24", true, true, 0.5, Rect::make(24, 1, 1416, 899), true, true},
-    {"LeftEdge25Away", true, true, 0.5, Rect::make(25, 25, 1415, 875), true, false},
-    {"TopEdgeAway", true, true, 0.5, Rect::make(0, 50, 1440, 850), true, false},
-    {"RightEdgeAway", true, true, 0.5, Rect::make(0, 25, 1415, 875), true, false},
-    {"BottomEdgeAway", true, true, 0.5, Rect::make(0, 25, 1440, 850), true, false},
-    {"UnmeasuredAtTheEdges", true, true, 1.5, std::nullopt, false, true},
+    {"OptionOff", false, 1.5, std::nullopt, false},
+    {"SixPointsFromMeasured", true, 1.5, Rect::make(6, 31, 1434, 869), true},
+    {"SevenPointsFromMeasured", true, 1.5, Rect::make(7, 25, 1433, 875), false},
+    {"EdgesWithin24", true, 0.5, Rect::make(24, 1, 1416, 899), true},
+    {"LeftEdge25Away", true, 0.5, Rect::make(25, 25, 1415, 875), false},
+    {"TopEdgeAway", true, 0.5, Rect::make(0, 50, 1440, 850), false},
+    {"RightEdgeAway", true, 0.5, Rect::make(0, 25, 1415, 875), false},
+    {"BottomEdgeAway", true, 0.5, Rect::make(0, 25, 1440, 850), false},
 };
 // clang-format on
 
@@ -206,14 +191,10 @@ class DecisionTest : public test::FillEngineFixture,
 
 TEST_P(DecisionTest, RestoresOrFillsAgain) {
   const Decision& d = GetParam();
-  settings.setRestoreOnSecondClick(d.optionWhenFilled);
   clickAt(0);
-  runUntil(0.5);
-  window->frameReadable = d.measurable;
-  runUntil(std::min(d.clickAt, 1.0));
-  window->frameReadable = true;
+  runUntil(d.clickAt);
   if (d.frameAtClick) mac.desktop.setFrame(*window, *d.frameAtClick);
-  settings.setRestoreOnSecondClick(d.optionAtClick);
+  settings.setRestoreOnSecondClick(d.option);
   clearLines();
   clickAt(d.clickAt);
   runUntil(4);
@@ -224,7 +205,7 @@ TEST_P(DecisionTest, RestoresOrFillsAgain) {
   EXPECT_EQ(restored, d.restores);
   EXPECT_EQ(fill.records().size(), d.restores ? 0u : 1u);
   // A second Fill more than 1.5 s after the first remembers the frame it found.
-  if (!d.restores && d.clickAt > 1.5 - 1e-9) {
+  if (!d.restores && d.clickAt > 1) {
     EXPECT_EQ(fill.records()[0].before, d.frameAtClick.value_or(kUsable));
   }
 }

@@ -11,17 +11,6 @@ using ::testing::IsEmpty;
 
 using RestoreRecordsTest = test::FillEngineFixture;
 
-TEST_F(RestoreRecordsTest, RecordIsFoundByElementNotByHandle) {
-  EXPECT_FALSE(fill.record(win));
-  auto& other = mac.desktop.addWindow(*editor, Rect::make(0, 0, 300, 200), "Altro");
-  fill.remember(win, Rect::make(1, 2, 3, 4));
-  fill.remember(elementOf(other), Rect::make(5, 6, 7, 8));
-  // Fresh handles to the same windows.
-  ASSERT_TRUE(fill.record(elementOf(*window)));
-  EXPECT_EQ(fill.record(elementOf(*window))->before, Rect::make(1, 2, 3, 4));
-  EXPECT_EQ(fill.record(elementOf(other))->before, Rect::make(5, 6, 7, 8));
-}
-
 TEST_F(RestoreRecordsTest, ARepeatWithinOneAndAHalfSecondsKeepsTheFirstFrame) {
   const Rect original = kEditorFrame;
   fill.remember(win, original);
@@ -48,15 +37,6 @@ TEST_F(RestoreRecordsTest, OnlyTheNewestRecordsMeasurementWrites) {
   runUntil(1.3);
   EXPECT_THAT(lines(), ElementsAre("Misura dopo Riempi: (0,25 1440x875)"));
   EXPECT_EQ(fill.record(win)->after, kUsable);
-}
-
-TEST_F(RestoreRecordsTest, AnUnreadableFrameLeavesTheMeasurementEmpty) {
-  fill.remember(win, kEditorFrame);
-  window->frameReadable = false;
-  runUntil(1.0);
-  EXPECT_THAT(lines(), ElementsAre("Misura dopo Riempi: -"));
-  ASSERT_TRUE(fill.record(win));
-  EXPECT_FALSE(fill.record(win)->after);
 }
 
 TEST_F(RestoreRecordsTest, FortyRecordsAtMost) {
