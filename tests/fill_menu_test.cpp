@@ -38,20 +38,30 @@ TEST_F(FillMenuTest, IdentifierIgnoresOneTrailingColonButNotCase) {
   EXPECT_FALSE(FillMenu::identifierMatches("_zoomFill::", "_zoomFill"));
   EXPECT_FALSE(FillMenu::identifierMatches("_zoomfill", "_zoomFill"));
   EXPECT_FALSE(FillMenu::identifierMatches("", "_zoomFill"));
-
-  auto found =
-      locateWith({MenuSpec{"Window", {entry("lower", "_zoomfill"), entry("Fill", "_zoomFill:")}}});
-  ASSERT_TRUE(found);
-  EXPECT_EQ(title(found->fill), "Fill");
 }
 
-TEST_F(FillMenuTest, InOneMenuAnIdentifierBeatsAKeyEquivalentAbove) {
-  auto found = locateWith({MenuSpec{
-      "Window",
-      {entry("Control-F", std::nullopt, "F", 12), entry("Other"), entry("Fill", "_zoomFill")}}});
-  ASSERT_TRUE(found);
-  EXPECT_EQ(title(found->fill), "Fill");
-  EXPECT_EQ(title(found->windowMenu.children().front()), "Control-F");
+// Menus are searched right to left; in a menu an identifier wins over a key equivalent, and the
+// first key equivalent is the candidate.
+TEST_F(FillMenuTest, TheFillEntryIsFoundByIdentifierOrKeyEquivalent) {
+  const MenuItemSpec fill = entry("Fill", "_zoomFill");
+  struct Case {
+    std::vector<MenuSpec> menus;
+    std::size_t index;  // of Fill in its menu
+  };
+  // clang-format off
+  const Case cases[] = {
+      {{{"Window", {entry("lower", "_zoomfill"), entry("Fill", "_zoomFill:")}}}, 1},
+      {{{"Window", {entry("Control-F", std::nullopt, "F", 12), entry("Other"), fill}}}, 2},
+      {{{"Window", {entry("Fill", std::nullopt, "f", 12), entry("Second", std::nullopt, "F", 12)}}}, 0},
+      {{{"View", {entry("View fill", "_zoomFill")}}, {"Window", {entry("Fill", std::nullopt, "f", 12)}}}, 0},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    const auto found = locateWith(c.menus);
+    ASSERT_TRUE(found) << c.index;
+    EXPECT_EQ(title(found->fill), "Fill");
+    EXPECT_EQ(title(found->windowMenu.children().at(c.index)), "Fill");
+  }
 }
 
 TEST_F(FillMenuTest, KeyEquivalentIsControlFWithoutCommand) {
@@ -71,22 +81,6 @@ TEST_F(FillMenuTest, KeyEquivalentIsControlFWithoutCommand) {
   MenuItemSpec odd = entry("Odd", std::nullopt, "f");
   mac.desktop.setMenus(*editor, {MenuSpec{"App", {}}, MenuSpec{"Window", {odd}}});
   EXPECT_FALSE(FillMenu::locate(appElement(*editor)));
-}
-
-TEST_F(FillMenuTest, TheFirstKeyEquivalentOfAMenuIsTheCandidate) {
-  auto found = locateWith({MenuSpec{
-      "Window", {entry("First", std::nullopt, "f", 12), entry("Second", std::nullopt, "F", 12)}}});
-  ASSERT_TRUE(found);
-  EXPECT_EQ(title(found->fill), "First");
-}
-
-TEST_F(FillMenuTest, MenusAreSearchedRightToLeft) {
-  // A key equivalent further right wins over an identifier further left.
-  auto found = locateWith({MenuSpec{"View", {entry("Fill", "_zoomFill")}},
-                           MenuSpec{"Window", {entry("Tile", std::nullopt, "f", 12)}}});
-  ASSERT_TRUE(found);
-  EXPECT_EQ(title(found->fill), "Tile");
-  EXPECT_EQ(title(found->windowMenu.children().front()), "Tile");
 }
 
 TEST_F(FillMenuTest, ItemLooksAtTheMenuFirstThenDepthLevelsDown) {
