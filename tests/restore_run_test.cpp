@@ -109,6 +109,20 @@ TEST_F(RestoreRunTest, FrameTolerances) {
   }
 }
 
+TEST_F(RestoreRunTest, AWindowThatMovesAgainIsWrittenOnceMore) {
+  editor->restoreAnswer = sim::RestoreAnswer::Ignore;
+  window->rebound = sim::SimWindow::Rebound{0.1, Rect::make(100, 100, 600, 500), 1};
+  fillThenClickAgain();
+  EXPECT_THAT(lines(), ::testing::ElementsAre(
+                           "Torna alle dimensioni precedenti dal menu: esito 0",
+                           "macOS non l'ha mossa: misura di prima rimessa da Plumora "
+                           "(200,150 800x600), 840.0 ms",
+                           "macOS l'ha spostata ancora a (100,100 600x500): rimessa di nuovo, "
+                           "1120.0 ms"));
+  EXPECT_EQ(window->frame, kEditorFrame);
+  EXPECT_EQ(frameWrites(), 6u);
+}
+
 TEST_F(RestoreRunTest, AWindowThatComesBackOnItsOwnIsNotWrittenAgain) {
   editor->restoreAnswer = sim::RestoreAnswer::Ignore;
   clickAt(0);
@@ -160,45 +174,6 @@ TEST_P(RestoreCommandTest, IsGivenOnce) {
 }
 INSTANTIATE_TEST_SUITE_P(Items, RestoreCommandTest, ::testing::ValuesIn(kCommands),
                          [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(RestoreRunTest, UnreadableFramesEndTheRestoreQuietly) {
-  editor->restoreAnswer = sim::RestoreAnswer::Ignore;
-  clickAt(0);
-  runUntil(1.0);
-  clearLines();
-  clickAt(1.0);
-  mac.clock.at(1.2, [&] { window->frameReadable = false; });
-  runUntil(5);
-  EXPECT_THAT(lines(),
-              ::testing::ElementsAre("Torna alle dimensioni precedenti dal menu: esito 0"));
-  EXPECT_THAT(fill.records(), IsEmpty());
-  EXPECT_EQ(lastDoneTime(), 1.0);
-}
-
-TEST_F(RestoreRunTest, AFrameUnreadableBeforeTheCommandIssuesNone) {
-  // Requests take 10 ms: the frame goes between the run's measurement and the restore's.
-  clickAt(0);
-  runUntil(1.0);
-  mac.accessibility.setLatency(kEditorPid, 0.01);
-  clearLines();
-  mac.accessibility.clearJournal();
-  clickAt(1.0);
-  mac.clock.at(1.035, [&] { window->frameReadable = false; });
-  runUntil(5);
-  EXPECT_THAT(lines(), IsEmpty());
-  EXPECT_THAT(keysPressed(), IsEmpty());
-  EXPECT_THAT(fill.records(), IsEmpty());
-  EXPECT_THAT(mac.accessibility.performed(), IsEmpty());
-}
-
-TEST_F(RestoreRunTest, ARestoreBeforeTheMeasurementCancelsIt) {
-  clickAt(0);
-  runUntil(0.5);
-  clearLines();
-  clickAt(0.5);
-  runUntil(5);
-  for (const auto& line : lines()) EXPECT_EQ(line.find("Misura dopo Riempi"), std::string::npos);
-}
 
 }  // namespace
 }  // namespace plumora

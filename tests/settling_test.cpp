@@ -31,22 +31,6 @@ class SettlingTest : public test::FillEngineFixture {
   }
 };
 
-TEST_F(SettlingTest, VisibleFramesAreConvertedToTheTopLeftSpace) {
-  // A second screen above the primary one.
-  mac.desktop.addScreen(Rect::make(0, 900, 1920, 1080), Rect::make(0, 900, 1920, 1055));
-  std::vector<Rect> frames;
-  onFillQueue([&] { frames = fill.visibleFrames(); });
-  ASSERT_EQ(frames.size(), 2u);
-  EXPECT_EQ(frames[0], Rect::make(0, 25, 1440, 875));
-  EXPECT_EQ(frames[1], Rect::make(0, -1055, 1920, 1055));
-  EXPECT_EQ(mac.dispatch.mainHops(), 1);
-
-  mac.desktop.removeScreen(1);
-  mac.desktop.removeScreen(0);
-  onFillQueue([&] { frames = fill.visibleFrames(); });
-  EXPECT_TRUE(frames.empty());
-}
-
 TEST_F(SettlingTest, AWindowThatNeverMovesGivesFalseAtTheFirstPollAfterPointEight) {
   EXPECT_FALSE(wait(kEditorFrame));
   EXPECT_NEAR(mac.clock.mediaTime(), 0.84, 1e-9);
