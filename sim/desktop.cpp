@@ -213,6 +213,7 @@ void Desktop::setResizable(SimWindow& window, bool resizable) {
     ax_.setWritable(window.node, "AXSize", [this, &window](const RawValue& v) -> AXError {
       const Size* size = v.asSize();
       if (!size) return ax::kIllegalArgument;
+      if (!acceptsFrameWrite(window)) return ax::kSuccess;
       setFrame(window, Rect{window.frame.origin, fittedToScreen(window, *size)});
       frameWritten(window);
       return ax::kSuccess;
