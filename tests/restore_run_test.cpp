@@ -49,6 +49,7 @@ TEST_F(RestoreRunTest, AWindowPutBackOnALargerScreenGetsItsWholeSize) {
   answerElsewhere(Rect::make(100, 100, 800, 600));
   fillThenClickAgain();
   EXPECT_EQ(window->frame, tall);
+  EXPECT_EQ(frameWrites(), 3u);  // in one go, not by the second try
 }
 
 TEST_F(RestoreRunTest, ABusyAppInAssistiveModeHasItsModeTurnedOffAndOn) {
