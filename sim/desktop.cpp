@@ -64,10 +64,14 @@ Rect Desktop::visibleFrame(std::size_t index) const {
 }
 
 std::size_t Desktop::screenOf(const SimWindow& window) const {
+  return screenOf(window.frame);
+}
+
+std::size_t Desktop::screenOf(Rect frame) const {
   std::size_t best = 0;
   double bestArea = -1;
   for (std::size_t i = 0; i < screenCount(); ++i) {
-    const Rect common = intersection(screenFrame(i), window.frame);
+    const Rect common = intersection(screenFrame(i), frame);
     const double area = isNull(common) ? 0 : width(common) * height(common);
     if (area > bestArea) {
       bestArea = area;
@@ -75,6 +79,24 @@ std::size_t Desktop::screenOf(const SimWindow& window) const {
     }
   }
   return best;
+}
+
+Rect Desktop::keptOnScreen(Rect frame) const {
+  // A move is clamped by the window's current size: its far edges stay within the usable area
+  // (which is why a program restoring a frame writes the size before the position).
+  if (screenCount() == 0) return frame;
+  const Rect area = visibleFrame(screenOf(frame));
+  frame.origin.x = std::min(frame.origin.x, std::max(minX(area), maxX(area) - width(frame)));
+  frame.origin.y = std::min(frame.origin.y, std::max(minY(area), maxY(area) - height(frame)));
+  return frame;
+}
+
+Size Desktop::fittedToScreen(const SimWindow& window, Size size) const {
+  // A window is never made larger than the usable area of the screen it is on (which is why
+  // the size is written again once a move has taken it to a larger screen).
+  if (screenCount() == 0) return size;
+  const Rect area = visibleFrame(screenOf(window));
+  return Size{std::min(size.width, width(area)), std::min(size.height, height(area))};
 }
 
 // Applications and windows.
@@ -191,7 +213,8 @@ void Desktop::setResizable(SimWindow& window, bool resizable) {
     ax_.setWritable(window.node, "AXSize", [this, &window](const RawValue& v) -> AXError {
       const Size* size = v.asSize();
       if (!size) return ax::kIllegalArgument;
-      setFrame(window, Rect{window.frame.origin, *size});
+      if (!acceptsFrameWrite(window)) return ax::kSuccess;
+      setFrame(window, Rect{window.frame.origin, fittedToScreen(window, *size)});
       frameWritten(window);
       return ax::kSuccess;
     });
@@ -276,7 +299,7 @@ void Desktop::bindWindow(SimWindow& window) {
     const Point* p = v.asPoint();
     if (!p) return ax::kIllegalArgument;
     if (!acceptsFrameWrite(*w)) return ax::kSuccess;
-    setFrame(*w, Rect{*p, w->frame.size});
+    setFrame(*w, keptOnScreen(Rect{*p, w->frame.size}));
     frameWritten(*w);
     return ax::kSuccess;
   });

@@ -248,6 +248,11 @@ class Desktop {
   bool acceptsFrameWrite(SimWindow& window);
   void frameWritten(SimWindow& window);
   std::size_t screenOf(const SimWindow& window) const;
+  std::size_t screenOf(Rect frame) const;
+  // A frame write as the system takes it: the window stays within the usable area of the screen
+  // it lands on, as far as its size allows.
+  Rect keptOnScreen(Rect frame) const;
+  Size fittedToScreen(const SimWindow& window, Size size) const;
   void keyPosted(const PostedKey& key);
   struct QueuedInput {
     EventType type;

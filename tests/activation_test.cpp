@@ -1,8 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "fill/fill_action.hpp"
-#include "sim_fixture.hpp"
+#include "fill_engine_fixture.hpp"
 
 namespace plumora {
 namespace {
@@ -10,11 +9,9 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-class ActivationTest : public test::SimFixture {
+class ActivationTest : public test::FillEngineFixture {
  protected:
-  explicit ActivationTest(bool verbose = true) : SimFixture(verbose) {}
-
-  FillAction fill{context, settings};
+  explicit ActivationTest(bool verbose = true) : FillEngineFixture(verbose) {}
 
   bool bringToFront(const sim::SimWindow& w) {
     bool result = false;
@@ -59,14 +56,6 @@ TEST_F(ActivationTest, AnotherWindowOfTheFrontmostApplicationIsRaised) {
   EXPECT_THAT(lines(), ElementsAre("Finestra attivata in 70.0 ms"));
 }
 
-TEST_F(ActivationTest, AnApplicationThatComesForwardLater) {
-  finder();
-  editor->activationDelay = 0.1;
-  EXPECT_TRUE(bringToFront(*window));
-  EXPECT_EQ(mac.system.frontmost, kEditorPid);
-  EXPECT_THAT(lines(), ElementsAre("Finestra attivata in 145.0 ms"));
-}
-
 TEST_F(ActivationTest, GivesUpAfterRaisingOnceMore) {
   finder();
   editor->activates = false;
@@ -79,19 +68,6 @@ TEST_F(ActivationTest, GivesUpAfterRaisingOnceMore) {
   EXPECT_THAT(lines(), ElementsAre("Finestra non attivata: app in primo piano 777 (attesa 501), "
                                    "finestra attiva (200,150 800x600) 'Documento', principale "
                                    "(200,150 800x600), cliccata (200,150 800x600) 'Documento'"));
-}
-
-TEST_F(ActivationTest, TheFailureLineMarksWhatIsMissing) {
-  mac.system.frontmost.reset();
-  editor->activates = false;
-  auto& other = mac.desktop.addWindow(*editor, Rect::make(50, 60, 400, 300), "");
-  mac.desktop.setFocusedWindow(*editor, &other);
-  editor->main = nullptr;
-  window->titleReadable = false;
-  EXPECT_FALSE(bringToFront(*window));
-  EXPECT_THAT(lines(), ElementsAre("Finestra non attivata: app in primo piano - (attesa 501), "
-                                   "finestra attiva (50,60 400x300) '', principale -, "
-                                   "cliccata (200,150 800x600) '-'"));
 }
 
 class QuietActivationTest : public ActivationTest {

@@ -1,8 +1,12 @@
 #pragma once
 
-// A fill engine on the simulated desktop, with what tests of whole runs look at.
+// A fill engine on the simulated desktop, with what tests of the engine look at.
 
 #include <gmock/gmock.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
 
 #include "fill/fill_action.hpp"
 #include "sim_fixture.hpp"
@@ -11,9 +15,10 @@ namespace plumora::test {
 
 class FillEngineFixture : public SimFixture {
  protected:
-  static constexpr std::uint64_t kFnControl = 0x840000;
+  explicit FillEngineFixture(bool verbose = true) : SimFixture(verbose) {}
 
   FillAction fill{context, settings};
+  Element win = elementOf(*window);
 
   // Clicks the window's green button at `time`: the run is queued then.
   void clickAt(double time, sim::SimWindow& w) {
@@ -36,16 +41,15 @@ class FillEngineFixture : public SimFixture {
   }
   // How many frame writes (AXSize, AXPosition) the program made.
   std::size_t frameWrites() const {
-    std::size_t n = 0;
-    for (const auto& w : mac.accessibility.written()) {
-      if (w.attribute == "AXSize" || w.attribute == "AXPosition") ++n;
-    }
-    return n;
+    return static_cast<std::size_t>(std::count_if(
+        mac.accessibility.written().begin(), mac.accessibility.written().end(),
+        [](const auto& w) { return w.attribute == "AXSize" || w.attribute == "AXPosition"; }));
   }
-  std::vector<std::string> written() const {
-    std::vector<std::string> out;
-    for (const auto& w : mac.accessibility.written()) out.push_back(w.attribute);
-    return out;
+  // The log is exactly these lines, each given by its beginning.
+  void expectLinesStarting(const std::vector<std::string>& starts) const {
+    std::vector<::testing::Matcher<std::string>> each;
+    for (const auto& s : starts) each.push_back(::testing::StartsWith(s));
+    EXPECT_THAT(lines(), ::testing::ElementsAreArray(each));
   }
 };
 

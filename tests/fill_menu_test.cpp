@@ -38,20 +38,30 @@ TEST_F(FillMenuTest, IdentifierIgnoresOneTrailingColonButNotCase) {
   EXPECT_FALSE(FillMenu::identifierMatches("_zoomFill::", "_zoomFill"));
   EXPECT_FALSE(FillMenu::identifierMatches("_zoomfill", "_zoomFill"));
   EXPECT_FALSE(FillMenu::identifierMatches("", "_zoomFill"));
-
-  auto found =
-      locateWith({MenuSpec{"Window", {entry("lower", "_zoomfill"), entry("Fill", "_zoomFill:")}}});
-  ASSERT_TRUE(found);
-  EXPECT_EQ(title(found->fill), "Fill");
 }
 
-TEST_F(FillMenuTest, InOneMenuAnIdentifierBeatsAKeyEquivalentAbove) {
-  auto found = locateWith({MenuSpec{
-      "Window",
-      {entry("Control-F", std::nullopt, "F", 12), entry("Other"), entry("Fill", "_zoomFill")}}});
-  ASSERT_TRUE(found);
-  EXPECT_EQ(title(found->fill), "Fill");
-  EXPECT_EQ(title(found->windowMenu.children().front()), "Control-F");
+// Menus are searched right to left; in a menu an identifier wins over a key equivalent, and the
+// first key equivalent is the candidate.
+TEST_F(FillMenuTest, TheFillEntryIsFoundByIdentifierOrKeyEquivalent) {
+  const MenuItemSpec fill = entry("Fill", "_zoomFill");
+  struct Case {
+    std::vector<MenuSpec> menus;
+    std::size_t index;  // of Fill in its menu
+  };
+  // clang-format off
+  const Case cases[] = {
+      {{{"Window", {entry("lower", "_zoomfill"), entry("Fill", "_zoomFill:")}}}, 1},
+      {{{"Window", {entry("Control-F", std::nullopt, "F", 12), entry("Other"), fill}}}, 2},
+      {{{"Window", {entry("Fill", std::nullopt, "f", 12), entry("Second", std::nullopt, "F", 12)}}}, 0},
+      {{{"View", {entry("View fill", "_zoomFill")}}, {"Window", {entry("Fill", std::nullopt, "f", 12)}}}, 0},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    const auto found = locateWith(c.menus);
+    ASSERT_TRUE(found) << c.index;
+    EXPECT_EQ(title(found->fill), "Fill");
+    EXPECT_EQ(title(found->windowMenu.children().at(c.index)), "Fill");
+  }
 }
 
 TEST_F(FillMenuTest, KeyEquivalentIsControlFWithoutCommand) {
@@ -71,36 +81,6 @@ TEST_F(FillMenuTest, KeyEquivalentIsControlFWithoutCommand) {
   MenuItemSpec odd = entry("Odd", std::nullopt, "f");
   mac.desktop.setMenus(*editor, {MenuSpec{"App", {}}, MenuSpec{"Window", {odd}}});
   EXPECT_FALSE(FillMenu::locate(appElement(*editor)));
-}
-
-TEST_F(FillMenuTest, TheFirstKeyEquivalentOfAMenuIsTheCandidate) {
-  auto found = locateWith({MenuSpec{
-      "Window", {entry("First", std::nullopt, "f", 12), entry("Second", std::nullopt, "F", 12)}}});
-  ASSERT_TRUE(found);
-  EXPECT_EQ(title(found->fill), "First");
-}
-
-TEST_F(FillMenuTest, MenusAreSearchedRightToLeft) {
-  // A key equivalent further right wins over an identifier further left.
-  auto found = locateWith({MenuSpec{"View", {entry("Fill", "_zoomFill")}},
-                           MenuSpec{"Window", {entry("Tile", std::nullopt, "f", 12)}}});
-  ASSERT_TRUE(found);
-  EXPECT_EQ(title(found->fill), "Tile");
-  EXPECT_EQ(title(found->windowMenu.children().front()), "Tile");
-}
-
-TEST_F(FillMenuTest, TheApplicationMenuAndLoneMenusAreNotSearched) {
-  mac.desktop.setMenus(*editor, {MenuSpec{"TextEdit", {entry("Fill", "_zoomFill")}},
-                                 MenuSpec{"File", {entry("New")}}});
-  EXPECT_FALSE(FillMenu::locate(appElement(*editor)));
-  mac.desktop.setMenus(*editor, {MenuSpec{"Window", {entry("Fill", "_zoomFill")}}});
-  EXPECT_FALSE(FillMenu::locate(appElement(*editor)));
-  mac.desktop.removeMenuBar(*editor);
-  EXPECT_FALSE(FillMenu::locate(appElement(*editor)));
-  // Entries of submenus are not searched.
-  MenuItemSpec nested = entry("More");
-  nested.submenu = {entry("Fill", "_zoomFill")};
-  EXPECT_FALSE(locateWith({MenuSpec{"Window", {nested}}, MenuSpec{"Empty", {}}}));
 }
 
 TEST_F(FillMenuTest, ItemLooksAtTheMenuFirstThenDepthLevelsDown) {
@@ -131,29 +111,6 @@ TEST_F(FillMenuTest, ItemLooksAtTheMenuFirstThenDepthLevelsDown) {
   ASSERT_TRUE(found);
   EXPECT_FALSE(FillMenu::item("_zoomUntile", found->windowMenu, 1));
   EXPECT_TRUE(FillMenu::item("_zoomUntile", found->windowMenu, 2));
-}
-
-TEST_F(FillMenuTest, OneRequestPerEntryOnARealisticMenuBar) {
-  // Ten menus; the Window menu, second from the right, has twenty entries with Fill third.
-  std::vector<MenuSpec> menus;
-  for (const char* name :
-       {"File", "Edit", "View", "Insert", "Format", "Arrange", "Share", "Window"}) {
-    MenuSpec menu{name, {}};
-    for (int i = 0; i < 20; ++i) menu.items.push_back(entry(std::string(name) + std::to_string(i)));
-    menus.push_back(menu);
-  }
-  menus.back().items[2] = entry("Fill", "_zoomFill", "F", 12);
-  menus.push_back(MenuSpec{"Help", {entry("Search"), entry("Help")}});
-  menus.insert(menus.begin(), MenuSpec{"TextEdit", {entry("About")}});
-  ASSERT_EQ(menus.size(), 10u);
-  mac.desktop.setMenus(*editor, menus);
-
-  mac.accessibility.resetRequestCounts();
-  auto found = FillMenu::locate(appElement(*editor));
-  ASSERT_TRUE(found);
-  // Menu bar and its items (2); Help: its menu and entries (2) and one request per entry (2);
-  // Window: its menu and entries (2) and the first three entries (3).
-  EXPECT_EQ(mac.accessibility.requests(kEditorPid), 11u);
 }
 
 TEST_F(FillMenuTest, TheRestoreItemSearchReadsEachEntryOnce) {

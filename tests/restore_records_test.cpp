@@ -1,8 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "fill/fill_action.hpp"
-#include "sim_fixture.hpp"
+#include "fill_engine_fixture.hpp"
 
 namespace plumora {
 namespace {
@@ -10,60 +9,34 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-class RestoreRecordsTest : public test::SimFixture {
- protected:
-  FillAction fill{context, settings};
-  Element win = elementOf(*window);
-
-  void at(double t) { mac.dispatch.runUntil(t); }
-};
-
-TEST_F(RestoreRecordsTest, RecordIsFoundByElementNotByHandle) {
-  EXPECT_FALSE(fill.record(win));
-  auto& other = mac.desktop.addWindow(*editor, Rect::make(0, 0, 300, 200), "Altro");
-  fill.remember(win, Rect::make(1, 2, 3, 4));
-  fill.remember(elementOf(other), Rect::make(5, 6, 7, 8));
-  // Fresh handles to the same windows.
-  ASSERT_TRUE(fill.record(elementOf(*window)));
-  EXPECT_EQ(fill.record(elementOf(*window))->before, Rect::make(1, 2, 3, 4));
-  EXPECT_EQ(fill.record(elementOf(other))->before, Rect::make(5, 6, 7, 8));
-}
+using RestoreRecordsTest = test::FillEngineFixture;
 
 TEST_F(RestoreRecordsTest, ARepeatWithinOneAndAHalfSecondsKeepsTheFirstFrame) {
   const Rect original = kEditorFrame;
   fill.remember(win, original);
-  at(1.0);
+  runUntil(1.0);
   fill.remember(win, kUsable);
   ASSERT_EQ(fill.records().size(), 1u);
   EXPECT_EQ(fill.records()[0].before, original);
   EXPECT_DOUBLE_EQ(fill.records()[0].time, 1.0);
   EXPECT_FALSE(fill.records()[0].after);
 
-  at(2.5);  // 1.5 s after the last one: no longer a repeat
+  runUntil(2.5);  // 1.5 s after the last one: no longer a repeat
   fill.remember(win, kUsable);
   EXPECT_EQ(fill.record(win)->before, kUsable);
 }
 
 TEST_F(RestoreRecordsTest, OnlyTheNewestRecordsMeasurementWrites) {
   fill.remember(win, kEditorFrame);
-  at(0.5);
+  runUntil(0.5);
   fill.remember(win, kEditorFrame);
   mac.desktop.setFrame(*window, kUsable);
-  at(0.8);  // the first measurement: its record is gone
+  runUntil(0.8);  // the first measurement: its record is gone
   EXPECT_THAT(lines(), IsEmpty());
   EXPECT_FALSE(fill.record(win)->after);
-  at(1.3);
+  runUntil(1.3);
   EXPECT_THAT(lines(), ElementsAre("Misura dopo Riempi: (0,25 1440x875)"));
   EXPECT_EQ(fill.record(win)->after, kUsable);
-}
-
-TEST_F(RestoreRecordsTest, AnUnreadableFrameLeavesTheMeasurementEmpty) {
-  fill.remember(win, kEditorFrame);
-  window->frameReadable = false;
-  at(1.0);
-  EXPECT_THAT(lines(), ElementsAre("Misura dopo Riempi: -"));
-  ASSERT_TRUE(fill.record(win));
-  EXPECT_FALSE(fill.record(win)->after);
 }
 
 TEST_F(RestoreRecordsTest, FortyRecordsAtMost) {
@@ -82,9 +55,9 @@ TEST_F(RestoreRecordsTest, OldRecordsGoAtTheNextRememberOnly) {
   auto& other = mac.desktop.addWindow(*editor, Rect::make(0, 0, 300, 200), "Altro");
   auto& third = mac.desktop.addWindow(*editor, Rect::make(0, 0, 300, 200), "Terzo");
   fill.remember(win, kEditorFrame);
-  at(0.5);
+  runUntil(0.5);
   fill.remember(elementOf(third), kEditorFrame);
-  at(8 * 3600.0 + 0.5);
+  runUntil(8 * 3600.0 + 0.5);
   EXPECT_TRUE(fill.record(win));  // no age limit on lookup
   fill.remember(elementOf(other), kEditorFrame);
   EXPECT_FALSE(fill.record(win));

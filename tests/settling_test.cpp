@@ -2,8 +2,7 @@
 
 #include <cmath>
 
-#include "fill/fill_action.hpp"
-#include "sim_fixture.hpp"
+#include "fill_engine_fixture.hpp"
 
 namespace plumora {
 namespace {
@@ -22,11 +21,8 @@ TEST(SameFrame, ToleranceIsInclusiveAndPerField) {
   EXPECT_FALSE(sameFrame(a, Rect::make(std::nan(""), 20, 300, 200), 1e9));
 }
 
-class SettlingTest : public test::SimFixture {
+class SettlingTest : public test::FillEngineFixture {
  protected:
-  FillAction fill{context, settings};
-  Element win = elementOf(*window);
-
   // Runs the wait as the fill queue would and notes when it ended.
   bool wait(Rect from) {
     bool result = false;
@@ -35,32 +31,9 @@ class SettlingTest : public test::SimFixture {
   }
 };
 
-TEST_F(SettlingTest, VisibleFramesAreConvertedToTheTopLeftSpace) {
-  // A second screen above the primary one.
-  mac.desktop.addScreen(Rect::make(0, 900, 1920, 1080), Rect::make(0, 900, 1920, 1055));
-  std::vector<Rect> frames;
-  onFillQueue([&] { frames = fill.visibleFrames(); });
-  ASSERT_EQ(frames.size(), 2u);
-  EXPECT_EQ(frames[0], Rect::make(0, 25, 1440, 875));
-  EXPECT_EQ(frames[1], Rect::make(0, -1055, 1920, 1055));
-  EXPECT_EQ(mac.dispatch.mainHops(), 1);
-
-  mac.desktop.removeScreen(1);
-  mac.desktop.removeScreen(0);
-  onFillQueue([&] { frames = fill.visibleFrames(); });
-  EXPECT_TRUE(frames.empty());
-}
-
 TEST_F(SettlingTest, AWindowThatNeverMovesGivesFalseAtTheFirstPollAfterPointEight) {
   EXPECT_FALSE(wait(kEditorFrame));
   EXPECT_NEAR(mac.clock.mediaTime(), 0.84, 1e-9);
-}
-
-TEST_F(SettlingTest, AJumpThenRestGivesTrueOnceRestedMoreThanPointFifteen) {
-  mac.clock.at(0.3, [&] { mac.desktop.setFrame(*window, kUsable); });
-  EXPECT_TRUE(wait(kEditorFrame));
-  // Seen at the poll of 0.32; the first poll more than 0.15 s later is at 0.48.
-  EXPECT_NEAR(mac.clock.mediaTime(), 0.48, 1e-9);
 }
 
 TEST_F(SettlingTest, AWindowStillMovingAtTwoSecondsGivesTrue) {

@@ -13,9 +13,12 @@ using ::testing::ElementsAre;
 
 constexpr auto kHID = EventTapLocation::HID;
 
-TEST(Shortcut, PostsKeyDownThenKeyUpWithFnAndControlOnly) {
+struct ShortcutTest : ::testing::Test {
   sim::VirtualClock clock;
-  sim::SimKeyboard keyboard(clock);
+  sim::SimKeyboard keyboard{clock};
+};
+
+TEST_F(ShortcutTest, PostsKeyDownThenKeyUpWithFnAndControlOnly) {
   Shortcut::postFill(keyboard);
   Shortcut::postRestore(keyboard);
   EXPECT_THAT(keyboard.posted(), ElementsAre(PostedKey{3, true, 0x840000, kHID, true, 0},
@@ -25,9 +28,7 @@ TEST(Shortcut, PostsKeyDownThenKeyUpWithFnAndControlOnly) {
   EXPECT_EQ(keyboard.lastSourceState, EventSourceState::HIDSystem);
 }
 
-TEST(Shortcut, WithoutASourceTheEventsAreMadeWithoutOne) {
-  sim::VirtualClock clock;
-  sim::SimKeyboard keyboard(clock);
+TEST_F(ShortcutTest, WithoutASourceTheEventsAreMadeWithoutOne) {
   keyboard.failSource = true;
   Shortcut::postFill(keyboard);
   ASSERT_EQ(keyboard.posted().size(), 2u);
@@ -35,9 +36,7 @@ TEST(Shortcut, WithoutASourceTheEventsAreMadeWithoutOne) {
   EXPECT_FALSE(keyboard.posted()[1].hadSource);
 }
 
-TEST(Shortcut, NeverALoneKeyDown) {
-  sim::VirtualClock clock;
-  sim::SimKeyboard keyboard(clock);
+TEST_F(ShortcutTest, NeverALoneKeyDown) {
   keyboard.failKeyUp = true;
   Shortcut::postFill(keyboard);
   EXPECT_TRUE(keyboard.posted().empty());
