@@ -25,7 +25,6 @@ TEST_F(AppControllerTest, LaunchInOrder) {
   EXPECT_EQ(mac.statusBar.lastDescription, "Plumora");
   ASSERT_EQ(mac.dispatch.timers().size(), 1u);
   EXPECT_DOUBLE_EQ(mac.dispatch.timers()[0].interval, 3.0);
-  EXPECT_DOUBLE_EQ(mac.dispatch.timers()[0].tolerance, 1.0);
   // The launch registered the defaults itself, and did not store them.
   EXPECT_TRUE(settings.restoreOnSecondClick());
   EXPECT_EQ(mac.defaults.stored("Enabled"), std::nullopt);

@@ -125,6 +125,14 @@ TEST_F(StatusMenuTest, PauseAndResumeAreSaidAndStored) {
   EXPECT_THAT(lines(), ElementsAre("Riattivato dall'utente", "Osservazione dei clic attiva"));
 }
 
+TEST_F(StatusMenuTest, WithoutPermissionResumingDoesNotTryToWatch) {
+  mac.accessibility.setTrusted(false);
+  launched();
+  app.toggleEnabled();
+  app.toggleEnabled();
+  EXPECT_THAT(lines(), ElementsAre("Messo in pausa dall'utente", "Riattivato dall'utente"));
+}
+
 TEST_F(StatusMenuTest, RestoreToggleChangesOnlyTheSetting) {
   launched();
   app.perform(MenuAction::ToggleRestore);
