@@ -137,24 +137,6 @@ TEST(ElementFailures, FailedCallsGiveNothing) {
   EXPECT_EQ(axElement(RawValue::element(nullptr)), std::nullopt);
 }
 
-TEST_F(ElementTest, WritesAndActionsReturnTheRawCode) {
-  bool pressed = false;
-  ax.setAction(node, "AXPress", [&] {
-    pressed = true;
-    return ax::kSuccess;
-  });
-  ax.setWritable(node, "AXMain", [](const RawValue&) { return ax::kIllegalArgument; });
-  const Element e = element(node);
-  EXPECT_EQ(e.perform("AXPress"), ax::kSuccess);
-  EXPECT_TRUE(pressed);
-  EXPECT_EQ(e.perform("AXRaise"), ax::kActionUnsupported);
-  EXPECT_EQ(e.set("AXMain", RawValue::boolean(true)), ax::kIllegalArgument);
-  EXPECT_EQ(e.set("AXTitle", RawValue::string("x")), ax::kAttributeUnsupported);
-  EXPECT_TRUE(e.isSettable("AXMain"));
-  EXPECT_FALSE(e.isSettable("AXTitle"));
-  EXPECT_EQ(e.pid(), kPid);
-}
-
 TEST_F(ElementTest, TimeoutOnAHandleGovernsThatHandleOnly) {
   ax.set(node, "AXTitle", RawValue::string("lento"));
   ax.setLatency(kPid, 2.0);
