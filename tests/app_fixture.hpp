@@ -26,11 +26,11 @@ class AppFixture : public SimFixture {
     for (const auto& m : item().menu) titles.push_back(m.separator ? "---" : m.title);
     return titles;
   }
-  const MenuItemModel& menuItem(std::string_view title) {
+  const MenuItemModel& menuItem(MenuAction action) {
     for (const auto& m : item().menu) {
-      if (m.title == title) return m;
+      if (m.action == action) return m;
     }
-    throw std::out_of_range("no menu item " + std::string(title));
+    throw std::out_of_range("no menu item for that action");
   }
   void launched() {
     app.applicationDidFinishLaunching();

@@ -20,13 +20,5 @@ TEST(RawValue, NumbersKnowWhetherTheyAreIntegral) {
   EXPECT_EQ(Number::of(std::int64_t{1} << 40).integer, std::int64_t{1} << 40);
 }
 
-TEST(RawValue, BooleansCountAsNumbers) {
-  EXPECT_EQ(RawValue::boolean(true).numeric(), 1.0);
-  EXPECT_EQ(RawValue::boolean(false).numeric(), 0.0);
-  EXPECT_EQ(RawValue::number(0.5).numeric(), 0.5);
-  EXPECT_EQ(RawValue::string("1").numeric(), std::nullopt);
-  EXPECT_EQ(RawValue().numeric(), std::nullopt);
-}
-
 }  // namespace
 }  // namespace plumora

@@ -16,6 +16,7 @@ class DispatchTest : public ::testing::Test {
  protected:
   VirtualClock clock;
   ManualDispatch dispatch{clock};
+  std::unique_ptr<SerialQueue> queue = dispatch.serialQueue("Test", QualityOfService::Default);
   std::vector<std::string> trace;
 
   auto note(std::string what) {
@@ -24,7 +25,6 @@ class DispatchTest : public ::testing::Test {
 };
 
 TEST_F(DispatchTest, TasksRunInOrderOneAtATimeWhenDue) {
-  auto queue = dispatch.serialQueue("Test", QualityOfService::UserInitiated);
   queue->after(0.5, note("late"));
   queue->async(note("first"));
   queue->async(note("second"));
@@ -37,7 +37,6 @@ TEST_F(DispatchTest, TasksRunInOrderOneAtATimeWhenDue) {
 }
 
 TEST_F(DispatchTest, SleepingInATaskMovesTimeButRunsNothingElse) {
-  auto queue = dispatch.serialQueue("Test", QualityOfService::UserInitiated);
   bool moved = false;
   clock.at(0.2, [&] { moved = true; });
   queue->after(0.1, note("measure"));
@@ -51,7 +50,6 @@ TEST_F(DispatchTest, SleepingInATaskMovesTimeButRunsNothingElse) {
 }
 
 TEST_F(DispatchTest, TheWorldChangesBeforeATaskDueAtTheSameMoment) {
-  auto queue = dispatch.serialQueue("Test", QualityOfService::Default);
   int value = 0;
   queue->after(1.0, [&] { trace.push_back(std::to_string(value)); });
   clock.at(1.0, [&] { value = 7; });
@@ -69,14 +67,11 @@ TEST_F(DispatchTest, MainThreadHopsAndMisuseFailLoudly) {
   });
   EXPECT_TRUE(ranOnMain);
   EXPECT_EQ(dispatch.mainHops(), 1);
-
-  auto queue = dispatch.serialQueue("Test", QualityOfService::Default);
   queue->async([&] { dispatch.runDue(); });
   EXPECT_THROW(dispatch.runDue(), std::logic_error);
 }
 
 TEST_F(DispatchTest, ADestroyedQueueDropsItsTasks) {
-  auto queue = dispatch.serialQueue("Gone", QualityOfService::Default);
   queue->after(1.0, note("never"));
   queue.reset();
   dispatch.runFor(2.0);
@@ -84,19 +79,12 @@ TEST_F(DispatchTest, ADestroyedQueueDropsItsTasks) {
   EXPECT_TRUE(dispatch.queues().empty());
 }
 
-TEST(SimSystem, MainThreadServicesRefuseOtherThreads) {
-  VirtualClock clock;
-  ManualDispatch dispatch(clock);
+TEST_F(DispatchTest, MainThreadServicesRefuseOtherThreads) {
   SimSystem system(dispatch);
-  system.frontmost = 7;
-  EXPECT_EQ(system.frontmostApplicationPid(), 7);
   dispatch.onWorkerThread([&] {
     EXPECT_THROW(system.frontmostApplicationPid(), std::logic_error);
     EXPECT_THROW(system.screens(), std::logic_error);
   });
-  EXPECT_EQ(system.characterDirection("ar-EG"), LanguageDirection::RightToLeft);
-  EXPECT_EQ(system.characterDirection("he"), LanguageDirection::RightToLeft);
-  EXPECT_EQ(system.characterDirection("it-IT"), LanguageDirection::LeftToRight);
 }
 
 }  // namespace
