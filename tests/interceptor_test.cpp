@@ -276,91 +276,66 @@ TEST_F(InterceptorTest, TheButtonZoneAndTheReleaseTolerance) {
 
 // A press on anything but an enabled green button of a resizable window that is not full
 // screen passes; the log says why when it is worth saying.
-enum class Part { Zoom, Minimize, Window };
+enum Part { kZoom, kMinimize, kWindow };
 struct Change {
   Part part;
   const char* attribute;
   RawValue value;  // an error: the read fails with it; none: the attribute is read-only
 };
+Change gone(Part part, const char* attribute) {
+  return {part, attribute, RawValue::error(ax::kNoValue)};
+}
 struct ButtonRow {
   const char* name;
-  Point press;
   std::vector<Change> changes;
   TapVerdict verdict;
   std::string log;  // the only line, if any
+  Point press = kGreen;
 };
 
 class ButtonTest : public InterceptorTest, public ::testing::WithParamInterface<ButtonRow> {};
 
 TEST_P(ButtonTest, PressOnTheButton) {
-  for (const Change& c : GetParam().changes) {
-    const sim::NodeId node = c.part == Part::Zoom       ? window->zoom.node
-                             : c.part == Part::Minimize ? window->minimize.node
-                                                        : window->node;
-    if (c.value.asError()) {
-      mac.accessibility.fail(node, c.attribute, c.value.asError()->code);
-    } else if (c.value.isNone()) {
-      mac.accessibility.setReadOnly(node, c.attribute);
-    } else {
-      mac.accessibility.set(node, c.attribute, c.value);
-    }
+  for (const auto& [part, attribute, value] : GetParam().changes) {
+    const sim::NodeId node =
+        std::array{window->zoom.node, window->minimize.node, window->node}[part];
+    if (value.asError()) mac.accessibility.fail(node, attribute, value.asError()->code);
+    if (value.isNone()) mac.accessibility.setReadOnly(node, attribute);
+    if (!value.asError() && !value.isNone()) mac.accessibility.set(node, attribute, value);
   }
   started();
   EXPECT_EQ(send(kDown, GetParam().press), GetParam().verdict);
   EXPECT_EQ(send(kUp, GetParam().press), GetParam().verdict);
   EXPECT_EQ(performed.size(), GetParam().verdict == kSwallow ? 1u : 0u);
-  const std::vector<std::string> log(!GetParam().log.empty(), GetParam().log);
-  EXPECT_EQ(lines(), log);
+  EXPECT_EQ(lines(), std::vector<std::string>(!GetParam().log.empty(), GetParam().log));
 }
 
-const RawValue kNoValue = RawValue::error(ax::kNoValue);
-INSTANTIATE_TEST_SUITE_P(
-    NotAGreenClick, ButtonTest,
-    ::testing::Values(
-        ButtonRow{"Close", {215, 164}, {}, kPass, notGreen("AXCloseButton")},
-        ButtonRow{"NoSubrole",
-                  {235, 164},
-                  {{Part::Minimize, "AXSubrole", kNoValue}},
-                  kPass,
-                  notGreen("AXButton")},
-        ButtonRow{"NoRoleNorSubrole",
-                  {235, 164},
-                  {{Part::Minimize, "AXSubrole", kNoValue}, {Part::Minimize, "AXRole", kNoValue}},
-                  kPass,
-                  notGreen("?")},
-        ButtonRow{"WindowBody", {420, 270}, {}, kPass, notGreen("AXStandardWindow")},
-        ButtonRow{"NotAButton",
-                  kGreen,
-                  {{Part::Zoom, "AXRole", RawValue::string("AXGroup")}},
-                  kPass,
-                  notGreen("AXFullScreenButton")},
-        ButtonRow{
-            "Disabled", kGreen, {{Part::Zoom, "AXEnabled", RawValue::boolean(false)}}, kPass, ""},
-        ButtonRow{
-            "EnabledZero", kGreen, {{Part::Zoom, "AXEnabled", RawValue::integer(0)}}, kPass, ""},
-        ButtonRow{"EnabledNotANumber",
-                  kGreen,
-                  {{Part::Zoom, "AXEnabled", RawValue::string("yes")}},
-                  kSwallow,
-                  kNoted},
-        ButtonRow{
-            "NoWindow", kGreen, {{Part::Zoom, "AXWindow", RawValue::string("none")}}, kPass, ""},
-        ButtonRow{"NotResizable",
-                  kGreen,
-                  {{Part::Window, "AXSize", RawValue()}},
-                  kPass,
-                  "Finestra non ridimensionabile: il tasto verde fa la sua azione normale"},
-        ButtonRow{"FullScreen",
-                  kGreen,
-                  {{Part::Window, "AXFullScreen", RawValue::boolean(true)}},
-                  kPass,
-                  "Finestra a schermo intero: il tasto verde fa la sua azione normale"},
-        ButtonRow{"FullScreenUnknown",
-                  kGreen,
-                  {{Part::Window, "AXFullScreen", RawValue::error(ax::kCannotComplete)}},
-                  kSwallow,
-                  kNoted}),
-    [](const auto& info) { return std::string(info.param.name); });
+const std::string kKeeps = ": il tasto verde fa la sua azione normale";
+using R = RawValue;
+const RawValue kYes = RawValue::boolean(true);
+const ButtonRow kButtonRows[] = {
+    {"Close", {}, kPass, notGreen("AXCloseButton"), {215, 164}},
+    {"NoSubrole", {gone(kMinimize, "AXSubrole")}, kPass, notGreen("AXButton"), {235, 164}},
+    {"NoRoles",
+     {gone(kMinimize, "AXSubrole"), gone(kMinimize, "AXRole")},
+     kPass,
+     notGreen("?"),
+     {235, 164}},
+    {"WindowBody", {}, kPass, notGreen("AXStandardWindow"), {420, 270}},
+    {"NotAButton",
+     {{kZoom, "AXRole", R::string("AXGroup")}},
+     kPass,
+     notGreen("AXFullScreenButton")},
+    {"Disabled", {{kZoom, "AXEnabled", R::boolean(false)}}, kPass, ""},
+    {"EnabledZero", {{kZoom, "AXEnabled", R::integer(0)}}, kPass, ""},
+    {"EnabledNotANumber", {{kZoom, "AXEnabled", R::string("yes")}}, kSwallow, kNoted},
+    {"NoWindow", {{kZoom, "AXWindow", R::string("none")}}, kPass, ""},
+    {"NotResizable", {{kWindow, "AXSize", R()}}, kPass, "Finestra non ridimensionabile" + kKeeps},
+    {"FullScreen", {{kWindow, "AXFullScreen", kYes}}, kPass, "Finestra a schermo intero" + kKeeps},
+    {"FullScreenUnread", {{kWindow, "AXFullScreen", R::error(ax::kFailure)}}, kSwallow, kNoted},
+};
+INSTANTIATE_TEST_SUITE_P(NotAGreenClick, ButtonTest, ::testing::ValuesIn(kButtonRows),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Our own windows are never filled: a panel on a raised layer whose green button lies over the
 // editor's (the window list, normal layer only, names the editor; the hit test finds our
