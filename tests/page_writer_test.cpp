@@ -195,22 +195,20 @@ TEST(SceneDrawing, ViewHoldsEveryStepAndStaysPut) {
   EXPECT_EQ(viewOf({}), R(-40, -40, 1520, 980)) << "a standard screen's";
 }
 
-PageContent content() {
-  return PageContent{"scenarios/a&b.scn",
-                     {"desktop (top-left coordinates, points)"},
-                     {Step{0, "log", "   0.000  log      <avviato>", desktop()},
-                      Step{1, "user", "   1.000  user     click", desktop()},
-                      Step{8, "end", "   8.000  end      of the run", desktop()}},
-                     {{true, "  met     a.scn:3  shortcuts posted: none"},
-                      {false, "  FAILED  a.scn:4  Editor received nothing: it received press"}},
-                     "1 of 2 expectations met",
-                     false};
-}
-
 // One drawing and one line per step, the first shown; the expectations; and, opened from disk,
 // nothing needed from anywhere else (the SVG namespace names no place to fetch).
 TEST(PageWriter, StepsExpectationsAndNothingFromElsewhere) {
-  const std::string page = writePage(content());
+  const PageContent content{
+      "scenarios/a&b.scn",
+      {"desktop (top-left coordinates, points)"},
+      {Step{0, "log", "   0.000  log      <avviato>", desktop()},
+       Step{1, "user", "   1.000  user     click", desktop()},
+       Step{8, "end", "   8.000  end      of the run", desktop()}},
+      {{true, "  met     a.scn:3  shortcuts posted: none"},
+       {false, "  FAILED  a.scn:4  Editor received nothing: it received press"}},
+      "1 of 2 expectations met",
+      false};
+  const std::string page = writePage(content);
   expectOnce(page,
              {"class=\"current\" id=\"scene-1\" data-step=\"1\" data-time=\"0.000\"",
               "id=\"scene-3\" data-step=\"3\" data-time=\"8.000\"",
@@ -223,7 +221,7 @@ TEST(PageWriter, StepsExpectationsAndNothingFromElsewhere) {
   for (const char* part : {"<svg ", "<li id=\"line-", "http:", "http://www.w3.org/2000/svg"})
     EXPECT_EQ(occurrences(page, part), 3u) << part;
   expectNone(page, {"src=", "href=", "url(", "@import", "//cdn", "https:"});
-  PageContent met = content();
+  PageContent met = content;
   met.expectations.pop_back();
   met.summary = "1 of 1 expectations met";
   met.allMet = true;
