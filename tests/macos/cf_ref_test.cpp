@@ -27,18 +27,13 @@ class CFRefTest : public testing::Test {
   CFMutableArrayRef raw = fresh();
 };
 
-TEST_F(CFRefTest, AdoptTakesOverAndRetainAddsAReference) {
-  const auto adopted = Array::adopt(raw);
+TEST_F(CFRefTest, AdoptTakesOverRetainAndCopiesAddAReferenceMovesDoNot) {
+  auto first = Array::adopt(raw);
   EXPECT_EQ(count(), 2);
   {
     const auto kept = Array::retain(raw);
     EXPECT_EQ(count(), 3);
   }
-  EXPECT_EQ(count(), 2);
-}
-
-TEST_F(CFRefTest, CopiesRetainMovesDoNot) {
-  auto first = Array::adopt(raw);
   auto copy = first;
   EXPECT_EQ(count(), 3);
   auto moved = std::move(first);

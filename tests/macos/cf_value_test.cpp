@@ -120,11 +120,6 @@ TEST(CFValue, TextsRoundTripAsUtf8) {
 // Each written object is of the type the system expects, and reads back as what was written.
 TEST(CFValue, WrittenValuesAreTheObjectsTheSystemExpects) {
   EXPECT_EQ(cfFromRawValue(RawValue::boolean(true)).get(), kCFBooleanTrue);
-  const auto whole = cfFromRawValue(RawValue::integer(-7));
-  const auto fraction = cfFromRawValue(RawValue::number(0.25));
-  ASSERT_EQ(CFGetTypeID(whole.get()), CFNumberGetTypeID());
-  EXPECT_FALSE(CFNumberIsFloatType(static_cast<CFNumberRef>(whole.get())));
-  EXPECT_TRUE(CFNumberIsFloatType(static_cast<CFNumberRef>(fraction.get())));
   const struct {
     RawValue value;
     CFTypeID type;
@@ -141,6 +136,10 @@ TEST(CFValue, WrittenValuesAreTheObjectsTheSystemExpects) {
     ASSERT_TRUE(object) << row.read;
     EXPECT_EQ(CFGetTypeID(object.get()), row.type) << row.read;
     EXPECT_EQ(text(rawValueFromCF(object.get())), row.read);
+    // An integer written as a floating number would read back the same: the type tells.
+    if (const auto* n = row.value.asNumber()) {
+      EXPECT_EQ(CFNumberIsFloatType(static_cast<CFNumberRef>(object.get())), !n->integer);
+    }
   }
   for (const RawValue& unwritable :
        {RawValue(), RawValue::array({RawValue::integer(1)}), RawValue::error(ax::kFailure)}) {

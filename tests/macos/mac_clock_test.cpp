@@ -6,26 +6,22 @@
 namespace plumora {
 namespace {
 
-// Seconds since the epoch of a broken-down local time, by the C library's own reckoning: read in
-// another zone, or with a field off by the C library's offsets (1900, month 0), it lies far away.
-time_t secondsOf(const LocalTime& t) {
-  tm parts{};
-  parts.tm_year = t.year - 1900;
-  parts.tm_mon = t.month - 1;
-  parts.tm_mday = t.day;
-  parts.tm_hour = t.hour;
-  parts.tm_min = t.minute;
-  parts.tm_sec = t.second;
-  parts.tm_isdst = -1;
-  return mktime(&parts);
-}
-
 TEST(MacClock, LocalTimeIsNowInTheUsersZone) {
   MacClock clock;
   const time_t before = time(nullptr);
   const LocalTime now = clock.localTime();
   const time_t after = time(nullptr);
-  const time_t read = secondsOf(now);
+  // Seconds since the epoch by the C library's own reckoning: read in another zone, or with a
+  // field off by the C library's offsets (1900, month 0), the time lies far away.
+  tm parts{};
+  parts.tm_year = now.year - 1900;
+  parts.tm_mon = now.month - 1;
+  parts.tm_mday = now.day;
+  parts.tm_hour = now.hour;
+  parts.tm_min = now.minute;
+  parts.tm_sec = now.second;
+  parts.tm_isdst = -1;
+  const time_t read = mktime(&parts);
   EXPECT_GE(read, before);
   EXPECT_LE(read, after);
   EXPECT_GE(now.millisecond, 0);

@@ -26,21 +26,18 @@ struct Flags {
   std::atomic<bool> onMain{false}, inOrder{true}, done{false};
 };
 
-// Google Test runs each test on the process's main thread.
-TEST(MacDispatch, TheMainHopFromTheMainThreadRunsInline) {
+// From the main thread (where Google Test runs each test) the hop runs inline; from a queue it
+// waits for the main thread.
+TEST(MacDispatch, TheMainHopRunsOnTheMainThreadBeforeItReturns) {
   ASSERT_NE(pthread_main_np(), 0);
-  MacDispatch dispatch;
+  // Shared with the task, which may outlive the test should the wait below time out.
+  auto dispatch = std::make_shared<MacDispatch>();
   int runs = 0;
-  dispatch.syncMain([&runs] {
+  dispatch->syncMain([&runs] {
     EXPECT_NE(pthread_main_np(), 0);
     ++runs;
   });
   EXPECT_EQ(runs, 1);  // done before syncMain returned, without the main queue being served
-}
-
-TEST(MacDispatch, TheMainHopFromAQueueWaitsForTheMainThread) {
-  // Shared with the task, which may outlive the test should the wait below time out.
-  auto dispatch = std::make_shared<MacDispatch>();
   auto queue = dispatch->serialQueue("app.plumora.tests.hop", QualityOfService::UserInteractive);
   auto seen = std::make_shared<Flags>();
   queue->async([dispatch, seen] {

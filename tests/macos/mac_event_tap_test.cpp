@@ -8,22 +8,16 @@
 namespace plumora {
 namespace {
 
-constexpr std::uint64_t kClicks =
-    eventMaskBit(EventType::LeftMouseDown) | eventMaskBit(EventType::LeftMouseUp);
-
-std::shared_ptr<EventTap> activeClickTap(MacEventTaps& taps) {
-  return taps.create(EventTapLocation::Session, EventTapPlacement::HeadInsert,
-                     EventTapOptions::Default, kClicks,
-                     [](EventTap&, EventType, const TapEvent&) { return TapVerdict::Pass; });
-}
-
 // An active tap is what the Accessibility permission guards. A test process usually has no
 // permission, but a machine may have granted one to whatever started it: both answers are
 // checked against what the system says about this process.
 TEST(MacEventTaps, AnActiveTapFollowsThePermission) {
   MacEventTaps taps;
   const bool trusted = AXIsProcessTrusted();
-  std::shared_ptr<EventTap> tap = activeClickTap(taps);
+  const std::shared_ptr<EventTap> tap = taps.create(
+      EventTapLocation::Session, EventTapPlacement::HeadInsert, EventTapOptions::Default,
+      eventMaskBit(EventType::LeftMouseDown) | eventMaskBit(EventType::LeftMouseUp),
+      [](EventTap&, EventType, const TapEvent&) { return TapVerdict::Pass; });
   if (!trusted) {
     EXPECT_EQ(tap, nullptr) << "an active tap was created without the Accessibility permission";
     return;

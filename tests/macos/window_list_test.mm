@@ -12,20 +12,6 @@
 namespace plumora {
 namespace {
 
-RawValue liveList() {
-  const auto list = CFRef<CFArrayRef>::adopt(CGWindowListCopyWindowInfo(
-      kCGWindowListOptionOnScreenOnly | kCGWindowListExcludeDesktopElements, kCGNullWindowID));
-  return list ? rawValueFromCF(list.get()) : RawValue();
-}
-
-const RawValue* entryFor(const RawValue& list, NSInteger windowNumber) {
-  for (const RawValue& entry : *list.asArray()) {
-    const RawValue* number = entry.find("kCGWindowNumber");
-    if (number && number->asNumber() && number->asNumber()->integer == windowNumber) return &entry;
-  }
-  return nullptr;
-}
-
 TEST(MacWindowList, TheLiveListCarriesWhatTheWatcherReads) {
   [NSApplication sharedApplication];
   const NSRect frame = NSMakeRect(120, 140, 420, 260);
@@ -42,9 +28,16 @@ TEST(MacWindowList, TheLiveListCarriesWhatTheWatcherReads) {
   NSDate* deadline = [NSDate dateWithTimeIntervalSinceNow:3];
   while (!entry && [deadline timeIntervalSinceNow] > 0) {
     CFRunLoopRunInMode(kCFRunLoopDefaultMode, 0.05, true);
-    list = liveList();
+    const auto live = CFRef<CFArrayRef>::adopt(CGWindowListCopyWindowInfo(
+        kCGWindowListOptionOnScreenOnly | kCGWindowListExcludeDesktopElements, kCGNullWindowID));
+    list = rawValueFromCF(live.get());  // none, and no array, when the list was refused
     ASSERT_NE(list.asArray(), nullptr);
-    entry = entryFor(list, window.windowNumber);
+    for (const RawValue& any : *list.asArray()) {
+      const RawValue* number = any.find("kCGWindowNumber");
+      if (number && number->asNumber() && number->asNumber()->integer == window.windowNumber) {
+        entry = &any;
+      }
+    }
   }
   ASSERT_NE(entry, nullptr) << "the test's own window is not in the on-screen list";
 

@@ -22,17 +22,210 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "ax_window.hpp"
-#include "no_fill_app.hpp"
+#include "macos/cf_ref.hpp"
 
 extern char** environ;
 
+// Takes the system's tiling items out of a menu each time it is about to be shown or read: on
+// macOS 15 AppKit adds them to the application's windows menu on its own.
+@interface PlumoraNoFillMenuDelegate : NSObject <NSMenuDelegate>
+@end
+
+@implementation PlumoraNoFillMenuDelegate
+- (void)menuNeedsUpdate:(NSMenu*)menu {
+  for (NSMenuItem* item in [menu.itemArray copy]) {
+    if ([item.identifier hasPrefix:@"_zoom"] ||
+        ([item.keyEquivalent caseInsensitiveCompare:@"f"] == NSOrderedSame &&
+         (item.keyEquivalentModifierMask & NSEventModifierFlagControl))) {
+      [menu removeItem:item];
+    }
+  }
+}
+@end
+
 namespace plumora::e2e {
 namespace {
+
+using Element = CFRef<AXUIElementRef>;
+
+// Global top-left coordinates, as the accessibility interface and the window list use.
+struct Frame {
+  CGPoint origin{};
+  CGSize size{};
+};
+
+CFRef<CFTypeRef> copy(const Element& element, CFStringRef attribute) {
+  CFRef<CFTypeRef> value;
+  if (AXUIElementCopyAttributeValue(element.get(), attribute, value.out()) != kAXErrorSuccess) {
+    return nullptr;
+  }
+  return value;
+}
+
+// The value of a geometry attribute; false when it is missing or of another kind.
+bool copyBox(const Element& element, CFStringRef attribute, AXValueType type, void* out) {
+  const auto value = copy(element, attribute);
+  return value && CFGetTypeID(value.get()) == AXValueGetTypeID() &&
+         AXValueGetValue(static_cast<AXValueRef>(value.get()), type, out);
+}
+
+Element applicationElement(pid_t pid) { return Element::adopt(AXUIElementCreateApplication(pid)); }
+
+// Serves the run loop for `seconds`.
+void wait(double seconds) { CFRunLoopRunInMode(kCFRunLoopDefaultMode, seconds, false); }
+
+// Polls `done` every 50 ms for up to `seconds`; true as soon as it holds.
+bool waitUntil(double seconds, const std::function<bool()>& done) {
+  NSDate* deadline = [NSDate dateWithTimeIntervalSinceNow:seconds];
+  while (!done()) {
+    if ([deadline timeIntervalSinceNow] <= 0) return false;
+    wait(0.05);
+  }
+  return true;
+}
+
+// The application's first standard window, waiting up to `seconds` for one to appear.
+std::optional<Element> firstWindow(pid_t pid, double seconds) {
+  const Element app = applicationElement(pid);
+  std::optional<Element> found;
+  waitUntil(seconds, [&] {
+    const auto windows = copy(app, kAXWindowsAttribute);
+    if (!windows || CFGetTypeID(windows.get()) != CFArrayGetTypeID()) return false;
+    const auto list = static_cast<CFArrayRef>(windows.get());
+    for (CFIndex i = 0; i < CFArrayGetCount(list) && !found; ++i) {
+      const auto window =
+          Element::retain(static_cast<AXUIElementRef>(CFArrayGetValueAtIndex(list, i)));
+      const auto subrole = copy(window, kAXSubroleAttribute);
+      if (subrole && CFEqual(subrole.get(), kAXStandardWindowSubrole)) found = window;
+    }
+    return found.has_value();
+  });
+  return found;
+}
+
+std::optional<Frame> frameOf(const Element& element) {
+  Frame frame;
+  if (!copyBox(element, kAXPositionAttribute, kAXValueTypeCGPoint, &frame.origin) ||
+      !copyBox(element, kAXSizeAttribute, kAXValueTypeCGSize, &frame.size)) {
+    return std::nullopt;
+  }
+  return frame;
+}
+
+// Size, position, size: a window that would cross the screen's edge at its old size is moved
+// first and then takes the size it could not take at its old place.
+void setFrame(const Element& window, const Frame& frame) {
+  const auto position = CFRef<AXValueRef>::adopt(AXValueCreate(kAXValueTypeCGPoint, &frame.origin));
+  const auto size = CFRef<AXValueRef>::adopt(AXValueCreate(kAXValueTypeCGSize, &frame.size));
+  AXUIElementSetAttributeValue(window.get(), kAXSizeAttribute, size.get());
+  AXUIElementSetAttributeValue(window.get(), kAXPositionAttribute, position.get());
+  AXUIElementSetAttributeValue(window.get(), kAXSizeAttribute, size.get());
+}
+
+std::optional<bool> isFullScreen(const Element& window) {
+  const auto value = copy(window, CFSTR("AXFullScreen"));
+  if (!value || CFGetTypeID(value.get()) != CFBooleanGetTypeID()) return std::nullopt;
+  return CFBooleanGetValue(static_cast<CFBooleanRef>(value.get()));
+}
+
+// Waits for the window to be out of full screen, and for the animation to end.
+void leaveFullScreen(const Element& window) {
+  AXUIElementSetAttributeValue(window.get(), CFSTR("AXFullScreen"), kCFBooleanFalse);
+  waitUntil(4.0, [&] { return !isFullScreen(window).value_or(true); });
+  wait(1.0);  // the animation out of full screen ends after the attribute has changed
+}
+
+// The centre of the window's green title-bar button.
+std::optional<CGPoint> greenButtonCentre(const Element& window) {
+  auto button = copy(window, kAXFullScreenButtonAttribute);
+  const auto isElement = [&] {
+    return button && CFGetTypeID(button.get()) == AXUIElementGetTypeID();
+  };
+  if (!isElement()) button = copy(window, kAXZoomButtonAttribute);
+  if (!isElement()) return std::nullopt;
+  const auto frame = frameOf(Element::retain(static_cast<AXUIElementRef>(button.get())));
+  if (!frame) return std::nullopt;
+  return CGPointMake(frame->origin.x + frame->size.width / 2,
+                     frame->origin.y + frame->size.height / 2);
+}
+
+// Raises the window and makes its application frontmost.
+void bringToFront(pid_t pid, const Element& window) {
+  AXUIElementSetAttributeValue(applicationElement(pid).get(), kAXFrontmostAttribute,
+                               kCFBooleanTrue);
+  AXUIElementPerformAction(window.get(), kAXRaiseAction);
+  AXUIElementSetAttributeValue(window.get(), kAXMainAttribute, kCFBooleanTrue);
+  wait(0.5);
+}
+
+// The visible frame (without menu bar and Dock) of the screen that holds most of `frame`,
+// converted to the top-left space.
+std::optional<Frame> visibleFrameOfScreenHolding(const Frame& frame) {
+  NSArray<NSScreen*>* screens = [NSScreen screens];
+  if (screens.count == 0) return std::nullopt;
+  const double primaryHeight = screens[0].frame.size.height;
+  // The window's frame in AppKit's bottom-left space, to compare with the screens' frames.
+  const NSRect window =
+      NSMakeRect(frame.origin.x, primaryHeight - frame.origin.y - frame.size.height,
+                 frame.size.width, frame.size.height);
+  NSScreen* best = screens[0];
+  double bestOverlap = -1;
+  for (NSScreen* screen in screens) {
+    const NSRect both = NSIntersectionRect(window, screen.frame);
+    const double shared = NSIsEmptyRect(both) ? 0 : both.size.width * both.size.height;
+    if (shared > bestOverlap) {
+      best = screen;
+      bestOverlap = shared;
+    }
+  }
+  const NSRect visible = best.visibleFrame;
+  return Frame{CGPointMake(visible.origin.x, primaryHeight - NSMaxY(visible)), visible.size};
+}
+
+// The driver's own small application: one document-like window and a Window menu without the
+// system's Fill item, so that Plumora has to fall back to the fn-Control-F shortcut on it. Runs
+// until it is terminated.
+int runNoFillApp() {
+  @autoreleasepool {
+    NSApplication* app = [NSApplication sharedApplication];
+    [app setActivationPolicy:NSApplicationActivationPolicyRegular];
+
+    NSMenu* bar = [[NSMenu alloc] initWithTitle:@""];
+    NSMenu* appMenu = [[NSMenu alloc] initWithTitle:@"Plumora e2e"];
+    [appMenu addItemWithTitle:@"Quit" action:@selector(terminate:) keyEquivalent:@"q"];
+    [bar addItemWithTitle:@"" action:nil keyEquivalent:@""].submenu = appMenu;
+
+    // Never registered as the application's windows menu, which is where AppKit puts its
+    // tiling items; the delegate removes any that arrive all the same.
+    static PlumoraNoFillMenuDelegate* delegate = [[PlumoraNoFillMenuDelegate alloc] init];
+    NSMenu* windowMenu = [[NSMenu alloc] initWithTitle:@"Window"];
+    windowMenu.delegate = delegate;
+    [windowMenu addItemWithTitle:@"Minimize"
+                          action:@selector(performMiniaturize:)
+                   keyEquivalent:@"m"];
+    [bar addItemWithTitle:@"" action:nil keyEquivalent:@""].submenu = windowMenu;
+    app.mainMenu = bar;
+
+    NSWindow* window = [[NSWindow alloc]
+        initWithContentRect:NSMakeRect(240, 240, 640, 420)
+                  styleMask:NSWindowStyleMaskTitled | NSWindowStyleMaskClosable |
+                            NSWindowStyleMaskMiniaturizable | NSWindowStyleMaskResizable
+                    backing:NSBackingStoreBuffered
+                      defer:NO];
+    window.title = @"Plumora e2e: no Fill";
+    window.releasedWhenClosed = NO;
+    [window makeKeyAndOrderFront:nil];
+    [app activate];
+    [app run];
+  }
+  return 0;
+}
 
 using Lines = std::vector<std::string_view>;
 const Lines kFillLines = {"Riempi dal menu: esito ", "Riempi con la scorciatoia fn ⌃ F"};
@@ -87,7 +280,7 @@ bool spawn(const std::vector<std::string>& arguments, pid_t* child) {
   return true;
 }
 
-// The options of a run and its tally: one line per check or note on stdout.
+// The options of a run and its tally: one line per check on stdout.
 struct Report {
   std::string log;
   std::string shots;
@@ -95,18 +288,14 @@ struct Report {
   int failed = 0;
 
   bool check(bool ok, const std::string& name, const std::string& detail) {
-    line(ok ? "PASS" : "FAIL", name, detail);
+    std::printf("%s %s: %s\n", ok ? "PASS" : "FAIL", name.c_str(), detail.c_str());
+    std::fflush(stdout);
     ++(ok ? passed : failed);
     return ok;
   }
   // A precondition: reported only when it fails.
   bool need(bool ok, const std::string& name, const std::string& detail) {
     return ok || check(false, name, detail);
-  }
-  void note(const std::string& name, const std::string& detail) { line("NOTE", name, detail); }
-  void line(const char* tag, const std::string& name, const std::string& detail) {
-    std::printf("%s %s: %s\n", tag, name.c_str(), detail.c_str());
-    std::fflush(stdout);
   }
   int finish() const {
     std::printf("%d passed, %d failed\n", passed, failed);
@@ -163,6 +352,16 @@ std::optional<Frame> place(Report& report, const std::string& name, pid_t pid,
   return placed;
 }
 
+// The tiling margins setting as the user (or the runner image) left it; unset means the
+// system's default, margins on since macOS 15.
+std::string tiledWindowMargins() {
+  const auto value = CFRef<CFPropertyListRef>::adopt(CFPreferencesCopyAppValue(
+      CFSTR("EnableTiledWindowMargins"), CFSTR("com.apple.WindowManager")));
+  if (!value) return "not set: the system's default (on since macOS 15)";
+  if (CFGetTypeID(value.get()) != CFBooleanGetTypeID()) return "set, but not to a boolean";
+  return CFBooleanGetValue(static_cast<CFBooleanRef>(value.get())) ? "on" : "off";
+}
+
 // The Fill click and the restoring click on one window. The TextEdit window is expected to fill;
 // `fillExpected` false only reports what happened (the fallback shortcut's open question).
 void fillAndRestore(Report& report, const std::string& p, const Element& window,
@@ -188,23 +387,23 @@ void fillAndRestore(Report& report, const std::string& p, const Element& window,
   const bool fullScreen = isFullScreen(window).value_or(false);
   report.check(!fullScreen, p + " click: no full screen",
                std::string("AXFullScreen ") + (fullScreen ? "true" : "false"));
-  const std::string fillDetail =
-      "window " + describe(afterFill) + ", visible frame " + describe(visible);
+  // What to tell apart a Fill from a near miss on a new system: the margin and the setting.
+  char points[64] = "";
+  if (inset) std::snprintf(points, sizeof points, ", %.1f points on every side", *inset);
+  const std::string fillDetail = "window " + describe(afterFill) + points + ", visible frame " +
+                                 describe(visible) +
+                                 ", tiled windows have margins: " + tiledWindowMargins();
   if (fillExpected) {
     report.check(inset.has_value(), p + " click: fills the visible frame within 2 s", fillDetail);
-  } else {
-    report.note(
-        p + " click: the system " + (inset ? "took" : "ignored") + " the synthetic fn-Control-F",
-        fillDetail);
   }
-  if (inset) {
-    char points[64];
-    std::snprintf(points, sizeof points, "%.1f points on every side", *inset);
-    report.note(p + " click: margin around the filled window", points);
-  }
+  // Unexpected, what the system made of the click is reported along with the log line.
+  const std::string outcome = fillExpected
+                                  ? ""
+                                  : std::string("; the system ") + (inset ? "took" : "ignored") +
+                                        " the synthetic fn-Control-F: " + fillDetail;
   const bool logged = waitUntil(1.0, [&] { return report.count(kFillLines) > fillsBefore; });
   report.check(logged, p + " click: Fill line in the log",
-               std::to_string(report.count(kFillLines) - fillsBefore) + " new");
+               std::to_string(report.count(kFillLines) - fillsBefore) + " new" + outcome);
   if (!inset) return;
 
   const int restoresBefore = report.count(kRestoreLines);
@@ -234,11 +433,12 @@ void optionClick(Report& report, const Element& window) {
   const bool fullScreen = isFullScreen(window).value_or(false);
   const auto after = frameOf(window);
   const bool zoomed = before && after && !sameFrame(*before, *after, 1.0);
-  report.note("option-click: what the system did", fullScreen ? "full screen"
-                                                   : zoomed   ? "zoomed to " + describe(after)
-                                                              : "nothing visible");
   report.check(report.count(kFillLines) == fillsBefore, "option-click: passed through",
-               std::to_string(report.count(kFillLines) - fillsBefore) + " Fill lines for it");
+               std::to_string(report.count(kFillLines) - fillsBefore) +
+                   " Fill lines for it; the system did: " +
+                   (fullScreen ? "full screen"
+                    : zoomed   ? "zoomed to " + describe(after)
+                               : "nothing visible"));
   if (fullScreen) leaveFullScreen(window);
 }
 
@@ -261,32 +461,20 @@ void noFillApp(Report& report) {
   if (before) {
     const int chosenBefore = report.count(kShortcutChosen);
     fillAndRestore(report, "no-fill", *window, *before, false);
-    report.check(report.count(kShortcutChosen) > chosenBefore,
-                 "no-fill click: Plumora fell back to the shortcut", "");
+    // A key the shortcut left down would change every click after it.
     const CGEventFlags held = CGEventSourceFlagsState(kCGEventSourceStateHIDSystemState);
-    report.note("no-fill click: fn held after the shortcut",
-                (held & kCGEventFlagMaskSecondaryFn) ? "yes" : "no");
-    report.note("no-fill click: Control held after the shortcut",
-                (held & kCGEventFlagMaskControl) ? "yes" : "no");
+    report.check(report.count(kShortcutChosen) > chosenBefore,
+                 "no-fill click: Plumora fell back to the shortcut",
+                 std::string("fn held after it: ") +
+                     (held & kCGEventFlagMaskSecondaryFn ? "yes" : "no") +
+                     ", Control held after it: " + (held & kCGEventFlagMaskControl ? "yes" : "no"));
   }
   kill(child, SIGTERM);
   waitpid(child, nullptr, 0);
 }
 
-// The tiling margins setting as the user (or the runner image) left it; unset means the
-// system's default, margins on since macOS 15.
-std::string tiledWindowMargins() {
-  const auto value = CFRef<CFPropertyListRef>::adopt(CFPreferencesCopyAppValue(
-      CFSTR("EnableTiledWindowMargins"), CFSTR("com.apple.WindowManager")));
-  if (!value) return "not set: the system's default (on since macOS 15)";
-  if (CFGetTypeID(value.get()) != CFBooleanGetTypeID()) return "set, but not to a boolean";
-  return CFBooleanGetValue(static_cast<CFBooleanRef>(value.get())) ? "on" : "off";
-}
-
 int run(Report& report) {
   [NSApplication sharedApplication];
-  report.note("tiled windows have margins (EnableTiledWindowMargins of com.apple.WindowManager)",
-              tiledWindowMargins());
   if (!report.check(AXIsProcessTrusted(), "driver has the Accessibility permission",
                     ownExecutable())) {
     return report.finish();
