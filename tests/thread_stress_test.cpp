@@ -57,10 +57,8 @@ const std::vector<Step> kGestures[] = {
 
 // The system's side of the tap's thread: each event goes to the live tap, when one takes it,
 // outside the world's lock as a real tap's callback runs.
-class TapFeeder {
- public:
-  explicit TapFeeder(sim::ThreadedMac& threaded) : t_(threaded) {}
-
+struct TapFeeder {
+  sim::ThreadedMac& t;
   // Revoking the permission disables the tap; the notice reaches the tap's thread.
   std::atomic<bool> noticeOwed{false};
   // Actions fed so far, and the events the tap swallowed.
@@ -71,8 +69,8 @@ class TapFeeder {
     std::shared_ptr<sim::SimEventTap> tap;
     bool takesEvent = false, takesNotice = false;
     {
-      std::lock_guard lock(t_.world);
-      tap = t_.mac.eventTaps.live();
+      std::lock_guard lock(t.world);
+      tap = t.mac.eventTaps.live();
       takesEvent = tap && tap->intercepts(type);
       takesNotice = tap && tap->intercepts(EventType::TapDisabledByUserInput);
     }
@@ -90,8 +88,8 @@ class TapFeeder {
       sim::SimWindow* w = windows[random() % windows.size()];
       Point green, body;
       {
-        std::lock_guard lock(t_.world);
-        green = t_.mac.desktop.center(*w, w->zoom);
+        std::lock_guard lock(t.world);
+        green = t.mac.desktop.center(*w, w->zoom);
         body = Point{minX(w->frame) + width(w->frame) / 2, minY(w->frame) + height(w->frame) / 2};
       }
       const Point away{green.x + 300, green.y + 250};
@@ -102,9 +100,6 @@ class TapFeeder {
       std::this_thread::sleep_for(std::chrono::microseconds(300));
     }
   }
-
- private:
-  sim::ThreadedMac& t_;
 };
 
 TEST(ThreadStress, TheCoreOnRealThreads) {
@@ -123,7 +118,7 @@ TEST(ThreadStress, TheCoreOnRealThreads) {
   mac.desktop.activate(*mac.desktop.app(501), windows.front());
 
   sim::ThreadedMac threaded(mac, kSpeed);
-  TapFeeder feeder(threaded);
+  TapFeeder feeder{threaded};
   mac.accessibility.onTrustChanged = [&](bool trusted) {
     if (trusted) return;
     if (auto tap = mac.eventTaps.live()) tap->enabled = false;
