@@ -9,6 +9,7 @@
 #include <atomic>
 #include <random>
 #include <thread>
+#include <tuple>
 
 #include "app/app_controller.hpp"
 #include "fill/fill_action.hpp"
@@ -37,22 +38,18 @@ constexpr int kFlickerEvery = 190;
 // released away (no click), or dragged off and back; the button's own action with Option; a
 // click in the window, or a drag across it.
 enum Where { kGreen, kAway, kBody };
-struct Step {
-  EventType type;
-  Where at;
-  std::uint64_t flags = 0;
-};
+using Step = std::tuple<EventType, Where, std::uint64_t>;  // with these modifier flags
 constexpr EventType kDown = EventType::LeftMouseDown, kDrag = EventType::LeftMouseDragged,
                     kUp = EventType::LeftMouseUp;
 const std::vector<Step> kGestures[] = {
-    {{kDown, kGreen}, {kUp, kGreen}},
-    {{kDown, kGreen}, {kUp, kGreen}},
-    {{kDown, kGreen}, {kUp, kGreen}},
-    {{kDown, kGreen}, {kDrag, kAway}, {kDrag, kAway}, {kUp, kAway}},
-    {{kDown, kGreen}, {kDrag, kAway}, {kDrag, kGreen}, {kUp, kGreen}},
+    {{kDown, kGreen, 0}, {kUp, kGreen, 0}},
+    {{kDown, kGreen, 0}, {kUp, kGreen, 0}},
+    {{kDown, kGreen, 0}, {kUp, kGreen, 0}},
+    {{kDown, kGreen, 0}, {kDrag, kAway, 0}, {kDrag, kAway, 0}, {kUp, kAway, 0}},
+    {{kDown, kGreen, 0}, {kDrag, kAway, 0}, {kDrag, kGreen, 0}, {kUp, kGreen, 0}},
     {{kDown, kGreen, kOption}, {kUp, kGreen, kOption}},
-    {{kDown, kBody}, {kDrag, kAway}, {kUp, kBody}},
-    {{kDown, kBody}, {kDrag, kAway}, {kUp, kBody}},
+    {{kDown, kBody, 0}, {kDrag, kAway, 0}, {kUp, kBody, 0}},
+    {{kDown, kBody, 0}, {kDrag, kAway, 0}, {kUp, kBody, 0}},
 };
 
 // The system's side of the tap's thread: each event goes to the live tap, when one takes it,
@@ -93,8 +90,8 @@ struct TapFeeder {
         body = Point{minX(w->frame) + width(w->frame) / 2, minY(w->frame) + height(w->frame) / 2};
       }
       const Point away{green.x + 300, green.y + 250};
-      for (const Step& step : kGestures[random() % std::size(kGestures)]) {
-        send(step.type, step.at == kGreen ? green : step.at == kAway ? away : body, step.flags);
+      for (const auto& [type, at, flags] : kGestures[random() % std::size(kGestures)]) {
+        send(type, at == kGreen ? green : at == kAway ? away : body, flags);
       }
       ++progress;
       std::this_thread::sleep_for(std::chrono::microseconds(300));
