@@ -9,6 +9,7 @@
 #include <atomic>
 #include <random>
 #include <thread>
+#include <tuple>
 
 #include "app/app_controller.hpp"
 #include "fill/fill_action.hpp"
@@ -37,30 +38,24 @@ constexpr int kFlickerEvery = 190;
 // released away (no click), or dragged off and back; the button's own action with Option; a
 // click in the window, or a drag across it.
 enum Where { kGreen, kAway, kBody };
-struct Step {
-  EventType type;
-  Where at;
-  std::uint64_t flags = 0;
-};
+using Step = std::tuple<EventType, Where, std::uint64_t>;  // with these modifier flags
 constexpr EventType kDown = EventType::LeftMouseDown, kDrag = EventType::LeftMouseDragged,
                     kUp = EventType::LeftMouseUp;
 const std::vector<Step> kGestures[] = {
-    {{kDown, kGreen}, {kUp, kGreen}},
-    {{kDown, kGreen}, {kUp, kGreen}},
-    {{kDown, kGreen}, {kUp, kGreen}},
-    {{kDown, kGreen}, {kDrag, kAway}, {kDrag, kAway}, {kUp, kAway}},
-    {{kDown, kGreen}, {kDrag, kAway}, {kDrag, kGreen}, {kUp, kGreen}},
+    {{kDown, kGreen, 0}, {kUp, kGreen, 0}},
+    {{kDown, kGreen, 0}, {kUp, kGreen, 0}},
+    {{kDown, kGreen, 0}, {kUp, kGreen, 0}},
+    {{kDown, kGreen, 0}, {kDrag, kAway, 0}, {kDrag, kAway, 0}, {kUp, kAway, 0}},
+    {{kDown, kGreen, 0}, {kDrag, kAway, 0}, {kDrag, kGreen, 0}, {kUp, kGreen, 0}},
     {{kDown, kGreen, kOption}, {kUp, kGreen, kOption}},
-    {{kDown, kBody}, {kDrag, kAway}, {kUp, kBody}},
-    {{kDown, kBody}, {kDrag, kAway}, {kUp, kBody}},
+    {{kDown, kBody, 0}, {kDrag, kAway, 0}, {kUp, kBody, 0}},
+    {{kDown, kBody, 0}, {kDrag, kAway, 0}, {kUp, kBody, 0}},
 };
 
 // The system's side of the tap's thread: each event goes to the live tap, when one takes it,
 // outside the world's lock as a real tap's callback runs.
-class TapFeeder {
- public:
-  explicit TapFeeder(sim::ThreadedMac& threaded) : t_(threaded) {}
-
+struct TapFeeder {
+  sim::ThreadedMac& t;
   // Revoking the permission disables the tap; the notice reaches the tap's thread.
   std::atomic<bool> noticeOwed{false};
   // Actions fed so far, and the events the tap swallowed.
@@ -71,8 +66,8 @@ class TapFeeder {
     std::shared_ptr<sim::SimEventTap> tap;
     bool takesEvent = false, takesNotice = false;
     {
-      std::lock_guard lock(t_.world);
-      tap = t_.mac.eventTaps.live();
+      std::lock_guard lock(t.world);
+      tap = t.mac.eventTaps.live();
       takesEvent = tap && tap->intercepts(type);
       takesNotice = tap && tap->intercepts(EventType::TapDisabledByUserInput);
     }
@@ -90,21 +85,18 @@ class TapFeeder {
       sim::SimWindow* w = windows[random() % windows.size()];
       Point green, body;
       {
-        std::lock_guard lock(t_.world);
-        green = t_.mac.desktop.center(*w, w->zoom);
+        std::lock_guard lock(t.world);
+        green = t.mac.desktop.center(*w, w->zoom);
         body = Point{minX(w->frame) + width(w->frame) / 2, minY(w->frame) + height(w->frame) / 2};
       }
       const Point away{green.x + 300, green.y + 250};
-      for (const Step& step : kGestures[random() % std::size(kGestures)]) {
-        send(step.type, step.at == kGreen ? green : step.at == kAway ? away : body, step.flags);
+      for (const auto& [type, at, flags] : kGestures[random() % std::size(kGestures)]) {
+        send(type, at == kGreen ? green : at == kAway ? away : body, flags);
       }
       ++progress;
       std::this_thread::sleep_for(std::chrono::microseconds(300));
     }
   }
-
- private:
-  sim::ThreadedMac& t_;
 };
 
 TEST(ThreadStress, TheCoreOnRealThreads) {
@@ -123,7 +115,7 @@ TEST(ThreadStress, TheCoreOnRealThreads) {
   mac.desktop.activate(*mac.desktop.app(501), windows.front());
 
   sim::ThreadedMac threaded(mac, kSpeed);
-  TapFeeder feeder(threaded);
+  TapFeeder feeder{threaded};
   mac.accessibility.onTrustChanged = [&](bool trusted) {
     if (trusted) return;
     if (auto tap = mac.eventTaps.live()) tap->enabled = false;
