@@ -53,6 +53,29 @@ class FillRunTest : public test::SimFixture {
     clickAt(1.0);
     runUntil(6.0);
   }
+  // Brings the window forward as the fill queue would.
+  bool bringToFront() {
+    bool result = false;
+    onFillQueue([&] { result = fill.bringToFront(appElement(*editor), win, editor->pid); });
+    return result;
+  }
+  std::vector<double> raiseTimes() const {
+    std::vector<double> times;
+    for (const auto& p : mac.accessibility.performed()) {
+      if (p.action == "AXRaise") times.push_back(p.time);
+    }
+    return times;
+  }
+  void finder() {
+    auto& app = mac.desktop.addApp(777, "Finder");
+    mac.desktop.activate(app, &mac.desktop.addWindow(app, Rect::make(0, 25, 600, 400), "Desk"));
+  }
+  // Runs the wait for the system's move as the fill queue would.
+  bool wait(Rect from) {
+    bool result = false;
+    onFillQueue([&] { result = fill.waitForNativeMove(win, from); });
+    return result;
+  }
 };
 
 TEST_F(FillRunTest, AFillIsRememberedOnAQueueThatActsForTheUser) {
@@ -86,7 +109,7 @@ TEST_F(FillRunTest, ARunThatCannotStartOrBringTheWindowForwardIsNotHandled) {
   runUntil(1.0);
   EXPECT_THAT(lines(), IsEmpty());
   window->frameReadable = true;
-  mac.desktop.activate(mac.desktop.addApp(777, "Finder"));
+  finder();
   editor->activates = false;
   clickAt(1.0);
   runUntil(4.0);
@@ -310,45 +333,24 @@ TEST_F(RestoreRunTest, ASlowRestoreItemIsGivenTwoSecondsAndCountsAsDone) {
   EXPECT_THAT(mac.keyboard.posted(), IsEmpty());
 }
 
-class ActivationTest : public FillRunTest {
- protected:
-  explicit ActivationTest(bool verbose = true) : FillRunTest(verbose) {}
-
-  bool bringToFront(const sim::SimWindow& w) {
-    bool result = false;
-    onFillQueue(
-        [&] { result = fill.bringToFront(appElement(*editor), elementOf(w), editor->pid); });
-    return result;
-  }
-  std::vector<double> raiseTimes() const {
-    std::vector<double> times;
-    for (const auto& p : mac.accessibility.performed()) {
-      if (p.action == "AXRaise") times.push_back(p.time);
-    }
-    return times;
-  }
-  void finder() {
-    auto& app = mac.desktop.addApp(777, "Finder");
-    mac.desktop.activate(app, &mac.desktop.addWindow(app, Rect::make(0, 25, 600, 400), "Desk"));
-  }
-};
+using ActivationTest = FillRunTest;
 
 TEST_F(ActivationTest, AnActiveWindowIsTakenAsItIs) {
-  EXPECT_TRUE(bringToFront(*window));
+  EXPECT_TRUE(bringToFront());
   EXPECT_THAT(raiseTimes(), IsEmpty());
   EXPECT_THAT(lines(), IsEmpty());
   EXPECT_DOUBLE_EQ(mac.clock.mediaTime(), 0);
   // The main window is active too while a panel of the application has the focus.
   editor->focused = nullptr;
   editor->main = window;
-  EXPECT_TRUE(bringToFront(*window));
+  EXPECT_TRUE(bringToFront());
   EXPECT_THAT(raiseTimes(), IsEmpty());
 }
 
 TEST_F(ActivationTest, AnotherWindowOfTheFrontmostApplicationIsRaised) {
   auto& other = mac.desktop.addWindow(*editor, Rect::make(50, 60, 400, 300), "Altro");
   mac.desktop.activate(*editor, &other);
-  EXPECT_TRUE(bringToFront(*window));
+  EXPECT_TRUE(bringToFront());
   EXPECT_THAT(raiseTimes(), ElementsAre(0.0));
   EXPECT_EQ(editor->focused, window);
   // Active at the poll of 30 ms, then the extra 40 ms.
@@ -358,7 +360,7 @@ TEST_F(ActivationTest, AnotherWindowOfTheFrontmostApplicationIsRaised) {
 TEST_F(ActivationTest, GivesUpAfterRaisingOnceMore) {
   finder();
   editor->activates = false;
-  EXPECT_FALSE(bringToFront(*window));
+  EXPECT_FALSE(bringToFront());
   // The second raise at the first poll past 0.5 s, the give-up at the first poll at 2.5 s.
   EXPECT_THAT(raiseTimes(), ElementsAre(0.0, ::testing::DoubleNear(0.51, 1e-9)));
   EXPECT_NEAR(mac.clock.mediaTime(), 2.505, 1e-9);
@@ -367,16 +369,16 @@ TEST_F(ActivationTest, GivesUpAfterRaisingOnceMore) {
                                    "(200,150 800x600), cliccata (200,150 800x600) 'Documento'"));
 }
 
-class QuietActivationTest : public ActivationTest {
+class QuietActivationTest : public FillRunTest {
  protected:
-  QuietActivationTest() : ActivationTest(false) {}
+  QuietActivationTest() : FillRunTest(false) {}
 };
 
 TEST_F(QuietActivationTest, TheFailureLinesDetailsAreReadOnlyWhenWritten) {
   finder();
   editor->activates = false;
   mac.accessibility.resetRequestCounts();
-  EXPECT_FALSE(bringToFront(*window));
+  EXPECT_FALSE(bringToFront());
   // Two rounds of three raise writes, then the focused and the main window: nothing more.
   EXPECT_EQ(mac.accessibility.requests(kEditorPid), 8u);
   EXPECT_THAT(lines(), IsEmpty());
@@ -396,15 +398,7 @@ TEST(SameFrame, ToleranceIsInclusiveAndPerField) {
   EXPECT_FALSE(sameFrame(a, Rect::make(std::nan(""), 20, 300, 200), 1e9));
 }
 
-class SettlingTest : public FillRunTest {
- protected:
-  // Runs the wait as the fill queue would and notes when it ended.
-  bool wait(Rect from) {
-    bool result = false;
-    onFillQueue([&] { result = fill.waitForNativeMove(win, from); });
-    return result;
-  }
-};
+using SettlingTest = FillRunTest;
 
 TEST_F(SettlingTest, AWindowThatNeverMovesGivesFalseAtTheFirstPollAfterPointEight) {
   EXPECT_FALSE(wait(kEditorFrame));
