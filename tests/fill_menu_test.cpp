@@ -10,15 +10,9 @@ namespace {
 using sim::MenuItemSpec;
 using sim::MenuSpec;
 
-MenuItemSpec entry(std::string title, std::optional<std::string> id = std::nullopt,
-                   std::optional<std::string> key = std::nullopt,
-                   std::optional<std::int64_t> modifiers = std::nullopt) {
-  MenuItemSpec s;
-  s.title = std::move(title);
-  s.identifier = std::move(id);
-  s.keyEquivalent = std::move(key);
-  s.modifiers = modifiers;
-  return s;
+MenuItemSpec entry(std::string title, std::optional<std::string> id = {},
+                   std::optional<std::string> key = {}, std::optional<std::int64_t> mods = {}) {
+  return MenuItemSpec{std::move(title), std::move(id), std::move(key), mods, true, {}, {}, {}};
 }
 
 class FillMenuTest : public test::SimFixture {
@@ -103,11 +97,8 @@ TEST_F(FillMenuTest, ItemLooksAtTheMenuFirstThenDepthLevelsDown) {
   EXPECT_EQ(title(*FillMenu::item("_zoomUntile", found->windowMenu, 1)), "Direct restore");
 
   // Depth 2 reaches a sub-submenu, depth 1 does not.
-  found = locateWith({MenuSpec{"Window", {entry("Fill", "_zoomFill"), [&] {
-                                            MenuItemSpec only = entry("Only deeper");
-                                            only.submenu = {deeper};
-                                            return only;
-                                          }()}}});
+  sub.submenu = {deeper};
+  found = locateWith({MenuSpec{"Window", {entry("Fill", "_zoomFill"), sub}}});
   ASSERT_TRUE(found);
   EXPECT_FALSE(FillMenu::item("_zoomUntile", found->windowMenu, 1));
   EXPECT_TRUE(FillMenu::item("_zoomUntile", found->windowMenu, 2));
@@ -115,13 +106,11 @@ TEST_F(FillMenuTest, ItemLooksAtTheMenuFirstThenDepthLevelsDown) {
 
 TEST_F(FillMenuTest, TheRestoreItemSearchReadsEachEntryOnce) {
   MenuItemSpec moveResize = entry("Move & Resize");
-  for (const char* side : {"Left", "Right", "Top", "Bottom"}) {
-    moveResize.submenu.push_back(entry(side));
-  }
-  moveResize.submenu.push_back(entry("Return to Previous Size", "_zoomUntile"));
-  MenuSpec window{"Window", {entry("Minimize"), entry("Zoom"), entry("Fill", "_zoomFill")}};
-  window.items.push_back(entry("Center", "_zoomCenter"));
-  window.items.push_back(moveResize);
+  moveResize.submenu = {entry("Left"), entry("Right"), entry("Top"), entry("Bottom"),
+                        entry("Return to Previous Size", "_zoomUntile")};
+  MenuSpec window{"Window",
+                  {entry("Minimize"), entry("Zoom"), entry("Fill", "_zoomFill"),
+                   entry("Center", "_zoomCenter"), moveResize}};
   while (window.items.size() < 20) window.items.push_back(entry("Document"));
   auto found = locateWith({window});
   ASSERT_TRUE(found);

@@ -31,9 +31,8 @@ TEST_F(ShortcutTest, PostsKeyDownThenKeyUpWithFnAndControlOnly) {
 TEST_F(ShortcutTest, WithoutASourceTheEventsAreMadeWithoutOne) {
   keyboard.failSource = true;
   Shortcut::postFill(keyboard);
-  ASSERT_EQ(keyboard.posted().size(), 2u);
-  EXPECT_FALSE(keyboard.posted()[0].hadSource);
-  EXPECT_FALSE(keyboard.posted()[1].hadSource);
+  const auto noSource = ::testing::Field(&PostedKey::hadSource, false);
+  EXPECT_THAT(keyboard.posted(), ElementsAre(noSource, noSource));
 }
 
 TEST_F(ShortcutTest, NeverALoneKeyDown) {
