@@ -38,22 +38,16 @@ TEST_F(ElementTest, EachReadTakesOnlyItsOwnKind) {
   EXPECT_EQ(e.string("Broken"), std::nullopt);
   EXPECT_EQ(e.element("Text"), std::nullopt);
   EXPECT_EQ(e.element("Window"), element(other));
-}
-
-TEST_F(ElementTest, ElementsKeepOnlyElementsInTheirOrder) {
+  // A list keeps only its elements, in their order.
   const NodeId a = ax.addNode(kPid), b = ax.addNode(kPid);
   ax.set(node, "Mixed",
          RawValue::array({RawValue::element(ax.handle(a)), RawValue::string("x"),
                           RawValue::integer(1), RawValue::element(ax.handle(b))}));
   ax.set(node, "NotArray", RawValue::element(ax.handle(a)));
-  const Element e = element(node);
   EXPECT_EQ(e.elements("Mixed"), (std::vector<Element>{element(a), element(b)}));
   EXPECT_TRUE(e.elements("NotArray").empty());
   EXPECT_TRUE(e.elements("Missing").empty());
   EXPECT_TRUE(e.children().empty());
-}
-
-TEST_F(ElementTest, EqualityIsTheElementsNotTheHandles) {
   // Reads hand out a new handle every time, as the platform does.
   ax.set(app, "AXFocusedWindow", RawValue::element(ax.handle(node)));
   auto read1 = element(app).element("AXFocusedWindow");
@@ -65,7 +59,7 @@ TEST_F(ElementTest, EqualityIsTheElementsNotTheHandles) {
   EXPECT_FALSE(*read1 == element(app));
 }
 
-TEST_F(ElementTest, FrameNeedsAPositionAndASize) {
+TEST_F(ElementTest, FrameAndValuesAreOneRequestEach) {
   const Element e = element(node);
   ax.set(node, "AXPosition", RawValue::point({10, 20}));
   EXPECT_EQ(e.frame(), std::nullopt);
@@ -76,9 +70,7 @@ TEST_F(ElementTest, FrameNeedsAPositionAndASize) {
   // A size box where the point belongs is no position.
   ax.set(node, "AXPosition", RawValue::size({10, 20}));
   EXPECT_EQ(e.frame(), std::nullopt);
-}
-
-TEST_F(ElementTest, ValuesGivesOneSlotPerNameInOneRequest) {
+  // Values gives one slot per name.
   ax.set(node, "AXRole", RawValue::string("AXButton"));
   ax.set(node, "AXEnabled", RawValue::boolean(true));
   ax.fail(node, "AXSubrole", ax::kCannotComplete);
@@ -96,6 +88,11 @@ TEST_F(ElementTest, ValuesGivesOneSlotPerNameInOneRequest) {
   ASSERT_EQ(slots.size(), 3u);
   for (const auto& slot : slots) EXPECT_TRUE(slot.isNone());
   EXPECT_EQ(element(node).perform("AXPress"), ax::kInvalidUIElement);
+  // The application of a process that is not running cannot complete.
+  const Element ghost(ax.application(4040));
+  EXPECT_EQ(ghost.perform("AXRaise"), ax::kCannotComplete);
+  EXPECT_EQ(ghost.string("AXTitle"), std::nullopt);
+  EXPECT_EQ(ghost.pid(), 4040);
 }
 
 // A handle whose reply of three values fits no other request: every slot is empty.
@@ -137,7 +134,7 @@ TEST(ElementFailures, FailedCallsGiveNothing) {
   EXPECT_EQ(axElement(RawValue::element(nullptr)), std::nullopt);
 }
 
-TEST_F(ElementTest, TimeoutOnAHandleGovernsThatHandleOnly) {
+TEST_F(ElementTest, TimeoutOnAHandleGovernsThatHandleOnlyAndNotTheAction) {
   ax.set(node, "AXTitle", RawValue::string("lento"));
   ax.setLatency(kPid, 2.0);
   const double start = mac.clock.mediaTime();
@@ -154,33 +151,23 @@ TEST_F(ElementTest, TimeoutOnAHandleGovernsThatHandleOnly) {
   EXPECT_EQ(other.string("AXTitle"), std::nullopt);
   EXPECT_DOUBLE_EQ(mac.clock.mediaTime() - before, 0.25);
   EXPECT_EQ(patient.string("AXTitle"), "lento");
-}
-
-// As on the platform, an action that times out still takes effect once the application gets
-// to it.
-TEST_F(ElementTest, AnActionPastTheTimeoutStillTakesEffectLater) {
+  // As on the platform, an action that times out still takes effect once the application
+  // gets to it.
   int presses = 0;
   ax.setAction(node, "AXPress", [&] {
     ++presses;
     return ax::kSuccess;
   });
   ax.setLatency(kPid, 1.5);
-  const double start = mac.clock.mediaTime();
+  const double pressed = mac.clock.mediaTime();
   const Element item = element(node);
   item.setTimeout(1.0f);
   EXPECT_EQ(item.perform("AXPress"), ax::kCannotComplete);
-  EXPECT_DOUBLE_EQ(mac.clock.mediaTime() - start, 1.0);
-  mac.clock.advanceTo(start + 1.49);
+  EXPECT_DOUBLE_EQ(mac.clock.mediaTime() - pressed, 1.0);
+  mac.clock.advanceTo(pressed + 1.49);
   EXPECT_EQ(presses, 0);
-  mac.clock.advanceTo(start + 1.5);
+  mac.clock.advanceTo(pressed + 1.5);
   EXPECT_EQ(presses, 1);
-}
-
-TEST_F(ElementTest, ApplicationOfAProcessThatIsNotRunningCannotComplete) {
-  const Element ghost(ax.application(4040));
-  EXPECT_EQ(ghost.perform("AXRaise"), ax::kCannotComplete);
-  EXPECT_EQ(ghost.string("AXTitle"), std::nullopt);
-  EXPECT_EQ(ghost.pid(), 4040);
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ class LanguageTest : public ::testing::Test {
   }
 };
 
-TEST_F(LanguageTest, TheFirstPreferredLanguageDecides) {
+TEST_F(LanguageTest, TheFirstPreferredLanguageDecidesOnce) {
   EXPECT_TRUE(italianFor({"it-IT", "en-US"}));
   EXPECT_FALSE(italianFor({"en-US", "it-IT"}));
   EXPECT_FALSE(italianFor({}));
@@ -34,9 +34,7 @@ TEST_F(LanguageTest, TheFirstPreferredLanguageDecides) {
   EXPECT_FALSE(italianFor({""}));
   EXPECT_FALSE(italianFor({"i"}));
   EXPECT_FALSE(italianFor({"en-IT"}));
-}
-
-TEST_F(LanguageTest, TheChoiceIsMadeOnce) {
+  // The choice is made once, when the language is made.
   system.languages = {"it-CH"};
   Language language(system);
   EXPECT_EQ(language.L("Attivo", "Enabled"), "Attivo");

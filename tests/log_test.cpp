@@ -86,6 +86,12 @@ TEST_F(LogTest, VerboseModeWritesBothLevelsToBothSinks) {
   dispatch.runDue();
   EXPECT_THAT(readFile(logFile()), ::testing::EndsWith("2026-03-02 09:01:01.234 prima\n"
                                                        "2026-03-02 10:02:05.000 \n"));
+  // A level the unified log has turned off still reaches the file.
+  unified.setEnabled(LogLevel::Debug, false);
+  log.debug([] { return std::string("solo nel file"); });
+  dispatch.runDue();
+  EXPECT_EQ(unified.records().size(), 4u);
+  EXPECT_THAT(readFile(logFile()), ::testing::EndsWith("10:02:05.000 solo nel file\n"));
 }
 
 // A debug line takes a literal or a callable that builds the text; a text built by the caller,
@@ -114,15 +120,6 @@ TEST_F(LogTest, ThreadsAskingTogetherReadTheVerbosityOnce) {
   EXPECT_TRUE(log.verbose());
 }
 
-TEST_F(LogTest, DisabledUnifiedLevelsStillReachTheFile) {
-  defaults.setBool("DebugLog", true);
-  unified.setEnabled(LogLevel::Debug, false);
-  log.debug([] { return std::string("solo nel file"); });
-  dispatch.runDue();
-  EXPECT_TRUE(unified.records().empty());
-  EXPECT_EQ(readFile(logFile()), "2026-03-02 09:00:00.000 solo nel file\n");
-}
-
 class LogFileTest : public ::testing::Test {
  protected:
   test::TempFolder home;
@@ -134,13 +131,6 @@ class LogFileTest : public ::testing::Test {
     std::ofstream(path, std::ios::binary) << std::string(bytes, c);
   }
 };
-
-TEST_F(LogFileTest, TheFolderIsMadeAgainForEveryLine) {
-  file.append(stamp, "ciao");
-  fs::remove_all(file.path().parent_path());
-  file.append(stamp, "di nuovo");
-  EXPECT_EQ(readFile(file.path()), "2026-12-06 07:05:03.009 di nuovo\n");
-}
 
 // A file over the limit is moved aside, replacing the old one; one of exactly the limit is not.
 TEST_F(LogFileTest, RotatesAboveTheLimit) {
@@ -157,12 +147,14 @@ TEST_F(LogFileTest, RotatesAboveTheLimit) {
   EXPECT_EQ(file.oldPath(), home.path() / "Library/Logs/Plumora/Plumora.old.log");
 }
 
-// The size decides only when it can be read: a missing file, or a folder in its place, moves
-// nothing aside and destroys nothing.
+// The folder is made again for every line. The size decides only when it can be read: a
+// missing file, or a folder in its place, moves nothing aside and destroys nothing.
 TEST_F(LogFileTest, NoRotationWithoutAReadableSize) {
-  fill(file.oldPath(), 10, 'o');
+  file.append(stamp, "ciao");
+  fs::remove_all(file.path().parent_path());
   file.append(stamp, "primo");
   EXPECT_EQ(readFile(file.path()), "2026-12-06 07:05:03.009 primo\n");
+  fill(file.oldPath(), 10, 'o');
   fs::remove(file.path());
   fs::create_directories(file.path());
   file.append(stamp, "perso");
