@@ -6,7 +6,7 @@
 #include <variant>
 #include <vector>
 
-#include "scenario.hpp"
+#include "scenario/scenario.hpp"
 
 namespace plumora::fuzz {
 

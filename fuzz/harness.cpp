@@ -7,7 +7,7 @@
 
 #include "app/app_controller.hpp"
 #include "case_bytes.hpp"
-#include "desktop_builder.hpp"
+#include "scenario/desktop_builder.hpp"
 #include "fill/fill_action.hpp"
 #include "interception/interceptor.hpp"
 #include "invariants.hpp"

@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "case_bytes.hpp"
-#include "scenario_parser.hpp"
+#include "scenario/scenario_parser.hpp"
 
 using namespace plumora;
 

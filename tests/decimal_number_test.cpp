@@ -1,7 +1,7 @@
 // The numbers of scenario files: which texts are numbers, and that each reads as the nearest
 // double whatever the C++ library or the locale.
 
-#include "decimal_number.hpp"
+#include "scenario/decimal_number.hpp"
 #include "comma_locale.hpp"
 
 #include <gtest/gtest.h>

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "comma_locale.hpp"
-#include "markup_text.hpp"
-#include "page_writer.hpp"
-#include "svg_desktop.hpp"
+#include "page/markup_text.hpp"
+#include "page/page_writer.hpp"
+#include "page/svg_desktop.hpp"
 
 namespace plumora::simtool {
 namespace {

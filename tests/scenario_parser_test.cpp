@@ -1,6 +1,6 @@
 // Reading scenario files: what each kind of line becomes, how blocks nest, and the one-line
 // error, with its line number, for each way a file can be wrong.
-#include "scenario_parser.hpp"
+#include "scenario/scenario_parser.hpp"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

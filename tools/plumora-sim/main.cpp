@@ -8,11 +8,11 @@
 #include <system_error>
 #include <vector>
 
-#include "builtin_scenario.hpp"
+#include "run/builtin_scenario.hpp"
 #include "command_line.hpp"
-#include "page_writer.hpp"
-#include "scenario_parser.hpp"
-#include "simulation.hpp"
+#include "page/page_writer.hpp"
+#include "scenario/scenario_parser.hpp"
+#include "run/simulation.hpp"
 
 using namespace plumora::simtool;
 

@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "scene.hpp"
+#include "page/scene.hpp"
 
 namespace plumora::simtool {
 

@@ -1,4 +1,4 @@
-#include "page_recorder.hpp"
+#include "run/page_recorder.hpp"
 
 #include <algorithm>
 #include <sstream>

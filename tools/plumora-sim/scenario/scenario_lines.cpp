@@ -1,9 +1,9 @@
-#include "scenario_lines.hpp"
+#include "scenario/scenario_lines.hpp"
 
 #include <charconv>
 #include <optional>
 
-#include "decimal_number.hpp"
+#include "scenario/decimal_number.hpp"
 
 namespace plumora::simtool {
 namespace {

@@ -1,13 +1,13 @@
 // The timeline's lines as the run goes, and the expectations at the end.
-#include "timeline.hpp"
+#include "run/timeline.hpp"
 
 #include <cstdio>
 
 #include "accessibility/rect_text.hpp"
-#include "key_names.hpp"
+#include "scenario/key_names.hpp"
 #include "sim/virtual_clock.hpp"
 #include "support/log_file.hpp"
-#include "text_format.hpp"
+#include "run/text_format.hpp"
 
 namespace plumora::simtool {
 namespace {

@@ -1,11 +1,11 @@
-#include "page_writer.hpp"
+#include "page/page_writer.hpp"
 
 #include <algorithm>
 #include <cmath>
 
-#include "markup_text.hpp"
-#include "page_assets.hpp"
-#include "svg_desktop.hpp"
+#include "page/markup_text.hpp"
+#include "page/page_assets.hpp"
+#include "page/svg_desktop.hpp"
 
 namespace plumora::simtool {
 namespace {

@@ -1,10 +1,10 @@
-#include "svg_desktop.hpp"
+#include "page/svg_desktop.hpp"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
-#include "markup_text.hpp"
+#include "page/markup_text.hpp"
 
 namespace plumora::simtool {
 namespace {

@@ -14,9 +14,9 @@
 #include <string_view>
 #include <vector>
 
-#include "desktop_builder.hpp"
-#include "expectations.hpp"
-#include "scenario.hpp"
+#include "scenario/desktop_builder.hpp"
+#include "run/expectations.hpp"
+#include "scenario/scenario.hpp"
 #include "sim/sim_mac.hpp"
 
 namespace plumora::simtool {

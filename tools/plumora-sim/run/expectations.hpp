@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "desktop_builder.hpp"
-#include "frame_history.hpp"
-#include "scenario.hpp"
+#include "scenario/desktop_builder.hpp"
+#include "run/frame_history.hpp"
+#include "scenario/scenario.hpp"
 #include "sim/sim_mac.hpp"
 
 namespace plumora::simtool {

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "scene.hpp"
+#include "page/scene.hpp"
 
 namespace plumora::simtool {
 

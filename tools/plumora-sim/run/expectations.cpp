@@ -1,11 +1,11 @@
-#include "expectations.hpp"
+#include "run/expectations.hpp"
 
 #include <cmath>
 #include <limits>
 
 #include "accessibility/rect_text.hpp"
-#include "key_names.hpp"
-#include "text_format.hpp"
+#include "scenario/key_names.hpp"
+#include "run/text_format.hpp"
 
 namespace plumora::simtool {
 namespace {

@@ -1,4 +1,4 @@
-#include "builtin_scenario.hpp"
+#include "run/builtin_scenario.hpp"
 
 namespace plumora::simtool {
 

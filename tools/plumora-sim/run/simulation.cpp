@@ -1,18 +1,18 @@
-#include "simulation.hpp"
+#include "run/simulation.hpp"
 
 #include <algorithm>
 #include <exception>
 #include <optional>
 
-#include "core_app.hpp"
-#include "desktop_builder.hpp"
-#include "expectations.hpp"
-#include "frame_history.hpp"
-#include "page_recorder.hpp"
-#include "scenario_runner.hpp"
-#include "temp_home.hpp"
-#include "text_format.hpp"
-#include "timeline.hpp"
+#include "run/core_app.hpp"
+#include "scenario/desktop_builder.hpp"
+#include "run/expectations.hpp"
+#include "run/frame_history.hpp"
+#include "run/page_recorder.hpp"
+#include "run/scenario_runner.hpp"
+#include "run/temp_home.hpp"
+#include "run/text_format.hpp"
+#include "run/timeline.hpp"
 
 namespace plumora::simtool {
 

@@ -1,4 +1,4 @@
-#include "markup_text.hpp"
+#include "page/markup_text.hpp"
 
 #include <cmath>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // The desktop and the settings as the scenario starts, before the timeline.
 #include "accessibility/rect_text.hpp"
-#include "text_format.hpp"
-#include "timeline.hpp"
+#include "run/text_format.hpp"
+#include "run/timeline.hpp"
 
 namespace plumora::simtool {
 namespace {

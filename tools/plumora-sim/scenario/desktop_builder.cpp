@@ -1,4 +1,4 @@
-#include "desktop_builder.hpp"
+#include "scenario/desktop_builder.hpp"
 
 #include "support/log.hpp"
 #include "support/settings.hpp"

@@ -6,8 +6,8 @@
 #include <ostream>
 #include <string_view>
 
-#include "scenario.hpp"
-#include "scene.hpp"
+#include "scenario/scenario.hpp"
+#include "page/scene.hpp"
 
 namespace plumora::simtool {
 

@@ -1,11 +1,11 @@
 // The structure of a scenario file: top-level statements, the indented blocks of apps, their
 // menus and windows, and the checks that need the whole file.
-#include "scenario_parser.hpp"
+#include "scenario/scenario_parser.hpp"
 
 #include <algorithm>
 
-#include "scenario_event_lines.hpp"
-#include "scenario_lines.hpp"
+#include "scenario/scenario_event_lines.hpp"
+#include "scenario/scenario_lines.hpp"
 
 namespace plumora::simtool {
 namespace {

@@ -1,4 +1,4 @@
-#include "scenario_runner.hpp"
+#include "run/scenario_runner.hpp"
 
 namespace plumora::simtool {
 namespace {

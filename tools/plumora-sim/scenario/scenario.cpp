@@ -1,4 +1,4 @@
-#include "scenario.hpp"
+#include "scenario/scenario.hpp"
 
 #include <algorithm>
 

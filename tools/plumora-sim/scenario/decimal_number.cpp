@@ -1,4 +1,4 @@
-#include "decimal_number.hpp"
+#include "scenario/decimal_number.hpp"
 
 #include <algorithm>
 #include <array>

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "scenario.hpp"
+#include "scenario/scenario.hpp"
 #include "sim/sim_mac.hpp"
 
 namespace plumora::simtool {

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <variant>
 
-#include "scenario.hpp"
+#include "scenario/scenario.hpp"
 
 namespace plumora::simtool {
 

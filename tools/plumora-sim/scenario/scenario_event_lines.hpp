@@ -3,8 +3,8 @@
 // The timed lines of a scenario ("at ...") and its expectations ("expect ..."), read word by
 // word. They may name only apps and windows declared above them.
 
-#include "scenario.hpp"
-#include "scenario_lines.hpp"
+#include "scenario/scenario.hpp"
+#include "scenario/scenario_lines.hpp"
 
 namespace plumora::simtool {
 

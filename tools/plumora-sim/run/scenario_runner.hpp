@@ -3,11 +3,11 @@
 // The run itself: the scenario's actions scheduled on the virtual clock, the program launched,
 // and the simulated Mac run forward through every action to the end.
 
-#include "core_app.hpp"
-#include "desktop_builder.hpp"
-#include "scenario.hpp"
+#include "run/core_app.hpp"
+#include "scenario/desktop_builder.hpp"
+#include "scenario/scenario.hpp"
 #include "sim/sim_mac.hpp"
-#include "timeline.hpp"
+#include "run/timeline.hpp"
 
 namespace plumora::simtool {
 

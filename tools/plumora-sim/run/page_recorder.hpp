@@ -9,12 +9,12 @@
 #include <utility>
 #include <vector>
 
-#include "desktop_builder.hpp"
-#include "expectations.hpp"
-#include "scenario.hpp"
-#include "scene.hpp"
+#include "scenario/desktop_builder.hpp"
+#include "run/expectations.hpp"
+#include "scenario/scenario.hpp"
+#include "page/scene.hpp"
 #include "sim/sim_mac.hpp"
-#include "timeline.hpp"
+#include "run/timeline.hpp"
 
 namespace plumora::simtool {
 

@@ -1,6 +1,6 @@
-#include "scenario_event_lines.hpp"
+#include "scenario/scenario_event_lines.hpp"
 
-#include "key_names.hpp"
+#include "scenario/key_names.hpp"
 
 namespace plumora::simtool {
 namespace {
