@@ -1,0 +1,177 @@
+#include "recording/recorder.hpp"
+
+#include <algorithm>
+
+#include "platform/accessibility.hpp"
+#include "recording/trace_text.hpp"
+
+namespace plumora {
+namespace {
+
+thread_local const char* gThread = "main";
+
+void appendRect(std::string& line, const Rect& r) {
+  line += '[';
+  appendJsonNumber(line, r.origin.x, false);
+  line += ',';
+  appendJsonNumber(line, r.origin.y, false);
+  line += ',';
+  appendJsonNumber(line, r.size.width, false);
+  line += ',';
+  appendJsonNumber(line, r.size.height, false);
+  line += ']';
+}
+
+}  // namespace
+
+RecordingThread::RecordingThread(const char* name) : previous_(gThread) {
+  gThread = name;
+}
+RecordingThread::~RecordingThread() {
+  gThread = previous_;
+}
+const char* RecordingThread::current() {
+  return gThread;
+}
+
+Recorder::Recorder(Clock& clock, RecordingSink& sink) : clock_(clock), sink_(sink) {}
+
+void Recorder::begin(const RecordingHeader& header) {
+  {
+    std::lock_guard lock(idsMutex_);
+    known_.clear();
+    counts_.clear();
+  }
+  events_.store(0);
+  next_.store(1);
+  std::string line = "{\"recording\":\"plumora\",\"format\":";
+  appendJsonInteger(line, kRecordingFormat);
+  line += ",\"plumora\":";
+  appendJsonString(line, header.plumoraVersion);
+  line += ",\"system\":";
+  appendJsonString(line, header.systemVersion);
+  line += ",\"screens\":[";
+  for (std::size_t i = 0; i < header.screens.size(); ++i) {
+    if (i) line += ',';
+    line += "{\"frame\":";
+    appendRect(line, header.screens[i].frame);
+    line += ",\"visible\":";
+    appendRect(line, header.screens[i].visibleFrame);
+    line += '}';
+  }
+  line += "],\"tilingMargin\":";
+  if (header.tilingMargin) {
+    appendJsonNumber(line, *header.tilingMargin, false);
+  } else {
+    line += "null";
+  }
+  line += ",\"quirks\":[";
+  for (std::size_t i = 0; i < header.quirks.size(); ++i) {
+    if (i) line += ',';
+    appendJsonString(line, header.quirks[i]);
+  }
+  line += "],\"start\":";
+  appendJsonNumber(line, clock_.mediaTime(), false);
+  line += '}';
+  sink_.write(std::move(line));
+  active_.store(true, std::memory_order_release);
+}
+
+void Recorder::finish() {
+  if (!active_.exchange(false, std::memory_order_acq_rel)) return;
+  std::string line = "{\"end\":";
+  appendJsonInteger(line, static_cast<std::int64_t>(events_.load()));
+  line += '}';
+  sink_.write(std::move(line));
+}
+
+std::string Recorder::elementId(const ElementRef& element) {
+  if (!element) return "null";
+  std::int32_t pid = 0;
+  // The system-wide element has no pid of its own.
+  if (element->processId(pid) != ax::kSuccess) pid = -1;
+  std::lock_guard lock(idsMutex_);
+  for (const Known& known : known_) {
+    if (known.pid == pid && known.element->equals(*element)) return known.id;
+  }
+  if (pid == -1) {
+    known_.push_back({pid, element, "system"});
+    return "system";
+  }
+  auto count = std::find_if(counts_.begin(), counts_.end(),
+                            [pid](const auto& entry) { return entry.first == pid; });
+  if (count == counts_.end()) count = counts_.insert(counts_.end(), {pid, 0});
+  std::string id = std::to_string(pid) + ":" + std::to_string(++count->second);
+  known_.push_back({pid, element, id});
+  return id;
+}
+
+Recorder::Line::Line(Recorder& recorder, std::string_view event) : recorder_(recorder) {
+  text_.reserve(160);
+  text_ = "{\"ev\":";
+  appendJsonString(text_, event);
+  text_ += ",\"th\":\"";
+  text_ += RecordingThread::current();
+  text_ += "\",\"t0\":";
+  appendJsonNumber(text_, recorder_.clock_.mediaTime(), false);
+}
+
+void Recorder::Line::key(std::string_view key) {
+  text_ += ',';
+  appendJsonString(text_, key);
+  text_ += ':';
+}
+
+Recorder::Line& Recorder::Line::text(std::string_view k, std::string_view value) {
+  key(k);
+  appendJsonString(text_, value);
+  return *this;
+}
+
+Recorder::Line& Recorder::Line::integer(std::string_view k, std::int64_t value) {
+  key(k);
+  appendJsonInteger(text_, value);
+  return *this;
+}
+
+Recorder::Line& Recorder::Line::number(std::string_view k, double value) {
+  key(k);
+  appendJsonNumber(text_, value, false);
+  return *this;
+}
+
+Recorder::Line& Recorder::Line::boolean(std::string_view k, bool value) {
+  key(k);
+  text_ += value ? "true" : "false";
+  return *this;
+}
+
+Recorder::Line& Recorder::Line::value(std::string_view k, const RawValue& value, bool hideTexts) {
+  key(k);
+  ValueWriting writing{[this](const ElementRef& e) { return recorder_.elementId(e); }, hideTexts};
+  appendRawValue(text_, value, writing);
+  return *this;
+}
+
+Recorder::Line& Recorder::Line::element(std::string_view k, const ElementRef& element) {
+  return text(k, recorder_.elementId(element));
+}
+
+Recorder::Line& Recorder::Line::raw(std::string_view k, std::string_view json) {
+  key(k);
+  text_ += json;
+  return *this;
+}
+
+void Recorder::Line::done() {
+  if (!recorder_.active()) return;
+  text_ += ",\"t1\":";
+  appendJsonNumber(text_, recorder_.clock_.mediaTime(), false);
+  text_ += ",\"n\":";
+  appendJsonInteger(text_, static_cast<std::int64_t>(recorder_.next_.fetch_add(1)));
+  text_ += '}';
+  recorder_.events_.fetch_add(1, std::memory_order_relaxed);
+  recorder_.sink_.write(std::move(text_));
+}
+
+}  // namespace plumora

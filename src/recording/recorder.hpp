@@ -1,0 +1,116 @@
+#pragma once
+
+// The recorder: one line of text per conversation between the program and the platform (each
+// request with its arguments, result code and value, the thread it ran on and the clock before
+// and after), handed to a sink that writes it elsewhere. Elements get stable ids: the pid of
+// their application and a number given at first sight ("412:3"), never an address.
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/clock.hpp"
+#include "platform/raw_value.hpp"
+#include "platform/system.hpp"
+
+namespace plumora {
+
+// The format of the lines; a reader refuses a newer one.
+inline constexpr int kRecordingFormat = 1;
+
+// Where the lines go. Called on any thread, never waiting for a file: a sink that writes to a
+// disk hands each line to a queue of its own.
+class RecordingSink {
+ public:
+  virtual ~RecordingSink() = default;
+  virtual void write(std::string line) = 0;
+};
+
+struct RecordingHeader {
+  std::string plumoraVersion;
+  std::string systemVersion;
+  std::vector<Screen> screens;
+  std::optional<double> tilingMargin;  // points; none when the system's setting is unreadable
+  // Flags that tell a reader how the recording was made ("mid-session": started while the program
+  // ran, so the elements it refers to may come from before it).
+  std::vector<std::string> quirks;
+};
+
+// The thread a call runs on, as the recording names it: "main", "tap", "fill", "log". The
+// wrappers that start work on a thread set it for as long as that work runs.
+class RecordingThread {
+ public:
+  explicit RecordingThread(const char* name);
+  ~RecordingThread();
+  RecordingThread(const RecordingThread&) = delete;
+  RecordingThread& operator=(const RecordingThread&) = delete;
+  static const char* current();
+
+ private:
+  const char* previous_;
+};
+
+class Recorder {
+ public:
+  // `clock` is the platform's own clock (not a recording one): it stamps the lines.
+  Recorder(Clock& clock, RecordingSink& sink);
+  Recorder(const Recorder&) = delete;
+  Recorder& operator=(const Recorder&) = delete;
+
+  // Writes the header and starts recording; forgets the ids of an earlier recording.
+  void begin(const RecordingHeader& header);
+  // Stops and writes the closing line with the number of event lines.
+  void finish();
+  bool active() const { return active_.load(std::memory_order_acquire); }
+  std::uint64_t events() const { return events_.load(std::memory_order_relaxed); }
+
+  // One event line, built on the calling thread and handed to the sink by done(). Stamped with
+  // the thread and the clock when made, and the clock again when done.
+  class Line {
+   public:
+    Line& text(std::string_view key, std::string_view value);
+    Line& integer(std::string_view key, std::int64_t value);
+    Line& number(std::string_view key, double value);
+    Line& boolean(std::string_view key, bool value);
+    Line& value(std::string_view key, const RawValue& value, bool hideTexts = false);
+    Line& element(std::string_view key, const ElementRef& element);
+    // A field whose value is JSON already.
+    Line& raw(std::string_view key, std::string_view json);
+    void done();
+
+   private:
+    friend class Recorder;
+    Line(Recorder& recorder, std::string_view event);
+    void key(std::string_view key);
+    Recorder& recorder_;
+    std::string text_;
+  };
+  Line line(std::string_view event) { return Line(*this, event); }
+
+  // The id of an element handle (as the platform gives it, unwrapped): the same element always
+  // gets the same id, compared by the platform's equality.
+  std::string elementId(const ElementRef& element);
+
+ private:
+  struct Known {
+    std::int32_t pid;
+    ElementRef element;
+    std::string id;
+  };
+
+  Clock& clock_;
+  RecordingSink& sink_;
+  std::atomic<bool> active_{false};
+  std::atomic<std::uint64_t> events_{0};
+  std::atomic<std::uint64_t> next_{1};
+  // Guards the ids only, held for a lookup; the sink never runs under it.
+  std::mutex idsMutex_;
+  std::vector<Known> known_;
+  std::vector<std::pair<std::int32_t, std::uint32_t>> counts_;
+};
+
+}  // namespace plumora

@@ -1,0 +1,194 @@
+#include "recording/trace_text.hpp"
+
+#include <cmath>
+#include <cstdio>
+
+namespace plumora {
+namespace {
+
+// The C library writes the locale's decimal point: whatever is not a digit, a sign or an
+// exponent becomes ".".
+void appendDouble(std::string& line, double value) {
+  char buffer[40];
+  const int n = std::snprintf(buffer, sizeof buffer, "%.17g", value);
+  if (n <= 0 || static_cast<std::size_t>(n) >= sizeof buffer) {
+    line += '0';
+    return;
+  }
+  bool shaped = false;  // has a decimal point or an exponent
+  for (int i = 0; i < n; ++i) {
+    const char c = buffer[i];
+    if ((c >= '0' && c <= '9') || c == '-' || c == '+') {
+      line += c;
+    } else if (c == 'e') {
+      line += c;
+      shaped = true;
+    } else {
+      line += '.';
+      shaped = true;
+    }
+  }
+  if (!shaped) line += ".0";
+}
+
+void appendPair(std::string& line, const char* tag, double a, double b) {
+  line += "{\"";
+  line += tag;
+  line += "\":[";
+  appendJsonNumber(line, a, false);
+  line += ',';
+  appendJsonNumber(line, b, false);
+  line += "]}";
+}
+
+}  // namespace
+
+void appendJsonString(std::string& line, std::string_view text) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  line += '"';
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    switch (c) {
+      case '"':
+        line += "\\\"";
+        break;
+      case '\\':
+        line += "\\\\";
+        break;
+      case '\n':
+        line += "\\n";
+        break;
+      case '\t':
+        line += "\\t";
+        break;
+      default:
+        if (byte < 0x20 || byte == 0x7f) {
+          line += "\\u00";
+          line += kHex[byte >> 4];
+          line += kHex[byte & 15];
+        } else {
+          line += c;  // UTF-8 passes as it is; the reader takes bytes back as they were
+        }
+    }
+  }
+  line += '"';
+}
+
+void appendJsonInteger(std::string& line, std::int64_t value) {
+  line += std::to_string(value);
+}
+
+void appendJsonNumber(std::string& line, double value, bool integral) {
+  if (!std::isfinite(value)) {
+    // JSON has no infinity: a tagged text keeps it.
+    line += std::isnan(value) ? "{\"nan\":true}" : (value > 0 ? "{\"inf\":1}" : "{\"inf\":-1}");
+    return;
+  }
+  if (integral) {
+    appendJsonInteger(line, static_cast<std::int64_t>(value));
+    return;
+  }
+  appendDouble(line, value);
+}
+
+std::string textHash(std::string_view text) {
+  std::uint64_t hash = 0xcbf29ce484222325ull;
+  for (const char c : text) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 0x100000001b3ull;
+  }
+  char buffer[17];
+  std::snprintf(buffer, sizeof buffer, "%016llx", static_cast<unsigned long long>(hash));
+  return buffer;
+}
+
+void appendRawValue(std::string& line, const RawValue& value, const ValueWriting& writing) {
+  switch (value.kind()) {
+    case RawValue::Kind::None:
+      line += "null";
+      return;
+    case RawValue::Kind::Bool:
+      line += *value.asBool() ? "true" : "false";
+      return;
+    case RawValue::Kind::Number: {
+      const Number& n = *value.asNumber();
+      if (n.integer) {
+        appendJsonInteger(line, *n.integer);
+      } else {
+        appendJsonNumber(line, n.value, false);
+      }
+      return;
+    }
+    case RawValue::Kind::String: {
+      const std::string& text = *value.asString();
+      if (!writing.hideTexts) {
+        appendJsonString(line, text);
+        return;
+      }
+      line += "{\"len\":";
+      appendJsonInteger(line, static_cast<std::int64_t>(text.size()));
+      line += ",\"hash\":\"" + textHash(text) + "\"}";
+      return;
+    }
+    case RawValue::Kind::Element:
+      line += "{\"el\":";
+      appendJsonString(line, writing.nameElement(*value.asElement()));
+      line += '}';
+      return;
+    case RawValue::Kind::Point:
+      appendPair(line, "pt", value.asPoint()->x, value.asPoint()->y);
+      return;
+    case RawValue::Kind::Size:
+      appendPair(line, "sz", value.asSize()->width, value.asSize()->height);
+      return;
+    case RawValue::Kind::Rect: {
+      const Rect& r = *value.asRect();
+      line += "{\"rect\":[";
+      appendJsonNumber(line, r.origin.x, false);
+      line += ',';
+      appendJsonNumber(line, r.origin.y, false);
+      line += ',';
+      appendJsonNumber(line, r.size.width, false);
+      line += ',';
+      appendJsonNumber(line, r.size.height, false);
+      line += "]}";
+      return;
+    }
+    case RawValue::Kind::Array: {
+      line += '[';
+      bool first = true;
+      for (const RawValue& item : *value.asArray()) {
+        if (!first) line += ',';
+        first = false;
+        appendRawValue(line, item, writing);
+      }
+      line += ']';
+      return;
+    }
+    case RawValue::Kind::Dictionary: {
+      line += "{\"dict\":[";
+      bool first = true;
+      for (const auto& [key, item] : *value.asDictionary()) {
+        if (!first) line += ',';
+        first = false;
+        line += '[';
+        appendJsonString(line, key);
+        line += ',';
+        appendRawValue(line, item, writing);
+        line += ']';
+      }
+      line += "]}";
+      return;
+    }
+    case RawValue::Kind::Error:
+      line += "{\"err\":";
+      appendJsonInteger(line, value.asError()->code);
+      line += '}';
+      return;
+    case RawValue::Kind::Other:
+      line += "{\"other\":true}";
+      return;
+  }
+}
+
+}  // namespace plumora
