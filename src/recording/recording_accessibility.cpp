@@ -225,7 +225,7 @@ void RecordingWindowServer::walkWindows(std::uint32_t options, std::uint32_t rel
     return visit(values);
   });
   windows += ']';
-  line.raw("windows", windows).done();
+  line.raw("v", windows).done();
 }
 
 }  // namespace plumora::recording

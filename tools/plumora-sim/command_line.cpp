@@ -49,6 +49,10 @@ std::optional<CommandLine> readCommandLine(const std::vector<std::string>& argum
       if (!value(command.page, "a file name")) return std::nullopt;
     } else if (!optionsEnded && argument == "--svg") {
       if (!value(command.picture, "a file name")) return std::nullopt;
+    } else if (!optionsEnded && argument == "--record") {
+      if (!value(command.record, "a file name")) return std::nullopt;
+    } else if (!optionsEnded && argument == "--replay") {
+      if (!value(command.replay, "a file name")) return std::nullopt;
     } else if (!optionsEnded && argument == "--step") {
       if (command.step) {
         error.message = "option '--step' given twice";
@@ -70,6 +74,11 @@ std::optional<CommandLine> readCommandLine(const std::vector<std::string>& argum
     } else {
       command.file = argument;
     }
+  }
+  if (command.replay && (command.file || command.record || command.page || command.picture)) {
+    error.message =
+        "option '--replay' runs a recording alone: no scenario, --record, --html or --svg";
+    return std::nullopt;
   }
   if (command.step && !command.picture) {
     error.message = "option '--step' chooses the step of '--svg', which is missing";

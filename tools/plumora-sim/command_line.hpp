@@ -17,6 +17,8 @@ struct CommandLine {
   std::optional<std::string> page;     // --html: where the page of the run goes
   std::optional<std::string> picture;  // --svg: where one step's drawing goes
   std::optional<std::size_t> step;     // --step: which step --svg draws (none: the last)
+  std::optional<std::string> record;   // --record: where the recording of the run goes
+  std::optional<std::string> replay;   // --replay: the recording to run the program against
 };
 
 struct CommandLineError {
@@ -28,7 +30,9 @@ std::optional<CommandLine> readCommandLine(const std::vector<std::string>& argum
                                            CommandLineError& error);
 
 inline constexpr const char* kUsage =
-    "usage: plumora-sim [--quiet] [--html FILE] [--svg FILE [--step N]] [SCENARIO]\n"
+    "usage: plumora-sim [--quiet] [--html FILE] [--svg FILE [--step N]] [--record FILE] "
+    "[SCENARIO]\n"
+    "       plumora-sim [--quiet] --replay FILE\n"
     "\n"
     "Runs Plumora's core against a simulated Mac in virtual time and prints what happens:\n"
     "the user's actions, what the click watcher decided, what reached each application,\n"
@@ -40,11 +44,17 @@ inline constexpr const char* kUsage =
     "               to step through in a browser; FILE#step=N opens it at line N\n"
     "  --svg FILE   also write the drawing of one line as an SVG picture\n"
     "  --step N     the line --svg draws, counted from 1 as in the page (default: the last)\n"
+    "  --record FILE  also write the program's whole conversation with the simulated Mac\n"
+    "               there, one JSON line per request (see docs/recordings.md)\n"
+    "  --replay FILE  run the program against a recording instead of a scenario: every\n"
+    "               request answered from the file, every event at its recorded time\n"
     "  --help       print this help\n"
     "  --version    print the version\n"
     "\n"
     "Exit status: 0 when every expectation of the scenario is met, 1 when one is not,\n"
     "2 for a bad argument, a malformed scenario or a file that cannot be written (nothing is\n"
-    "run), or a --step past the last line, 3 when the run stopped on an internal error.\n";
+    "run), or a --step past the last line, 3 when the run stopped on an internal error.\n"
+    "With --replay: 0 when every request was answered from the file and the log lines are\n"
+    "the recorded ones, 1 at the first divergence, 2 for a file that is no whole recording.\n";
 
 }  // namespace plumora::simtool

@@ -8,11 +8,13 @@
 #include <system_error>
 #include <vector>
 
-#include "run/builtin_scenario.hpp"
 #include "command_line.hpp"
 #include "page/page_writer.hpp"
-#include "scenario/scenario_parser.hpp"
+#include "replay/recording_file.hpp"
+#include "replay/replay_run.hpp"
+#include "run/builtin_scenario.hpp"
 #include "run/simulation.hpp"
+#include "scenario/scenario_parser.hpp"
 
 using namespace plumora::simtool;
 
@@ -65,6 +67,23 @@ int main(int argc, char** argv) {
     return kAllMet;
   }
 
+  if (command->replay) {
+    const auto read = readFile(*command->replay);
+    if (!read) {
+      std::cerr << "plumora-sim: cannot read the recording '" << *command->replay << "'\n";
+      return kBadInput;
+    }
+    auto recording = readRecording(*read);
+    if (const auto* bad = std::get_if<RecordingError>(&recording)) {
+      std::cerr << "plumora-sim: " << *command->replay;
+      if (bad->line) std::cerr << ':' << bad->line;
+      std::cerr << ": " << bad->why << '\n';
+      return kBadInput;
+    }
+    return replay(std::get<Recording>(recording), *command->replay, command->quiet, std::cout,
+                  std::cerr);
+  }
+
   std::string text(kBuiltinScenario);
   std::string name(kBuiltinScenarioName);
   if (command->file) {
@@ -81,16 +100,22 @@ int main(int argc, char** argv) {
     std::cerr << errorLine(name, *bad) << '\n';
     return kBadInput;
   }
-  std::ofstream pageOut, pictureOut;
+  std::ofstream pageOut, pictureOut, recordOut;
   if (!openOutput(pageOut, command->page, "page") ||
-      !openOutput(pictureOut, command->picture, "picture")) {
+      !openOutput(pictureOut, command->picture, "picture") ||
+      !openOutput(recordOut, command->record, "recording")) {
     return kBadInput;
   }
+  std::string recording;
   const bool drawn = command->page || command->picture;
   PageContent content;
-  const ExitStatus status = simulate(std::get<Scenario>(parsed), name, command->quiet, std::cout,
-                                     std::cerr, drawn ? &content : nullptr);
+  const ExitStatus status =
+      simulate(std::get<Scenario>(parsed), name, command->quiet, std::cout, std::cerr,
+               drawn ? &content : nullptr, command->record ? &recording : nullptr);
   std::cout.flush();
+  if (command->record && !writeOutput(recordOut, *command->record, recording, "recording")) {
+    return kBadInput;
+  }
   if (command->page && !writeOutput(pageOut, *command->page, writePage(content), "page")) {
     return kBadInput;
   }

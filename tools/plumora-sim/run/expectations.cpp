@@ -4,8 +4,8 @@
 #include <limits>
 
 #include "accessibility/rect_text.hpp"
-#include "scenario/key_names.hpp"
 #include "run/text_format.hpp"
+#include "scenario/key_names.hpp"
 
 namespace plumora::simtool {
 namespace {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "scenario/desktop_builder.hpp"
 #include "run/frame_history.hpp"
+#include "scenario/desktop_builder.hpp"
 #include "scenario/scenario.hpp"
 #include "sim/sim_mac.hpp"
 

@@ -68,7 +68,8 @@ void runScenario(const Scenario& scenario, sim::SimMac& mac, const World& world,
     // The system's notice of the change reaches the application on its main thread, once that
     // is free.
     if (std::holds_alternative<ChangePermission>(action.what)) {
-      mac.dispatch.mainAfter(action.time - start, [&core] { core.permissionChanged(); });
+      mac.dispatch.mainAfter(action.time - start,
+                             [&mac] { mac.system.postAccessibilityNotification(); });
     }
   }
   core.launch();

@@ -4,10 +4,10 @@
 // and the simulated Mac run forward through every action to the end.
 
 #include "run/core_app.hpp"
+#include "run/timeline.hpp"
 #include "scenario/desktop_builder.hpp"
 #include "scenario/scenario.hpp"
 #include "sim/sim_mac.hpp"
-#include "run/timeline.hpp"
 
 namespace plumora::simtool {
 

@@ -4,8 +4,8 @@
 #include <exception>
 #include <optional>
 
+#include "recording/recording_platform.hpp"
 #include "run/core_app.hpp"
-#include "scenario/desktop_builder.hpp"
 #include "run/expectations.hpp"
 #include "run/frame_history.hpp"
 #include "run/page_recorder.hpp"
@@ -13,11 +13,29 @@
 #include "run/temp_home.hpp"
 #include "run/text_format.hpp"
 #include "run/timeline.hpp"
+#include "scenario/desktop_builder.hpp"
 
 namespace plumora::simtool {
 
+namespace {
+
+// The lines of a recording kept in memory: the simulated Mac runs on one thread.
+class TextSink final : public RecordingSink {
+ public:
+  explicit TextSink(std::string& text) : text_(text) {}
+  void write(std::string line) override {
+    text_ += line;
+    text_ += '\n';
+  }
+
+ private:
+  std::string& text_;
+};
+
+}  // namespace
+
 ExitStatus simulate(const Scenario& scenario, std::string_view file, bool quiet, std::ostream& out,
-                    std::ostream& errors, PageContent* page) {
+                    std::ostream& errors, PageContent* page, std::string* recording) {
   const TempHome home;
   if (home.path().empty()) {
     errors << "plumora-sim: cannot make a temporary folder for the program's log file\n";
@@ -44,8 +62,29 @@ ExitStatus simulate(const Scenario& scenario, std::string_view file, bool quiet,
     timeline.frameChanged(w, before);
   };
 
+  std::optional<TextSink> sink;
+  std::optional<Recorder> conversation;
+  std::optional<RecordingPlatform> recorded;
+  if (recording) {
+    sink.emplace(*recording);
+    conversation.emplace(mac.clock, *sink);
+    recorded.emplace(mac.platform, *conversation);
+    RecordingHeader header = recorded->header(PLUMORA_VERSION);
+    header.tilingMargin = mac.desktop.tilingMargin;
+    conversation->begin(header);
+  }
+  // The recording's end is written however the run ends.
+  struct Finish {
+    std::optional<Recorder>& recorder;
+    ~Finish() {
+      if (recorder) recorder->finish();
+    }
+  } finish{conversation};
+
   try {
-    CoreApp core(mac);
+    CoreApp core(recorded ? recorded->platform() : mac.platform);
+    if (recorded) core.tellChoices([&](MenuAction action) { recorded->menuChosen(action); });
+    mac.statusBar.menuDelegate = [&core] { core.menuNeedsUpdate(); };
     runScenario(scenario, mac, world, core, timeline);
   } catch (const std::exception& e) {
     // The simulated Mac throws where the real one would misbehave (a main-thread call made

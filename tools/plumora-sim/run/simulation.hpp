@@ -6,8 +6,8 @@
 #include <ostream>
 #include <string_view>
 
-#include "scenario/scenario.hpp"
 #include "page/scene.hpp"
+#include "scenario/scenario.hpp"
 
 namespace plumora::simtool {
 
@@ -19,8 +19,10 @@ enum ExitStatus : int {
 };
 
 // `file` names the scenario in the output. With `page`, the desktop at every line of the
-// timeline is taken down there too, for drawing.
+// timeline is taken down there too, for drawing. With `recording`, the program runs over the
+// recording ports and the recording's lines are left there.
 ExitStatus simulate(const Scenario& scenario, std::string_view file, bool quiet, std::ostream& out,
-                    std::ostream& errors, PageContent* page = nullptr);
+                    std::ostream& errors, PageContent* page = nullptr,
+                    std::string* recording = nullptr);
 
 }  // namespace plumora::simtool

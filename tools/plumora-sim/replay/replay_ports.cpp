@@ -1,0 +1,713 @@
+#include "replay/replay_ports.hpp"
+
+#include <cmath>
+#include <utility>
+
+#include "recording/recording_platform.hpp"
+#include "recording/trace_text.hpp"
+
+namespace plumora::simtool {
+
+namespace {
+
+// Requests written exactly as the recorder writes them, by a recorder of its own.
+class Requests {
+ public:
+  explicit Requests(Clock& clock) : recorder_(clock, sink_) { recorder_.begin({}); }
+  Recorder::Line line(std::string_view event) { return recorder_.line(event); }
+  // The line just written, as the book matches it.
+  std::string take(Recorder::Line& line) {
+    line.done();
+    JsonError error;
+    const auto parsed = parseJson(sink_.last, error);
+    return parsed ? requestOf(*parsed) : sink_.last;
+  }
+
+ private:
+  struct Capture final : RecordingSink {
+    void write(std::string line) override { last = std::move(line); }
+    std::string last;
+  } sink_;
+  Recorder recorder_;
+};
+
+constexpr std::int64_t kLongestHiddenText = 1 << 16;
+
+std::int64_t integerOf(const JsonValue* value, std::int64_t otherwise = 0) {
+  if (!value || value->kind != JsonValue::Kind::Number) return otherwise;
+  return static_cast<std::int64_t>(value->number);
+}
+
+bool boolOf(const JsonValue* value) {
+  return value && value->kind == JsonValue::Kind::Bool && value->boolean;
+}
+
+std::string textOf(const JsonValue* value) {
+  return value && value->kind == JsonValue::Kind::String ? value->text : std::string();
+}
+
+std::optional<double> pairItem(const JsonValue& list, std::size_t i) {
+  if (list.kind != JsonValue::Kind::Array || i >= list.items.size()) return std::nullopt;
+  if (list.items[i].kind != JsonValue::Kind::Number) return std::nullopt;
+  return list.items[i].number;
+}
+
+}  // namespace
+
+RawValue rawValueOf(const JsonValue& value, const std::function<ElementRef(std::string)>& element) {
+  switch (value.kind) {
+    case JsonValue::Kind::Null:
+      return RawValue();
+    case JsonValue::Kind::Bool:
+      return RawValue::boolean(value.boolean);
+    case JsonValue::Kind::Number:
+      if (value.integral) return RawValue::integer(static_cast<std::int64_t>(value.number));
+      return RawValue::number(Number{value.number, std::nullopt});
+    case JsonValue::Kind::String:
+      return RawValue::string(value.text);
+    case JsonValue::Kind::Array: {
+      RawValue::Array items;
+      for (const auto& item : value.items) items.push_back(rawValueOf(item, element));
+      return RawValue::array(std::move(items));
+    }
+    case JsonValue::Kind::Object:
+      break;
+  }
+  if (const auto* id = value.find("el")) return RawValue::element(element(id->text));
+  if (const auto* length = value.find("len")) {
+    // A hidden text: the program reads it but neither compares nor logs it.
+    // Its bytes are all \x01, which the book takes for any byte in what the program writes.
+    // A length no title has is a damaged file: it reads as an empty text rather than an
+    // allocation of that size.
+    const std::int64_t bytes = integerOf(length);
+    return RawValue::string(std::string(
+        bytes > 0 && bytes <= kLongestHiddenText ? static_cast<std::size_t>(bytes) : 0, '\x01'));
+  }
+  if (const auto* code = value.find("err")) {
+    return RawValue::error(static_cast<AXError>(integerOf(code)));
+  }
+  if (value.find("other")) return RawValue::other();
+  if (value.find("nan")) return RawValue::number(Number{std::nan(""), std::nullopt});
+  if (const auto* sign = value.find("inf")) {
+    return RawValue::number(Number{integerOf(sign) < 0 ? -HUGE_VAL : HUGE_VAL, std::nullopt});
+  }
+  for (const char* tag : {"pt", "sz"}) {
+    if (const auto* list = value.find(tag)) {
+      const double a = pairItem(*list, 0).value_or(0), b = pairItem(*list, 1).value_or(0);
+      return tag[0] == 'p' ? RawValue::point(Point{a, b}) : RawValue::size(Size{a, b});
+    }
+  }
+  if (const auto* list = value.find("rect")) {
+    return RawValue::rect(Rect::make(pairItem(*list, 0).value_or(0), pairItem(*list, 1).value_or(0),
+                                     pairItem(*list, 2).value_or(0),
+                                     pairItem(*list, 3).value_or(0)));
+  }
+  if (const auto* entries = value.find("dict")) {
+    RawValue::Dictionary dictionary;
+    for (const auto& entry : entries->items) {
+      if (entry.items.size() != 2) continue;
+      dictionary.emplace_back(entry.items[0].text, rawValueOf(entry.items[1], element));
+    }
+    return RawValue::dictionary(std::move(dictionary));
+  }
+  return RawValue::other();
+}
+
+struct ReplayPorts::Ports {
+  Ports(ReplayBook& book, sim::VirtualClock& clock, sim::ManualDispatch& dispatch, std::string home)
+      : book(book), clock(clock), dispatch(dispatch), home(std::move(home)), requests(clock) {}
+
+  // Asks the book, then lets the time the request took pass, as it did when recorded.
+  const RecordedEvent& read(Recorder::Line& line, std::string_view target) {
+    const std::string request = requests.take(line);
+    const RecordedEvent& answer =
+        book.read(RecordingThread::current(), request, target, clock.mediaTime());
+    elapse(answer);
+    return answer;
+  }
+  const RecordedEvent& write(Recorder::Line& line, std::string payload = {}) {
+    const std::string request = requests.take(line);
+    const RecordedEvent& answer =
+        book.write(RecordingThread::current(), request, payload, clock.mediaTime());
+    elapse(answer);
+    return answer;
+  }
+  void elapse(const RecordedEvent& answer) {
+    const double took = answer.after - answer.before;
+    if (took > 0) clock.sleep(took);
+  }
+  ElementRef element(std::string id);
+  RawValue value(const RecordedEvent& answer) {
+    const JsonValue* v = answer.field("v");
+    return v ? rawValueOf(*v, [this](std::string id) { return element(std::move(id)); })
+             : RawValue();
+  }
+
+  ReplayBook& book;
+  sim::VirtualClock& clock;
+  sim::ManualDispatch& dispatch;
+  std::string home;
+  Requests requests;
+  ReplayListener listener;
+  std::shared_ptr<LiveTap> tap;
+  std::function<void()> permissionHandler;
+  std::function<void()> menuOpen;
+
+  class Accessibility;
+  class WindowServer;
+  class Defaults;
+  class UnifiedLog;
+  class System;
+  class Keyboard;
+  class EventTaps;
+  class LoginItem;
+  class StatusBar;
+  std::unique_ptr<plumora::Accessibility> accessibility;
+  std::unique_ptr<plumora::WindowServer> windowServer;
+  std::unique_ptr<plumora::Defaults> defaults;
+  std::unique_ptr<plumora::UnifiedLog> unifiedLog;
+  std::unique_ptr<plumora::System> system;
+  std::unique_ptr<plumora::Keyboard> keyboard;
+  std::unique_ptr<plumora::EventTaps> eventTaps;
+  std::unique_ptr<plumora::LoginItem> loginItem;
+  std::unique_ptr<plumora::StatusBar> statusBar;
+};
+
+namespace {
+
+using Ports = ReplayPorts::Ports;
+
+class Element final : public ElementHandle {
+ public:
+  Element(std::string id, Ports& ports) : id_(std::move(id)), ports_(ports) {}
+  bool equals(const ElementHandle& other) const override {
+    const auto* own = dynamic_cast<const Element*>(&other);
+    return own && own->id_ == id_;
+  }
+  AXError copyAttribute(std::string_view name, RawValue& value) const override {
+    auto line = ports_.requests.line("ax.copy");
+    line.text("el", id_).text("attr", name);
+    const auto& answer = ports_.read(line, target());
+    value = ports_.value(answer);
+    return code(answer);
+  }
+  AXError copyAttributes(std::span<const std::string_view> names, RawValue& reply) const override {
+    auto line = ports_.requests.line("ax.copyMany");
+    std::string list = "[";
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      if (i) list += ',';
+      list += '"';
+      list += names[i];
+      list += '"';
+    }
+    line.text("el", id_).raw("attrs", list + "]");
+    const auto& answer = ports_.read(line, target());
+    reply = ports_.value(answer);
+    return code(answer);
+  }
+  AXError performAction(std::string_view action) const override {
+    auto line = ports_.requests.line("ax.perform");
+    line.text("el", id_).text("action", action);
+    const auto& answer = ports_.write(line);
+    if (ports_.listener.wrote) ports_.listener.wrote(id_, std::string(action));
+    return code(answer);
+  }
+  AXError setAttribute(std::string_view name, const RawValue& value) const override {
+    auto line = ports_.requests.line("ax.set");
+    line.text("el", id_).text("attr", name);
+    ValueWriting writing{[](const ElementRef& e) {
+                           const auto* own = dynamic_cast<const Element*>(e.get());
+                           return own ? own->id_ : std::string("?");
+                         },
+                         name == "AXTitle"};
+    std::string written;
+    appendRawValue(written, value, writing);
+    line.raw("value", written);
+    const auto& answer = ports_.write(line);
+    if (ports_.listener.wrote) ports_.listener.wrote(id_, std::string(name) + " = " + written);
+    return code(answer);
+  }
+  AXError isAttributeSettable(std::string_view name, bool& settable) const override {
+    auto line = ports_.requests.line("ax.settable");
+    line.text("el", id_).text("attr", name);
+    const auto& answer = ports_.read(line, target());
+    settable = boolOf(answer.field("v"));
+    return code(answer);
+  }
+  AXError processId(std::int32_t& pid) const override {
+    auto line = ports_.requests.line("ax.pid");
+    line.text("el", id_);
+    const auto& answer = ports_.read(line, target());
+    pid = static_cast<std::int32_t>(integerOf(answer.field("v")));
+    return code(answer);
+  }
+  AXError setMessagingTimeout(float seconds) const override {
+    auto line = ports_.requests.line("ax.timeout");
+    line.text("el", id_).number("seconds", seconds);
+    return code(ports_.write(line));
+  }
+  AXError elementAtPosition(float x, float y, ElementRef& element) const override {
+    auto line = ports_.requests.line("ax.hit");
+    line.text("el", id_).number("x", x).number("y", y);
+    const auto& answer = ports_.read(line, target());
+    const JsonValue* v = answer.field("v");
+    if (v && v->kind == JsonValue::Kind::String) element = ports_.element(v->text);
+    return code(answer);
+  }
+
+ private:
+  static AXError code(const RecordedEvent& answer) {
+    return static_cast<AXError>(integerOf(answer.field("rc")));
+  }
+  std::string target() const { return "el " + id_; }
+  std::string id_;
+  Ports& ports_;
+};
+
+}  // namespace
+
+ElementRef Ports::element(std::string id) {
+  return std::make_shared<Element>(std::move(id), *this);
+}
+
+class Ports::Accessibility final : public plumora::Accessibility {
+ public:
+  explicit Accessibility(Ports& ports) : ports_(ports) {}
+  ElementRef systemWide() override {
+    auto line = ports_.requests.line("ax.systemWide");
+    return ports_.element(textOf(ports_.read(line, "ax.systemWide").field("v")));
+  }
+  ElementRef application(std::int32_t pid) override {
+    auto line = ports_.requests.line("ax.application");
+    line.integer("pid", pid);
+    return ports_.element(textOf(ports_.read(line, "ax.application").field("v")));
+  }
+  bool isProcessTrusted(bool prompt) override {
+    auto line = ports_.requests.line("ax.trusted");
+    line.boolean("prompt", prompt);
+    return boolOf(ports_.read(line, "ax.trusted").field("v"));
+  }
+
+ private:
+  Ports& ports_;
+};
+
+class Ports::WindowServer final : public plumora::WindowServer {
+ public:
+  explicit WindowServer(Ports& ports) : ports_(ports) {}
+  void walkWindows(std::uint32_t options, std::uint32_t relativeToWindow,
+                   FunctionRef<WalkStep(const WindowValues&)> visit) override {
+    auto line = ports_.requests.line("ws.walk");
+    line.integer("options", options).integer("relative", relativeToWindow);
+    const JsonValue* windows = ports_.read(line, "ws.walk").field("v");
+    if (!windows) return;
+    for (const JsonValue& window : windows->items) {
+      if (window.items.size() != 5) continue;
+      const auto raw = [&](std::size_t i) {
+        return rawValueOf(window.items[i], [this](std::string id) { return ports_.element(id); });
+      };
+      const WindowValues values{raw(0), raw(1), raw(2), raw(3), raw(4)};
+      if (visit(values) == WalkStep::Stop) return;
+    }
+  }
+
+ private:
+  Ports& ports_;
+};
+
+class Ports::Defaults final : public plumora::Defaults {
+ public:
+  explicit Defaults(Ports& ports) : ports_(ports) {}
+  void registerDefaults(std::span<const std::pair<std::string_view, bool>> values) override {
+    std::string list = "[";
+    for (const auto& [key, value] : values) {
+      if (list.size() > 1) list += ',';
+      list += '[';
+      appendJsonString(list, key);
+      list += value ? ",true]" : ",false]";
+    }
+    list += ']';
+    auto line = ports_.requests.line("defaults.register");
+    ports_.write(line, list);
+  }
+  bool boolForKey(std::string_view key) override {
+    auto line = ports_.requests.line("defaults.bool");
+    line.text("key", key);
+    return boolOf(ports_.read(line, "defaults").field("v"));
+  }
+  void setBool(std::string_view key, bool value) override {
+    auto line = ports_.requests.line("defaults.setBool");
+    line.text("key", key);
+    ports_.write(line, value ? "true" : "false");
+  }
+
+ private:
+  Ports& ports_;
+};
+
+class Ports::UnifiedLog final : public plumora::UnifiedLog {
+ public:
+  explicit UnifiedLog(Ports& ports) : ports_(ports) {}
+  bool isEnabled(LogLevel level) override {
+    auto line = ports_.requests.line("log.enabled");
+    line.text("level", name(level));
+    return boolOf(ports_.read(line, "log.enabled").field("v"));
+  }
+  void write(LogLevel level, std::string_view message) override {
+    auto line = ports_.requests.line("log");
+    line.text("level", name(level));
+    std::string payload;
+    appendJsonString(payload, message);
+    const auto& recorded = ports_.write(line, payload);
+    // As recorded: a title the file hides is in the recorded line, not in the replayed one.
+    if (ports_.listener.log) ports_.listener.log(level, textOf(recorded.field("v")));
+  }
+
+ private:
+  static const char* name(LogLevel level) { return level == LogLevel::Debug ? "debug" : "default"; }
+  Ports& ports_;
+};
+
+class Ports::System final : public plumora::System {
+ public:
+  explicit System(Ports& ports) : ports_(ports) {}
+  std::vector<std::string> preferredLanguages() override {
+    auto line = ports_.requests.line("sys.languages");
+    std::vector<std::string> languages;
+    if (const JsonValue* v = ports_.read(line, "sys").field("v")) {
+      for (const auto& item : v->items) languages.push_back(item.text);
+    }
+    return languages;
+  }
+  LanguageDirection characterDirection(std::string_view language) override {
+    auto line = ports_.requests.line("sys.direction");
+    line.text("language", language);
+    return static_cast<LanguageDirection>(integerOf(ports_.read(line, "sys").field("v")));
+  }
+  std::string homeFolder() override {
+    auto line = ports_.requests.line("sys.home");
+    // The recording keeps only whether there was one: the replay's own stands in.
+    return boolOf(ports_.read(line, "sys").field("v")) ? ports_.home : std::string();
+  }
+  std::int32_t processId() override {
+    auto line = ports_.requests.line("sys.pid");
+    return static_cast<std::int32_t>(integerOf(ports_.read(line, "sys").field("v")));
+  }
+  std::string bundleIdentifier() override {
+    auto line = ports_.requests.line("sys.bundleId");
+    return textOf(ports_.read(line, "sys").field("v"));
+  }
+  std::optional<std::string> bundleShortVersion() override {
+    auto line = ports_.requests.line("sys.shortVersion");
+    const JsonValue* v = ports_.read(line, "sys").field("v");
+    if (!v || v->kind != JsonValue::Kind::String) return std::nullopt;
+    return v->text;
+  }
+  std::string operatingSystemVersion() override {
+    auto line = ports_.requests.line("sys.osVersion");
+    return textOf(ports_.read(line, "sys").field("v"));
+  }
+  std::optional<std::int32_t> frontmostApplicationPid() override {
+    auto line = ports_.requests.line("sys.frontmost");
+    const JsonValue* v = ports_.read(line, "sys").field("v");
+    if (!v || v->kind != JsonValue::Kind::Number) return std::nullopt;
+    return static_cast<std::int32_t>(v->number);
+  }
+  std::vector<Screen> screens() override {
+    auto line = ports_.requests.line("sys.screens");
+    std::vector<Screen> screens;
+    if (const JsonValue* v = ports_.read(line, "sys").field("v")) {
+      for (const auto& pair : v->items) {
+        if (pair.items.size() != 2) continue;
+        const auto rect = [&](const JsonValue& r) {
+          const RawValue raw = rawValueOf(r, [](std::string) { return ElementRef(); });
+          return raw.asRect() ? *raw.asRect() : Rect{};
+        };
+        screens.push_back({rect(pair.items[0]), rect(pair.items[1])});
+      }
+    }
+    return screens;
+  }
+  std::vector<std::int32_t> runningApplications(std::string_view bundleIdentifier) override {
+    auto line = ports_.requests.line("sys.running");
+    line.text("bundleId", bundleIdentifier);
+    std::vector<std::int32_t> pids;
+    if (const JsonValue* v = ports_.read(line, "sys").field("v")) {
+      for (const auto& item : v->items) pids.push_back(static_cast<std::int32_t>(item.number));
+    }
+    return pids;
+  }
+  bool openURL(std::string_view url) override {
+    auto line = ports_.requests.line("sys.openURL");
+    line.text("url", url);
+    return boolOf(ports_.write(line).field("v"));
+  }
+  void terminate() override {
+    auto line = ports_.requests.line("sys.terminate");
+    ports_.write(line);
+  }
+  void observeAccessibilityChanges(std::function<void()> handler) override {
+    auto line = ports_.requests.line("sys.observe");
+    ports_.write(line);
+    ports_.permissionHandler = std::move(handler);
+  }
+
+ private:
+  Ports& ports_;
+};
+
+namespace {
+
+class Source final : public EventSource {};
+
+class Key final : public KeyEvent {
+ public:
+  Key(std::uint16_t keyCode, bool down, Ports& ports)
+      : keyCode(keyCode), down(down), ports_(ports) {}
+  void setFlags(std::uint64_t value) override {
+    flags = value;
+    auto line = ports_.requests.line("kb.flags");
+    line.integer("key", keyCode)
+        .boolean("down", down)
+        .integer("flags", static_cast<std::int64_t>(value));
+    ports_.write(line);
+  }
+  std::uint16_t keyCode;
+  bool down;
+  std::uint64_t flags = 0;
+
+ private:
+  Ports& ports_;
+};
+
+}  // namespace
+
+class Ports::Keyboard final : public plumora::Keyboard {
+ public:
+  explicit Keyboard(Ports& ports) : ports_(ports) {}
+  std::unique_ptr<EventSource> createSource(EventSourceState state) override {
+    auto line = ports_.requests.line("kb.source");
+    line.integer("state", static_cast<int>(state));
+    if (!boolOf(ports_.write(line).field("v"))) return nullptr;
+    return std::make_unique<Source>();
+  }
+  std::unique_ptr<KeyEvent> createKeyEvent(EventSource*, std::uint16_t keyCode,
+                                           bool keyDown) override {
+    auto line = ports_.requests.line("kb.event");
+    line.integer("key", keyCode).boolean("down", keyDown);
+    if (!boolOf(ports_.write(line).field("v"))) return nullptr;
+    return std::make_unique<Key>(keyCode, keyDown, ports_);
+  }
+  void post(EventTapLocation location, KeyEvent& event) override {
+    auto& key = static_cast<Key&>(event);
+    auto line = ports_.requests.line("kb.post");
+    line.integer("location", static_cast<int>(location))
+        .integer("key", key.keyCode)
+        .boolean("down", key.down)
+        .integer("flags", static_cast<std::int64_t>(key.flags));
+    ports_.write(line);
+    if (ports_.listener.key) ports_.listener.key(key.keyCode, key.down, key.flags);
+  }
+
+ private:
+  Ports& ports_;
+};
+
+namespace {
+
+class Tap final : public EventTap {
+ public:
+  explicit Tap(Ports& ports) : ports_(ports) {}
+  void setEnabled(bool enabled) override {
+    auto line = ports_.requests.line("tap.enable");
+    line.boolean("on", enabled);
+    ports_.write(line);
+    enabled_ = enabled;
+  }
+  bool isEnabled() const override {
+    auto line = ports_.requests.line("tap.isEnabled");
+    return boolOf(ports_.read(line, "tap").field("v"));
+  }
+  bool run(std::string_view) override {
+    auto line = ports_.requests.line("tap.run");
+    return boolOf(ports_.write(line).field("v"));
+  }
+  void stop() override {
+    auto line = ports_.requests.line("tap.stop");
+    ports_.write(line);
+    stopped = true;
+  }
+  bool stopped = false;
+
+ private:
+  Ports& ports_;
+  bool enabled_ = false;
+};
+
+}  // namespace
+
+class Ports::EventTaps final : public plumora::EventTaps {
+ public:
+  explicit EventTaps(Ports& ports) : ports_(ports) {}
+  std::shared_ptr<EventTap> create(EventTapLocation location, EventTapPlacement placement,
+                                   EventTapOptions options, std::uint64_t eventsOfInterest,
+                                   TapCallback callback) override {
+    auto line = ports_.requests.line("tap.create");
+    line.integer("location", static_cast<int>(location))
+        .integer("placement", static_cast<int>(placement))
+        .integer("options", static_cast<int>(options))
+        .integer("mask", static_cast<std::int64_t>(eventsOfInterest));
+    if (!boolOf(ports_.write(line).field("v"))) return nullptr;
+    auto tap = std::make_shared<Tap>(ports_);
+    ports_.tap = std::make_shared<LiveTap>(LiveTap{std::move(callback), tap.get()});
+    return tap;
+  }
+
+ private:
+  Ports& ports_;
+};
+
+class Ports::LoginItem final : public plumora::LoginItem {
+ public:
+  explicit LoginItem(Ports& ports) : ports_(ports) {}
+  LoginItemStatus status() override {
+    auto line = ports_.requests.line("login.status");
+    return static_cast<LoginItemStatus>(integerOf(ports_.read(line, "login").field("v")));
+  }
+  std::optional<std::string> registerItem() override { return change("login.register"); }
+  std::optional<std::string> unregisterItem() override { return change("login.unregister"); }
+  void openSystemSettingsLoginItems() override {
+    auto line = ports_.requests.line("login.open");
+    ports_.write(line);
+  }
+
+ private:
+  std::optional<std::string> change(std::string_view event) {
+    auto line = ports_.requests.line(event);
+    if (boolOf(ports_.write(line).field("v"))) return std::nullopt;
+    return std::string("the recorded call failed");
+  }
+  Ports& ports_;
+};
+
+namespace {
+
+class Symbol final : public SymbolImage {
+ public:
+  Symbol(std::string name, Ports& ports) : name(std::move(name)), ports_(ports) {}
+  void setTemplate(bool isTemplate) override {
+    auto line = ports_.requests.line("item.template");
+    line.text("name", name);
+    ports_.write(line, isTemplate ? "true" : "false");
+  }
+  const std::string name;
+
+ private:
+  Ports& ports_;
+};
+
+class Item final : public StatusItem {
+ public:
+  explicit Item(Ports& ports) : ports_(ports) {}
+  bool hasButton() override {
+    auto line = ports_.requests.line("item.hasButton");
+    return boolOf(ports_.read(line, "item").field("v"));
+  }
+  void setImage(std::shared_ptr<SymbolImage> image) override {
+    const auto* symbol = dynamic_cast<const Symbol*>(image.get());
+    std::string payload = "null";
+    if (symbol) {
+      payload.clear();
+      appendJsonString(payload, symbol->name);
+    }
+    auto line = ports_.requests.line("item.image");
+    ports_.write(line, payload);
+  }
+  void setToolTip(std::string_view toolTip) override {
+    std::string payload;
+    appendJsonString(payload, toolTip);
+    auto line = ports_.requests.line("item.toolTip");
+    ports_.write(line, payload);
+  }
+  void setMenuItems(const std::vector<MenuItemModel>& items) override {
+    std::string list = "[";
+    for (const MenuItemModel& item : items) {
+      if (list.size() > 1) list += ',';
+      if (item.separator) {
+        list += "\"-\"";
+        continue;
+      }
+      appendJsonString(list, item.title + (item.checked ? " +" : "") + (item.enabled ? "" : " !"));
+    }
+    auto line = ports_.requests.line("item.menu");
+    ports_.write(line, list + "]");
+  }
+  void performClick() override {
+    auto line = ports_.requests.line("item.click");
+    ports_.write(line);
+    if (ports_.menuOpen) ports_.menuOpen();
+  }
+
+ private:
+  Ports& ports_;
+};
+
+}  // namespace
+
+class Ports::StatusBar final : public plumora::StatusBar {
+ public:
+  explicit StatusBar(Ports& ports) : ports_(ports) {}
+  std::unique_ptr<StatusItem> makeSquareItem() override {
+    auto line = ports_.requests.line("item.make");
+    ports_.write(line);
+    return std::make_unique<Item>(ports_);
+  }
+  std::shared_ptr<SymbolImage> symbolImage(std::string_view name, std::string_view) override {
+    auto line = ports_.requests.line("item.symbol");
+    line.text("name", name);
+    if (!boolOf(ports_.read(line, "item").field("v"))) return nullptr;
+    return std::make_shared<Symbol>(std::string(name), ports_);
+  }
+  void showAboutPanel(std::string_view) override {
+    auto line = ports_.requests.line("item.about");
+    ports_.write(line);
+  }
+
+ private:
+  Ports& ports_;
+};
+
+ReplayPorts::ReplayPorts(ReplayBook& book, sim::VirtualClock& clock, sim::ManualDispatch& dispatch,
+                         std::string homeFolder)
+    : ports_(std::make_unique<Ports>(book, clock, dispatch, std::move(homeFolder))) {
+  Ports& p = *ports_;
+  p.accessibility = std::make_unique<Ports::Accessibility>(p);
+  p.windowServer = std::make_unique<Ports::WindowServer>(p);
+  p.defaults = std::make_unique<Ports::Defaults>(p);
+  p.unifiedLog = std::make_unique<Ports::UnifiedLog>(p);
+  p.system = std::make_unique<Ports::System>(p);
+  p.keyboard = std::make_unique<Ports::Keyboard>(p);
+  p.eventTaps = std::make_unique<Ports::EventTaps>(p);
+  p.loginItem = std::make_unique<Ports::LoginItem>(p);
+  p.statusBar = std::make_unique<Ports::StatusBar>(p);
+  platform_ = std::make_unique<Platform>(
+      Platform{*p.accessibility, clock, dispatch, *p.defaults, *p.unifiedLog, *p.system,
+               *p.keyboard, *p.windowServer, *p.eventTaps, *p.loginItem, *p.statusBar});
+}
+
+ReplayPorts::~ReplayPorts() = default;
+
+const std::shared_ptr<ReplayPorts::LiveTap>& ReplayPorts::liveTap() const {
+  return ports_->tap;
+}
+const std::function<void()>& ReplayPorts::permissionHandler() const {
+  return ports_->permissionHandler;
+}
+void ReplayPorts::onMenuOpen(std::function<void()> open) {
+  ports_->menuOpen = std::move(open);
+}
+void ReplayPorts::listen(ReplayListener listener) {
+  ports_->listener = std::move(listener);
+}
+
+}  // namespace plumora::simtool
