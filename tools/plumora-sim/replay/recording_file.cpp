@@ -4,9 +4,16 @@
 
 #include "recording/recorder.hpp"
 #include "recording/trace_text.hpp"
+#include "run/text_format.hpp"
 
 namespace plumora::simtool {
 namespace {
+
+// Times a real session never reaches: a clock that started more than thirty years ago, a
+// recording longer than a week. Past them a file is damaged, and replaying it would run a
+// virtual clock for ever.
+constexpr double kLatestStart = 1e9;
+constexpr double kLongestRecording = 7 * 24 * 3600;
 
 bool isAnswerOrStamp(std::string_view key) {
   return key == "rc" || key == "v" || key == "th" || key == "t0" || key == "t1" || key == "n";
@@ -83,6 +90,11 @@ std::optional<RecordingError> readHeader(const JsonValue& line, Recording& recor
       start && start->kind == JsonValue::Kind::Number) {
     recording.start = start->number;
   }
+  if (!(recording.start >= 0 && recording.start <= kLatestStart)) {
+    return RecordingError{1, "the start time " + numberText(recording.start) +
+                                 " s is past any clock's (at most " + numberText(kLatestStart) +
+                                 " s)"};
+  }
   return std::nullopt;
 }
 
@@ -103,6 +115,11 @@ std::optional<RecordingError> readEvent(const JsonValue& line, std::size_t lineN
   }
   if (!(t1->number >= t0->number)) {
     return RecordingError{lineNumber, "the event ends before it starts"};
+  }
+  if (t0->number < recording.start || t1->number > recording.start + kLongestRecording) {
+    return RecordingError{lineNumber, "a time outside the recording: " + t0->text +
+                                          " s, where the recording runs from " +
+                                          numberText(recording.start) + " s for at most a week"};
   }
   event.event = ev->text;
   event.thread = th->text;
