@@ -104,6 +104,42 @@ TEST(Replay, TheDemoRecordedReplaysWithNoDivergence) {
   EXPECT_EQ(outcome.status, kAllMet) << outcome.errors;
 }
 
+// The page of a replay follows the window through what the program read of it: filled after the
+// Fill, its old frame outlined, back after the second click.
+TEST(Replay, ThePageFollowsTheWindowThroughWhatTheProgramRead) {
+  auto read = readRecording(demoRecording());
+  ASSERT_TRUE(std::holds_alternative<Recording>(read));
+  std::ostringstream out, errors;
+  PageContent page;
+  ASSERT_EQ(replay(std::get<Recording>(read), "r", true, out, errors, &page), kAllMet);
+  const auto stepWith = [&](const std::string& text) -> const Step* {
+    for (const Step& step : page.steps) {
+      if (step.text.find(text) != std::string::npos) return &step;
+    }
+    ADD_FAILURE() << "no step with " << text;
+    return nullptr;
+  };
+  const Step* filled = stepWith("Misura dopo Riempi: (0,25 1440x875)");
+  const Step* restored = stepWith("Misura di prima rimessa da macOS (200,150 800x600)");
+  ASSERT_TRUE(filled && restored);
+  ASSERT_TRUE(filled->scene.changedWindow);
+  const auto windowIn = [&](const Step& step) -> const DrawnWindow* {
+    for (const DrawnWindow& window : step.scene.windows) {
+      if (window.name == *filled->scene.changedWindow) return &window;
+    }
+    return nullptr;
+  };
+  const DrawnWindow* after = windowIn(*filled);
+  const DrawnWindow* back = windowIn(*restored);
+  ASSERT_TRUE(after && back);
+  EXPECT_EQ(after->frame, Rect::make(0, 25, 1440, 875));
+  EXPECT_EQ(filled->scene.before, Rect::make(200, 150, 800, 600));
+  EXPECT_EQ(back->frame, Rect::make(200, 150, 800, 600));
+  // The green button moved with the window.
+  EXPECT_EQ(after->green.origin.x, back->green.origin.x - 200);
+  EXPECT_EQ(after->green.origin.y, back->green.origin.y - 125);
+}
+
 // Each edit of the conversation, and the event the replay must stop at.
 struct Edit {
   const char* name;

@@ -75,9 +75,8 @@ std::optional<CommandLine> readCommandLine(const std::vector<std::string>& argum
       command.file = argument;
     }
   }
-  if (command.replay && (command.file || command.record || command.page || command.picture)) {
-    error.message =
-        "option '--replay' runs a recording alone: no scenario, --record, --html or --svg";
+  if (command.replay && (command.file || command.record || command.picture)) {
+    error.message = "option '--replay' runs a recording alone: no scenario, --record or --svg";
     return std::nullopt;
   }
   if (command.step && !command.picture) {

@@ -32,7 +32,7 @@ std::optional<CommandLine> readCommandLine(const std::vector<std::string>& argum
 inline constexpr const char* kUsage =
     "usage: plumora-sim [--quiet] [--html FILE] [--svg FILE [--step N]] [--record FILE] "
     "[SCENARIO]\n"
-    "       plumora-sim [--quiet] --replay FILE\n"
+    "       plumora-sim [--quiet] [--html FILE] --replay FILE\n"
     "\n"
     "Runs Plumora's core against a simulated Mac in virtual time and prints what happens:\n"
     "the user's actions, what the click watcher decided, what reached each application,\n"

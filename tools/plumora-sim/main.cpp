@@ -80,8 +80,17 @@ int main(int argc, char** argv) {
       std::cerr << ": " << bad->why << '\n';
       return kBadInput;
     }
-    return replay(std::get<Recording>(recording), *command->replay, command->quiet, std::cout,
-                  std::cerr);
+    std::ofstream pageOut;
+    if (!openOutput(pageOut, command->page, "page")) return kBadInput;
+    PageContent content;
+    const ExitStatus status =
+        replay(std::get<Recording>(recording), *command->replay, command->quiet, std::cout,
+               std::cerr, command->page ? &content : nullptr);
+    std::cout.flush();
+    if (command->page && !writeOutput(pageOut, *command->page, writePage(content), "page")) {
+      return kBadInput;
+    }
+    return status;
   }
 
   std::string text(kBuiltinScenario);

@@ -188,7 +188,7 @@ class Parser {
       space();
       if (at_ >= text_.size() || text_[at_] != ':') return fail("':' is missing");
       ++at_;
-      value.members.emplace_back(std::move(key), JsonValue{});
+      value.members.push_back({std::move(key), JsonValue{}});
       if (!parse(value.members.back().second, depth + 1)) return false;
       space();
       if (at_ < text_.size() && text_[at_] == ',') {

@@ -18,7 +18,8 @@ namespace plumora::simtool {
 class JsonValue {
  public:
   enum class Kind { Null, Bool, Number, String, Array, Object };
-  using Members = std::vector<std::pair<std::string, JsonValue>>;
+  struct Member;  // a key and its value, defined below: a value holds values
+  using Members = std::vector<Member>;
 
   Kind kind = Kind::Null;
   bool boolean = false;
@@ -36,6 +37,11 @@ class JsonValue {
     write(out);
     return out;
   }
+};
+
+struct JsonValue::Member {
+  std::string first;
+  JsonValue second;
 };
 
 struct JsonError {

@@ -97,6 +97,7 @@ ReplayBook::ReplayBook(const Recording& recording) : recording_(recording) {
 
 void ReplayBook::remember(const RecordedEvent& event) {
   ++answered_;
+  if (watcher_) watcher_(event);
   recent_.push_back(&event);
   if (recent_.size() > kEventsShownBefore) recent_.pop_front();
 }

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -63,6 +64,8 @@ class ReplayBook {
   // From now on a divergence is kept, not thrown: for requests made while the program's objects
   // are destroyed, where nothing may throw.
   void stopThrowing() { throwing_ = false; }
+  // Told of every event answered or delivered, in order (the page follows the desktop so).
+  void watch(std::function<void(const RecordedEvent&)> watcher) { watcher_ = std::move(watcher); }
 
  private:
   const RecordedEvent& diverge(const RecordedEvent* expected, std::string_view thread,
@@ -88,6 +91,7 @@ class ReplayBook {
   std::optional<Divergence> divergence_;
   RecordedEvent empty_;
   bool throwing_ = true;
+  std::function<void(const RecordedEvent&)> watcher_;
 };
 
 // The target of a request: the element it is about, else the kind of request.

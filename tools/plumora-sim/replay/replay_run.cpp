@@ -3,11 +3,13 @@
 #include <cstdio>
 #include <deque>
 #include <optional>
+#include <sstream>
 
 #include "accessibility/rect_text.hpp"
 #include "recording/recording_platform.hpp"
 #include "replay/replay_book.hpp"
 #include "replay/replay_ports.hpp"
+#include "replay/replay_scene.hpp"
 #include "run/core_app.hpp"
 #include "run/temp_home.hpp"
 #include "run/text_format.hpp"
@@ -61,13 +63,15 @@ double numberOf(const RecordedEvent& event, std::string_view key) {
 
 class Printer {
  public:
-  Printer(std::ostream& out, bool quiet) : out_(out), quiet_(quiet) {}
+  Printer(std::ostream& out, bool quiet, PageContent* page, ReplayScene* scene)
+      : out_(out), quiet_(quiet), page_(page), scene_(scene) {}
   void line(double time, std::string_view tag, const std::string& text) {
-    if (quiet_) return;
+    if (quiet_ && !page_) return;
     char column[48];
     std::snprintf(column, sizeof column, "%8.3f  %-8.*s ", time, static_cast<int>(tag.size()),
                   tag.data());
-    out_ << column << text << '\n';
+    if (!quiet_) out_ << column << text << '\n';
+    if (page_) page_->steps.push_back({time, std::string(tag), column + text, scene_->take()});
   }
   void log(double time, std::string_view message) {
     const std::string text = formatTimestamp(sim::localTimeAt(time)) + " " + std::string(message);
@@ -78,6 +82,8 @@ class Printer {
  private:
   std::ostream& out_;
   bool quiet_;
+  PageContent* page_;
+  ReplayScene* scene_;
 };
 
 // Recorded events reach the program's tap one at a time: an event that falls due while the tap's
@@ -85,8 +91,13 @@ class Printer {
 class TapFeed {
  public:
   TapFeed(ReplayBook& book, ReplayPorts& ports, sim::VirtualClock& clock,
-          sim::ManualDispatch& dispatch, Printer& print)
-      : book_(book), ports_(ports), clock_(clock), dispatch_(dispatch), print_(print) {}
+          sim::ManualDispatch& dispatch, Printer& print, ReplayScene* scene)
+      : book_(book),
+        ports_(ports),
+        clock_(clock),
+        dispatch_(dispatch),
+        print_(print),
+        scene_(scene) {}
 
   void deliver(const RecordedEvent& event) {
     waiting_.push_back(&event);
@@ -117,6 +128,10 @@ class TapFeed {
     TapVerdict verdict = TapVerdict::Pass;
     dispatch_.onWorkerThread([&] { verdict = tap->callback(*tap->tap, *type, tapEvent); });
     const bool swallowed = verdict == TapVerdict::Swallow;
+    if (scene_) {
+      scene_->clicked(at, *type == EventType::LeftMouseDown || *type == EventType::RightMouseDown,
+                      swallowed);
+    }
     print_.line(
         clock_.mediaTime(), "input",
         typeName->text + " at " + pointText(at) + ": " + (swallowed ? "swallowed" : "passed"));
@@ -129,6 +144,7 @@ class TapFeed {
   sim::VirtualClock& clock_;
   sim::ManualDispatch& dispatch_;
   Printer& print_;
+  ReplayScene* scene_;
   std::deque<const RecordedEvent*> waiting_;
   bool busy_ = false;
 };
@@ -146,7 +162,7 @@ void report(const Divergence& d, std::string_view file, std::ostream& errors) {
 }  // namespace
 
 ExitStatus replay(const Recording& recording, std::string_view file, bool quiet, std::ostream& out,
-                  std::ostream& errors) {
+                  std::ostream& errors, PageContent* page) {
   const TempHome home;
   if (home.path().empty()) {
     errors << "plumora-sim: cannot make a temporary folder for the program's log file\n";
@@ -160,18 +176,30 @@ ExitStatus replay(const Recording& recording, std::string_view file, bool quiet,
   Recorder threads(clock, silent);  // never started: its wrappers only name the threads
   RecordingPlatform platform(ports.platform(), threads);
 
-  Printer print(out, quiet);
-  if (!quiet) {
-    out << "plumora-sim: replay of " << file << ", recorded by Plumora " << recording.plumoraVersion
-        << " on " << recording.systemVersion << ", " << recording.events.size() << " events\n";
-    for (const auto& screen : recording.screens) {
-      out << "screen " << describe(screen.frame) << ", usable " << describe(screen.visible) << '\n';
-    }
-    if (!recording.quirks.empty()) {
-      out << "quirks:";
-      for (const auto& quirk : recording.quirks) out << ' ' << quirk;
-      out << '\n';
-    }
+  std::optional<ReplayScene> scene;
+  if (page) {
+    scene.emplace(recording);
+    book.watch([&](const RecordedEvent& event) { scene->seen(event); });
+    page->file = std::string(file);
+  }
+  Printer print(out, quiet, page, scene ? &*scene : nullptr);
+  std::ostringstream header;
+  header << "plumora-sim: replay of " << file << ", recorded by Plumora "
+         << recording.plumoraVersion << " on " << recording.systemVersion << ", "
+         << recording.events.size() << " events\n";
+  for (const auto& screen : recording.screens) {
+    header << "screen " << describe(screen.frame) << ", usable " << describe(screen.visible)
+           << '\n';
+  }
+  if (!recording.quirks.empty()) {
+    header << "quirks:";
+    for (const auto& quirk : recording.quirks) header << ' ' << quirk;
+    header << '\n';
+  }
+  if (!quiet) out << header.str();
+  if (page) {
+    std::istringstream lines(header.str());
+    for (std::string line; std::getline(lines, line);) page->intro.push_back(line);
   }
   ports.listen({[&](LogLevel, std::string_view message) { print.log(clock.mediaTime(), message); },
                 [&](std::uint16_t key, bool down, std::uint64_t flags) {
@@ -186,7 +214,7 @@ ExitStatus replay(const Recording& recording, std::string_view file, bool quiet,
                              std::string(element) + " " + std::string(what));
                 }});
 
-  TapFeed taps(book, ports, clock, dispatch, print);
+  TapFeed taps(book, ports, clock, dispatch, print, scene ? &*scene : nullptr);
   std::optional<CoreApp> core;
   double end = recording.start;
   for (const RecordedEvent& event : recording.events) end = std::max(end, event.after);
@@ -232,8 +260,13 @@ ExitStatus replay(const Recording& recording, std::string_view file, bool quiet,
   out.flush();
   if (const auto& divergence = book.divergence()) {
     report(*divergence, file, errors);
+    if (page) {
+      page->summary = "the replay diverged at event " + std::to_string(divergence->event);
+      page->allMet = false;
+    }
     return kExpectationFailed;
   }
+  if (page) page->summary = "every request answered from the recording";
   print.line(clock.mediaTime(), "end", "of the replay");
   if (!quiet) {
     out << "replayed: " << book.answered() << " of " << recording.events.size()

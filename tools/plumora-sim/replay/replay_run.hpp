@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string_view>
 
+#include "page/scene.hpp"
 #include "replay/recording_file.hpp"
 #include "run/simulation.hpp"
 
@@ -14,7 +15,8 @@ namespace plumora::simtool {
 
 // kAllMet when every request was answered from the file and the log lines are the recorded
 // ones; kExpectationFailed at a divergence, reported on `errors`.
+// With `page`, the desktop as far as the recording shows it is taken down at every line.
 ExitStatus replay(const Recording& recording, std::string_view file, bool quiet, std::ostream& out,
-                  std::ostream& errors);
+                  std::ostream& errors, PageContent* page = nullptr);
 
 }  // namespace plumora::simtool
