@@ -70,7 +70,9 @@ void Timeline::flushKeys() {
   for (; keysPrinted_ < posted.size(); ++keysPrinted_) {
     const sim::PostedKey& key = posted[keysPrinted_];
     if (!key.down) continue;
-    line(key.time, "keys", "shortcut " + keyText(key) + " posted");
+    Happening about;
+    about.keys = keyText(key);
+    line(key.time, "keys", "shortcut " + about.keys + " posted", about);
   }
 }
 
@@ -122,6 +124,7 @@ void Timeline::action(const Action& action, std::optional<Point> at) {
   const bool user = std::holds_alternative<MouseAction>(action.what);
   Happening about;
   about.pointer = at;
+  about.action = &action;
   line(action.time, user ? "user" : "world", actionText(action, at), about);
 }
 
@@ -129,7 +132,9 @@ void Timeline::log(const sim::LogCapture::Record& record) {
   flushKeys();
   const std::string text = formatTimestamp(sim::localTimeAt(record.time)) + " " + record.message;
   if (quiet_) out_ << text << '\n';
-  line(record.time, "log", text);
+  Happening about;
+  about.message = record.message;
+  line(record.time, "log", text, about);
 }
 
 void Timeline::input(const sim::InputRecord& record) {
