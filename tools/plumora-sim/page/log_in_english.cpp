@@ -21,21 +21,20 @@ constexpr std::array kKnown{
           "Plumora has the Accessibility permission: it may watch clicks and move windows.",
           Outcome::None, ""},
     Known{"Permesso di Accessibilità: mancante",
-          "Plumora lacks the Accessibility permission: it cannot watch clicks.", Outcome::None,
-          ""},
+          "Plumora lacks the Accessibility permission: it cannot watch clicks.", Outcome::None, ""},
     Known{"Osservazione dei clic attiva", "Plumora starts watching clicks (its event tap is on).",
           Outcome::None, ""},
     Known{"Osservazione dei clic fermata", "Plumora stops watching clicks.", Outcome::None, ""},
     Known{"Osservazione dei clic riattivata",
-          "The system had turned Plumora's event tap off; Plumora turns it back on.",
-          Outcome::None, ""},
+          "The system had turned Plumora's event tap off; Plumora turns it back on.", Outcome::None,
+          ""},
     Known{"Impossibile osservare i clic",
           "Plumora could not set up its event tap, so it cannot see clicks.", Outcome::None, ""},
     Known{"Tasto verde fermato",
           "Plumora recognised a press on a green button and kept it from the application.",
           Outcome::None, ""},
-    Known{"Riempi dal menu: esito 0,",
-          "Plumora chose Window > Fill in the application's menu.", Outcome::Fill, ""},
+    Known{"Riempi dal menu: esito 0,", "Plumora chose Window > Fill in the application's menu.",
+          Outcome::Fill, ""},
     Known{"Riempi dal menu:",
           "Plumora chose Window > Fill in the application's menu; the application answered with "
           "an error.",
@@ -43,8 +42,8 @@ constexpr std::array kKnown{
     Known{"Riempi con la scorciatoia",
           "Plumora asked for Fill with the system's shortcut, fn-Control-F.", Outcome::Fill, ""},
     Known{"Misura dopo Riempi: -",
-          "The window has settled after the Fill, but its frame could not be read.",
-          Outcome::None, ""},
+          "The window has settled after the Fill, but its frame could not be read.", Outcome::None,
+          ""},
     Known{"Misura dopo Riempi:", "The window has settled after the Fill; Plumora notes its frame.",
           Outcome::None, ""},
     Known{"Torna alle dimensioni precedenti dal menu",
@@ -54,8 +53,7 @@ constexpr std::array kKnown{
           "Plumora asked for the previous size with the system's shortcut, fn-Control-R.",
           Outcome::Restore, ""},
     Known{"Misura di prima rimessa da macOS",
-          "The system put the window back in its frame from before the Fill.", Outcome::None,
-          ""},
+          "The system put the window back in its frame from before the Fill.", Outcome::None, ""},
     Known{"macOS non l'ha mossa",
           "The system left the window where it was, so Plumora set its frame from before "
           "itself.",
@@ -73,13 +71,12 @@ constexpr std::array kKnown{
           "Plumora turned the application's enhanced interface off to set the frame, then on "
           "again.",
           Outcome::None, ""},
-    Known{"Finestra attivata",
-          "The window's application is in front now, so its menu can be used.", Outcome::None,
-          ""},
+    Known{"Finestra attivata", "The window's application is in front now, so its menu can be used.",
+          Outcome::None, ""},
     Known{"Finestra non attivata",
           "The clicked window did not become active in time: another application stays in "
-          "front.", Outcome::None,
-          ""},
+          "front.",
+          Outcome::None, ""},
     Known{"La finestra non è diventata attiva",
           "The window never became active, so Plumora does nothing.", Outcome::Nothing,
           "the window never became active"},
@@ -125,8 +122,12 @@ LogMeaning meaningOf(std::string_view message) {
 
 std::string keyCaps(std::string_view keys) {
   static constexpr std::pair<std::string_view, std::string_view> kCaps[] = {
-      {"fn", "fn"}, {"control", "\xE2\x8C\x83"}, {"option", "\xE2\x8C\xA5"},
-      {"shift", "\xE2\x87\xA7"}, {"command", "\xE2\x8C\x98"}, {"capslock", "\xE2\x87\xAA"}};
+      {"fn", "fn"},
+      {"control", "\xE2\x8C\x83"},
+      {"option", "\xE2\x8C\xA5"},
+      {"shift", "\xE2\x87\xA7"},
+      {"command", "\xE2\x8C\x98"},
+      {"capslock", "\xE2\x87\xAA"}};
   std::string caps;
   while (!keys.empty()) {
     const std::size_t plus = keys.find('+');

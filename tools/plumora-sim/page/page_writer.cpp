@@ -56,8 +56,7 @@ void timeline(std::string& out, const PageContent& content) {
     const std::string number = std::to_string(i + 1);
     out += "<li id=\"line-" + number + "\" data-step=\"" + number + "\" data-tag=\"" +
            escapeMarkup(step.tag) + "\" data-caption=\"" + escapeMarkup(step.caption) + "\"" +
-           (i == 0 ? " class=\"current\"" : "") + ">" +
-           escapeMarkup(step.text) + "</li>\n";
+           (i == 0 ? " class=\"current\"" : "") + ">" + escapeMarkup(step.text) + "</li>\n";
   }
   out += "</ol>\n<h2>Expectations</h2>\n<ul id=\"expectations\">\n";
   for (const ExpectationLine& line : content.expectations) {

@@ -83,7 +83,7 @@ void drawWindow(std::string& out, const DrawnWindow& window) {
     // The title, centred in the room the buttons leave.
     const double room = width - 2 * 76;
     if (room > kTitleSize) {
-      text(out, Point{frame.origin.x + width / 2, frame.origin.y + 19}, kTitleSize,
+      text(out, Point{frame.origin.x + width / 2, frame.origin.y + 21}, kTitleSize,
            std::string("text-anchor=\"middle\" fill=\"") +
                (window.ofFrontmostApp ? "#1d1d1f" : "#8a8d91") + "\"",
            fitText(window.title, room, kTitleSize));
@@ -123,12 +123,12 @@ void drawBefore(std::string& out, const std::string& window, const Rect& before,
   const std::string label = "before";
   const double height = kLabelSize + 14;
   // Above the outline's corner, inside it, below it, then along its bottom edge inside.
-  const Rect box = placeLabel({labelBox(minX(s) + 8, minY(s) - height - 6, label),
-                               labelBox(minX(s) + 10, minY(s) + 10, label),
-                               labelBox(minX(s) + 10, maxY(s) + 8, label),
-                               labelBox(minX(s) + 10, maxY(s) - height - 10, label),
-                               labelBox(maxX(s) - 100, minY(s) + 10, label)},
-                              taken, view);
+  const Rect box = placeLabel(
+      {labelBox(minX(s) + 8, minY(s) - height - 6, label),
+       labelBox(minX(s) + 10, minY(s) + 10, label), labelBox(minX(s) + 10, maxY(s) + 8, label),
+       labelBox(minX(s) + 10, maxY(s) - height - 10, label),
+       labelBox(maxX(s) - 100, minY(s) + 10, label)},
+      taken, view);
   taken.push_back(box);
   out += "<g data-label=\"before\">";
   drawLabel(out, box, kBefore, "", label);
@@ -185,10 +185,11 @@ Rect pointerLabel(const DrawnPointer& pointer, const std::vector<Rect>& taken, c
   const std::string label = fateText(pointer);
   const double width = textWidth(label, kLabelSize) + 20;
   const double height = kLabelSize + 14;
-  return placeLabel({labelBox(p.x + 30, p.y + 22, label), labelBox(p.x - 30 - width, p.y + 22, label),
-                     labelBox(p.x + 30, p.y + 40, label), labelBox(p.x + 30, p.y - height - 10, label),
-                     labelBox(p.x - 30 - width, p.y - height - 10, label)},
-                    taken, view);
+  return placeLabel(
+      {labelBox(p.x + 30, p.y + 22, label), labelBox(p.x - 30 - width, p.y + 22, label),
+       labelBox(p.x + 30, p.y + 40, label), labelBox(p.x + 30, p.y - height - 10, label),
+       labelBox(p.x - 30 - width, p.y - height - 10, label)},
+      taken, view);
 }
 
 void drawPointer(std::string& out, const DrawnPointer& pointer, const Rect& box) {
@@ -259,7 +260,7 @@ std::optional<Point> placeOfStep(const Step& step) {
   if (scene.pointer && (scene.pointer->mark != DrawnPointer::Mark::None || step.tag == "user")) {
     return scene.pointer->at;
   }
-  const std::string* name = scene.changedWindow ? &*scene.changedWindow
+  const std::string* name = scene.changedWindow         ? &*scene.changedWindow
                             : !scene.keysWindow.empty() ? &scene.keysWindow
                                                         : nullptr;
   if (!name) return std::nullopt;
@@ -382,6 +383,8 @@ std::string drawScene(const Scene& scene, const Rect& view, std::string_view att
     drawKeyCaps(out, scene.keys, over);
   }
   std::vector<Rect> taken = textAreasOf(scene);
+  // The pointer's arrow is not covered either.
+  if (scene.pointer) taken.push_back(Rect{scene.pointer->at, Size{22, 34}});
   const bool marked = scene.pointer && scene.pointer->mark != DrawnPointer::Mark::None;
   const Rect pointerBox = marked ? pointerLabel(*scene.pointer, taken, view) : Rect{};
   if (marked) taken.push_back(pointerBox);

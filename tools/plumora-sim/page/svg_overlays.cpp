@@ -10,7 +10,7 @@ namespace {
 
 using namespace svg;  // NOLINT: the drawing's own shapes
 
-constexpr double kTabWidth = 300;
+constexpr double kTabWidth = 480;
 constexpr double kTabHeight = 26;
 constexpr double kCapHeight = 56;
 constexpr double kCapSize = 30;
@@ -40,8 +40,9 @@ void drawSpace(std::string& out, const DrawnWindow& window, const std::vector<Dr
     for (const DrawnScreen& s : screens) {
       if (overlaps(standardized(s.frame), frame)) screen = standardized(s.frame);
     }
-    const Rect tab = Rect::make(screen.origin.x + 100 + static_cast<double>(tabIndex) * (kTabWidth + 10),
-                                screen.origin.y - kTabHeight - 6, kTabWidth, kTabHeight);
+    const Rect tab =
+        Rect::make(screen.origin.x + 100 + static_cast<double>(tabIndex) * (kTabWidth + 10),
+                   screen.origin.y - kTabHeight - 6, kTabWidth, kTabHeight);
     out += windowAttributes(window, "behind");
     rect(out, tab,
          std::string("data-part=\"tab\" rx=\"6\" fill=\"") + kFullScreen +
@@ -59,7 +60,7 @@ void drawSpace(std::string& out, const DrawnWindow& window, const std::vector<Dr
   Rect bar = frame;
   bar.size.height = std::min(kTitleBarHeight, frame.size.height);
   rect(out, bar, "fill=\"#363a5c\"");
-  text(out, Point{frame.origin.x + frame.size.width / 2, frame.origin.y + 20}, kTitleSize,
+  text(out, Point{frame.origin.x + frame.size.width / 2, frame.origin.y + 21}, kTitleSize,
        "text-anchor=\"middle\" fill=\"#ffffff\"",
        fitText(window.title + " (full screen)", frame.size.width - 2 * 90, kTitleSize));
   const Point middle = centreOf(frame);
@@ -73,8 +74,8 @@ void drawSpace(std::string& out, const DrawnWindow& window, const std::vector<Dr
   circle(out, centreOf(window.minimize), kButtonRadius,
          std::string("data-button=\"minimize\" fill=\"") + kMinimize + "\"");
   circle(out, centreOf(window.green), kButtonRadius,
-         std::string("data-button=\"green\" fill=\"") + (window.greenEnabled ? kGreen : kGreenDisabled) +
-             "\"");
+         std::string("data-button=\"green\" fill=\"") +
+             (window.greenEnabled ? kGreen : kGreenDisabled) + "\"");
   out += "</g>";
 }
 
@@ -152,8 +153,8 @@ void drawOverview(std::string& out, const Scene& scene, const Rect& view, std::s
   }
   if (left >= right || top >= bottom) return;
   // The band below the screen drawn, over whatever lies there.
-  const Rect band = Rect::make(view.origin.x, maxY(view) - kOverviewHeight, view.size.width,
-                               kOverviewHeight);
+  const Rect band =
+      Rect::make(view.origin.x, maxY(view) - kOverviewHeight, view.size.width, kOverviewHeight);
   const Rect area = Rect::make(band.origin.x + 40 + 260, band.origin.y + 20,
                                band.size.width - 80 - 260, band.size.height - 40);
   const double scale =
@@ -181,7 +182,8 @@ void drawOverview(std::string& out, const Scene& scene, const Rect& view, std::s
          std::string("fill=\"") + (window.fullScreen ? kFullScreen : "#d9d6cf") + "\"");
   }
   if (shown < scene.screens.size()) {
-    rect(out, small(scene.screens[shown].frame), "fill=\"none\" stroke=\"#ffd54f\" stroke-width=\"4\"");
+    rect(out, small(scene.screens[shown].frame),
+         "fill=\"none\" stroke=\"#ffd54f\" stroke-width=\"4\"");
   }
   out += "</g>";
 }

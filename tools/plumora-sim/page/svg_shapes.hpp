@@ -18,7 +18,7 @@ namespace plumora::simtool::svg {
 inline constexpr double kTitleBarHeight = 28;
 inline constexpr double kButtonRadius = 7;
 inline constexpr double kMarkRadius = 11;
-inline constexpr double kTitleSize = 18;
+inline constexpr double kTitleSize = 20;
 inline constexpr double kMenuSize = 17;
 inline constexpr double kLabelSize = 20;
 // Roughly how wide a character of the sans-serif font is, for a font size of 1.
@@ -63,7 +63,7 @@ inline void circle(std::string& out, Point centre, double radius, std::string_vi
 }
 
 inline void text(std::string& out, Point at, double size, std::string_view attributes,
-          std::string_view content) {
+                 std::string_view content) {
   out += "<text x=\"" + n(at.x) + "\" y=\"" + n(at.y) + "\" font-size=\"" + n(size) + "\" ";
   out += kFont;
   out += ' ';

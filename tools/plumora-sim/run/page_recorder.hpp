@@ -9,13 +9,13 @@
 #include <utility>
 #include <vector>
 
-#include "scenario/desktop_builder.hpp"
-#include "run/expectations.hpp"
-#include "scenario/scenario.hpp"
 #include "page/scene.hpp"
-#include "sim/sim_mac.hpp"
+#include "run/expectations.hpp"
 #include "run/step_captions.hpp"
 #include "run/timeline.hpp"
+#include "scenario/desktop_builder.hpp"
+#include "scenario/scenario.hpp"
+#include "sim/sim_mac.hpp"
 
 namespace plumora::simtool {
 

@@ -53,7 +53,8 @@ std::string heldText(std::uint64_t flags) {
     std::string name = names.substr(from, plus - from);
     if (name == "fn") name = "Fn";
     if (name == "capslock") name = "Caps Lock";
-    if (!name.empty()) name[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
+    if (!name.empty())
+      name[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
     if (!text.empty()) text += " and ";
     text += name;
     from = plus + 1;
@@ -70,8 +71,8 @@ std::optional<std::pair<std::size_t, double>> fills(const Rect& frame, const Sce
     const double left = minX(f) - minX(usable), top = minY(f) - minY(usable);
     const double right = maxX(usable) - maxX(f), bottom = maxY(usable) - maxY(f);
     const double margin = left;
-    const bool even = std::abs(top - margin) < 1 && std::abs(right - margin) < 1 &&
-                      std::abs(bottom - margin) < 1;
+    const bool even =
+        std::abs(top - margin) < 1 && std::abs(right - margin) < 1 && std::abs(bottom - margin) < 1;
     if (even && margin >= 0 && margin <= 24) return std::make_pair(i, std::round(margin));
   }
   return std::nullopt;
@@ -109,10 +110,9 @@ std::string placeOf(Point at, const Scene& scene) {
 std::string StepCaptions::ofAction(const Action& action, const Scene& scene) {
   if (const auto* mouse = std::get_if<MouseAction>(&action.what)) {
     const Point at = scene.pointer ? scene.pointer->at : mouse->target.point;
-    const std::string place =
-        mouse->target.window
-            ? possessive(*mouse->target.window) + " " + buttonText(mouse->target.button)
-            : placeOf(at, scene);
+    const std::string place = mouse->target.window ? possessive(*mouse->target.window) + " " +
+                                                         buttonText(mouse->target.button)
+                                                   : placeOf(at, scene);
     static constexpr const char* kVerbs[] = {"clicks ", "presses the mouse button on ",
                                              "drags the mouse to ",
                                              "releases the mouse button on "};
@@ -150,8 +150,8 @@ std::string StepCaptions::ofAction(const Action& action, const Scene& scene) {
   if (permission.granted) return "The user grants Plumora the Accessibility permission.";
   std::string text = "The user revokes Plumora's Accessibility permission";
   if (permission.tapNoticeAfter > 0) {
-    text += "; the system tells the event tap " + numberText(permission.tapNoticeAfter) +
-            " s later";
+    text +=
+        "; the system tells the event tap " + numberText(permission.tapNoticeAfter) + " s later";
   }
   return text + ".";
 }
@@ -165,8 +165,9 @@ std::string StepCaptions::ofInput(const sim::InputRecord& input, const Scene& sc
   switch (input.type) {
     case EventType::LeftMouseDown:
       pressPassed_ = !swallowed;
-      if (!input.verdict) return "No event tap is watching: the press on " + place +
-                                 " goes straight to " + reached + ".";
+      if (!input.verdict)
+        return "No event tap is watching: the press on " + place + " goes straight to " + reached +
+               ".";
       if (swallowed) {
         press_ = step;
         // Told before the press's own line: a click Plumora drops at once.

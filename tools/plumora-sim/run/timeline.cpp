@@ -4,10 +4,10 @@
 #include <cstdio>
 
 #include "accessibility/rect_text.hpp"
+#include "run/text_format.hpp"
 #include "scenario/key_names.hpp"
 #include "sim/virtual_clock.hpp"
 #include "support/log_file.hpp"
-#include "run/text_format.hpp"
 
 namespace plumora::simtool {
 namespace {

@@ -14,8 +14,8 @@
 #include <string_view>
 #include <vector>
 
-#include "scenario/desktop_builder.hpp"
 #include "run/expectations.hpp"
+#include "scenario/desktop_builder.hpp"
 #include "scenario/scenario.hpp"
 #include "sim/sim_mac.hpp"
 
