@@ -52,6 +52,10 @@ def data_rect(text):
     return tuple(float(v) for v in found.groups())
 
 
+def contains(rect, x, y):
+    return rect[0] <= x < rect[0] + rect[2] and rect[1] <= y < rect[1] + rect[3]
+
+
 def truncated(values):
     # The text gives each number truncated toward zero.
     return tuple(int(v) for v in values)
@@ -115,10 +119,14 @@ def check_frames(sim, scenario, work):
     frames = dict(timeline.windows)
     closed = set()
     screens_known = True
+    target = None  # the window the user's last click or press aimed at
     for step, (text, li, svg) in enumerate(zip(timeline.lines, lines, scenes), start=1):
         where = f"{name} step {step}"
         if li.text != text:
             fail(f"{where}: the page's line is {li.text!r}, the text's {text!r}")
+        caption = li.get("data-caption") or ""
+        if not caption.endswith(".") or not caption[0].isupper() or LINE.match(caption):
+            fail(f"{where}: the caption {caption!r} is not a sentence of its own")
         if svg.get("data-step") != str(step) or li.get("data-step") != str(step):
             fail(f"{where}: numbered {svg.get('data-step')} and {li.get('data-step')}")
         time, tag, rest = LINE.match(text).groups()
@@ -173,6 +181,24 @@ def check_frames(sim, scenario, work):
             for what, circle in (("green button", green), ("green button's ring", mark)):
                 if circle is None or (float(circle.get("cx")), float(circle.get("cy"))) != centre:
                     fail(f"{where}: {window}'s {what} is not drawn at {centre}")
+        # A press lands on what is drawn under the pointer: the window the user aimed at when
+        # Plumora swallowed it, one of the application it reached when it passed. No window
+        # vanishes behind another, nor behind a full-screen space.
+        aimed = re.match(r"^(?:click|press) \S+ button of (\S+) ", rest) if tag == "user" else None
+        if aimed:
+            target = aimed.group(1)
+        press = re.match(r"^press at \((-?[\d.]+),(-?[\d.]+)\): (swallowed by Plumora|passed, "
+                         r"reached (\S+))", rest) if tag == "input" else None
+        if press:
+            x, y = float(press.group(1)), float(press.group(2))
+            under = [g for g in drawn if g.get("data-space") != "behind"
+                     and contains(data_rect(g.get("data-frame")), x, y)]
+            top = under[-1] if under else None
+            seen = None if top is None else (top.get("data-window"), top.get("data-app"))
+            if press.group(4) and (seen is None or seen[1] != press.group(4)):
+                fail(f"{where}: the press reached {press.group(4)}, {seen} is drawn there")
+            if not press.group(4) and (seen is None or seen[0] != target):
+                fail(f"{where}: Plumora swallowed a press on {target}, {seen} is drawn there")
         outlines = svg.findall(f"{SVG}rect[@data-before-of]")
         if before:
             if len(outlines) != 1 or outlines[0].get("data-before-of") != before[0] or \
