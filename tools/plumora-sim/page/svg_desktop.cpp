@@ -49,20 +49,6 @@ void drawStrips(std::string& out, const DrawnScreen& screen, std::size_t index,
   out += "</g>";
 }
 
-void drawButtons(std::string& out, const DrawnWindow& window) {
-  circle(out, centreOf(window.close), kButtonRadius,
-         std::string("data-button=\"close\" fill=\"") + kClose + "\"");
-  circle(out, centreOf(window.minimize), kButtonRadius,
-         std::string("data-button=\"minimize\" fill=\"") + kMinimize + "\"");
-  circle(out, centreOf(window.green), kButtonRadius,
-         std::string("data-button=\"green\" fill=\"") +
-             (window.greenEnabled ? kGreen : kGreenDisabled) + "\"");
-  // The button Plumora gives a new meaning to.
-  circle(out, centreOf(window.green), kMarkRadius,
-         std::string("data-mark=\"green\" fill=\"none\" stroke-width=\"3\" stroke=\"") +
-             kGreenMark + "\"");
-}
-
 void drawWindow(std::string& out, const DrawnWindow& window) {
   const Rect frame = standardized(window.frame);
   out += "<g data-window=\"" + escapeMarkup(window.name) + "\" data-app=\"" +
@@ -94,7 +80,7 @@ void drawWindow(std::string& out, const DrawnWindow& window) {
            "text-anchor=\"middle\" fill=\"#cfccc4\"",
            fitText(window.app, width - 40, kLabelSize * 1.4));
     }
-    drawButtons(out, window);
+    drawTitleButtons(out, window, true);
   }
   out += "</g>";
 }

@@ -69,6 +69,11 @@ void drawSpace(std::string& out, const DrawnWindow& window, const std::vector<Dr
   text(out, Point{middle.x, middle.y + kLabelSize * 1.8}, kLabelSize,
        "text-anchor=\"middle\" fill=\"#c5c8e6\"",
        fitText("a space of its own over the screen", frame.size.width - 40, kLabelSize));
+  drawTitleButtons(out, window, false);
+  out += "</g>";
+}
+
+void drawTitleButtons(std::string& out, const DrawnWindow& window, bool ringed) {
   circle(out, centreOf(window.close), kButtonRadius,
          std::string("data-button=\"close\" fill=\"") + kClose + "\"");
   circle(out, centreOf(window.minimize), kButtonRadius,
@@ -76,7 +81,11 @@ void drawSpace(std::string& out, const DrawnWindow& window, const std::vector<Dr
   circle(out, centreOf(window.green), kButtonRadius,
          std::string("data-button=\"green\" fill=\"") +
              (window.greenEnabled ? kGreen : kGreenDisabled) + "\"");
-  out += "</g>";
+  if (!ringed) return;
+  // The button Plumora gives a new meaning to.
+  circle(out, centreOf(window.green), kMarkRadius,
+         std::string("data-mark=\"green\" fill=\"none\" stroke-width=\"3\" stroke=\"") +
+             kGreenMark + "\"");
 }
 
 void drawKeyCaps(std::string& out, std::string_view keys, const Rect& over) {

@@ -20,6 +20,10 @@ inline constexpr double kOverviewHeight = 220;
 void drawSpace(std::string& out, const DrawnWindow& window, const std::vector<DrawnScreen>& screens,
                std::size_t tabIndex);
 
+// The close, minimize and green buttons at their places; the green one `ringed`, as on a window
+// whose green button Plumora watches (not on a full-screen window's, which it leaves alone).
+void drawTitleButtons(std::string& out, const DrawnWindow& window, bool ringed);
+
 // The keys ("fn ⌃ F") as key caps in the middle of `over`, with what posted them.
 void drawKeyCaps(std::string& out, std::string_view keys, const Rect& over);
 

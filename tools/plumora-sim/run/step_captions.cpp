@@ -31,18 +31,6 @@ std::string screenText(std::size_t index) {
   return "screen " + std::to_string(index);
 }
 
-std::string buttonText(ButtonKind kind) {
-  switch (kind) {
-    case ButtonKind::Close:
-      return "close button";
-    case ButtonKind::Minimize:
-      return "minimize button";
-    case ButtonKind::Green:
-      break;
-  }
-  return "green button";
-}
-
 // "Option", "Shift and Command".
 std::string heldText(std::uint64_t flags) {
   std::string text;

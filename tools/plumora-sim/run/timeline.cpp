@@ -12,18 +12,6 @@
 namespace plumora::simtool {
 namespace {
 
-std::string buttonText(ButtonKind kind) {
-  switch (kind) {
-    case ButtonKind::Close:
-      return "close button";
-    case ButtonKind::Minimize:
-      return "minimize button";
-    case ButtonKind::Green:
-      break;
-  }
-  return "green button";
-}
-
 std::string eventText(EventType type) {
   switch (type) {
     case EventType::LeftMouseDown:
