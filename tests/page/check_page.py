@@ -137,6 +137,16 @@ def check_frames(sim, scenario, work):
             window, old, new = FRAME_LINE.match(rest).groups()
             frames[window] = rect_of(new)
             before = (window, rect_of(old))
+            # The caption tells where the window went: the screen it fills, or its frame.
+            fills = re.search(r" now fills screen (\d+) below the menu bar(?:, with a margin of "
+                              r"(\d+) points)?", caption)
+            if fills and screens_known:
+                ux, uy, uw, uh = timeline.screens[int(fills.group(1))][1]
+                m = int(fills.group(2) or 0)
+                if rect_of(new) != (ux + m, uy + m, uw - 2 * m, uh - 2 * m):
+                    fail(f"{where}: the caption {caption!r} for a frame of {new}")
+            elif not fills and new not in caption:
+                fail(f"{where}: the caption {caption!r} does not say where {window} went")
         if tag == "window":
             window, change = rest.split(" ", 1)
             if change == "closes":

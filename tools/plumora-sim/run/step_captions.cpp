@@ -215,21 +215,28 @@ std::string StepCaptions::ofLog(std::string_view message, std::vector<Step>& ste
   return meaning.sentence;
 }
 
-std::string StepCaptions::ofFrame(const Happening::FrameChange& change, const Scene& scene) const {
+std::string StepCaptions::ofFrame(const Happening::FrameChange& change, const Scene& scene) {
   const std::string name = world_.windowName(change.window);
-  std::string text = name + " moves from " + describe(change.before) + " to " +
-                     describe(change.after) + " (the dashed outline is where it was)";
+  const std::string outline = " (the dashed outline is where it was).";
   if (const auto filled = fills(change.after, scene)) {
-    text = name + " now fills " + screenText(filled->first) + " below the menu bar";
+    // The frame to come back to, unless the window was filled already.
+    if (!fills(change.before, scene)) beforeFill_[change.window] = change.before;
+    std::string text = name + " now fills " + screenText(filled->first) + " below the menu bar";
     if (filled->second > 0) {
       text += ", with a margin of " + numberText(filled->second) + " points on every side";
     }
-    text += " (the dashed outline is where it was)";
-  } else if (lastOutcome_ == Outcome::Restore) {
-    text = name + " is back in its frame from before the Fill, " + describe(change.after) +
-           " (the dashed outline is where it was)";
+    return text + outline;
   }
-  return text + ".";
+  const auto kept = beforeFill_.find(change.window);
+  if (kept != beforeFill_.end() && kept->second == change.after) {
+    return name + " is back in its frame from before the Fill, " + describe(change.after) + outline;
+  }
+  if (kept != beforeFill_.end() && lastOutcome_ == Outcome::Restore) {
+    return name + " moves to " + describe(change.after) + ", not its frame from before the Fill, " +
+           describe(kept->second) + outline;
+  }
+  return name + " moves from " + describe(change.before) + " to " + describe(change.after) +
+         outline;
 }
 
 std::string StepCaptions::caption(const Happening& happening, const Scene& scene,

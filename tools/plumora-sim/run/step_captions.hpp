@@ -5,6 +5,8 @@
 // click's caption is completed by the lines that follow it, once they say what it led to.
 
 #include <cstddef>
+#include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,13 +30,15 @@ class StepCaptions {
   std::string ofAction(const Action& action, const Scene& scene);
   std::string ofInput(const sim::InputRecord& input, const Scene& scene, std::size_t step);
   std::string ofLog(std::string_view message, std::vector<Step>& steps);
-  std::string ofFrame(const Happening::FrameChange& change, const Scene& scene) const;
+  std::string ofFrame(const Happening::FrameChange& change, const Scene& scene);
 
   const World& world_;
   // The swallowed press whose caption waits for what it led to, and the window's application.
   std::optional<std::size_t> press_;
   std::string pressApp_;
   LogMeaning::Outcome lastOutcome_ = LogMeaning::Outcome::None;
+  // Each window's frame before its last Fill, by window number.
+  std::map<std::uint32_t, Rect> beforeFill_;
   // Why the clicks of the current action pass through, as the log or the action tell it.
   std::string why_;
   // Why a click that is coming is dropped, told before its press's line.
