@@ -53,10 +53,11 @@ PageRecorder::PageRecorder(sim::SimMac& mac, const World& world, std::string_vie
     frames_[window->number] = window->frame;
     shown_[window->number] = Shown{window->onScreen, window->fullScreen};
   }
-  // A full-screen window the scenario starts with is in front, the frontmost one last.
+  // A full-screen window the scenario starts with is in front when its application is: the
+  // desktop of the frontmost application's other windows is shown otherwise.
   std::vector<sim::SimWindow*> live = mac.desktop.windowsFrontToBack();
   for (auto w = live.rbegin(); w != live.rend(); ++w) {
-    if ((*w)->fullScreen) spaces_.push_back((*w)->number);
+    if ((*w)->fullScreen && mac.system.frontmost == (*w)->pid) spaces_.push_back((*w)->number);
   }
   // The header exactly as the text output has it.
   std::ostringstream header;
