@@ -227,6 +227,11 @@ std::string StepCaptions::ofFrame(const Happening::FrameChange& change, const Sc
     }
     return text + outline;
   }
+  const sim::SimWindow* window = world_.window(name);
+  if (window && window->fullScreen) {
+    return name + " takes the whole screen, " + describe(change.after) +
+           ", as it goes full screen" + outline;
+  }
   const auto kept = beforeFill_.find(change.window);
   if (kept != beforeFill_.end() && kept->second == change.after) {
     return name + " is back in its frame from before the Fill, " + describe(change.after) + outline;
