@@ -104,8 +104,11 @@ void drawKeyCaps(std::string& out, std::string_view keys, const Rect& over) {
   const std::string label = "posted by Plumora";
   const double panelWidth = std::max(total + 28, textWidth(label, kLabelSize) + 40);
   const Point middle = centreOf(over);
-  const Rect panel = Rect::make(middle.x - panelWidth / 2, middle.y - kCapHeight / 2 - 20,
-                                panelWidth, kCapHeight + kLabelSize + 48);
+  // Below the application's name in the window's middle when the window has room for it.
+  const double height = kCapHeight + kLabelSize + 48;
+  const double below = middle.y + kTitleBarHeight / 2 + 14;
+  const double top = below + height <= maxY(standardized(over)) ? below : middle.y - height / 2;
+  const Rect panel = Rect::make(middle.x - panelWidth / 2, top, panelWidth, height);
   out += "<g data-keys=\"" + escapeMarkup(keys) + "\">";
   rect(out, panel, "rx=\"12\" fill=\"#1d1d1f\" fill-opacity=\"0.82\"");
   double x = middle.x - (total - 12) / 2;
@@ -133,6 +136,11 @@ std::vector<Rect> textAreasOf(const Scene& scene) {
   for (const DrawnWindow& window : scene.windows) {
     Rect bar = standardized(window.frame);
     if (window.fullScreen && !window.spaceShown) continue;
+    // The application's name in the middle.
+    const Point middle = centreOf(bar);
+    const double width = std::min(textWidth(window.app, kLabelSize * 1.6), bar.size.width);
+    areas.push_back(
+        Rect::make(middle.x - width / 2, middle.y - kLabelSize * 1.6, width, kLabelSize * 3.6));
     bar.size.height = std::min(kTitleBarHeight, bar.size.height);
     areas.push_back(bar);
   }
