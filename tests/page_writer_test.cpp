@@ -16,6 +16,7 @@
 #include "page/markup_text.hpp"
 #include "page/page_writer.hpp"
 #include "page/svg_desktop.hpp"
+#include "page/svg_overlays.hpp"
 
 namespace plumora::simtool {
 namespace {
@@ -135,19 +136,101 @@ Scene desktop() {
 
 // Frames, buttons, stacking and outlines are checked against every shipped scenario's timeline
 // by tests/page/check-page; here, what a scene's flags change.
-TEST(SceneDrawing, FullScreenWindowHasNoTitleBarAndHidesTheMenuBarInFront) {
+TEST(SceneDrawing, FullScreenWindowIsASpaceOverItsScreenOrATabAboveIt) {
+  struct Case {
+    bool shown;
+    std::vector<std::string> once, none;
+  };
+  const Case cases[] = {
+      // In front: over its screen, menu bar and Dock included, with its title; only the other
+      // window has a ring around its green button.
+      {true,
+       {"data-space=\"shown\"", "Shell (full screen)", "data-mark=\"green\"",
+        "data-part=\"menu-bar\""},
+       {"data-part=\"tab\"", "not in front"}},
+      // Not in front: the desktop shows, the window is a tab above the screen.
+      {false,
+       {"data-space=\"behind\"", "data-part=\"tab\"", ">Shell: full screen, not in front<",
+        "data-part=\"frame\""},
+       {"Shell (full screen)", "data-space=\"shown\""}},
+  };
+  for (const Case& c : cases) {
+    Scene scene = desktop();
+    // The full-screen window is the one at the back of the window list.
+    scene.windows[0].fullScreen = true;
+    scene.windows[0].spaceShown = c.shown;
+    scene.windows[0].frame = R(0, 0, 1440, 900);
+    const std::string svg = drawScene(scene, viewOf({}), "");
+    SCOPED_TRACE(c.shown);
+    for (const auto& part : c.once) EXPECT_EQ(occurrences(svg, part), 1u) << part;
+    for (const auto& part : c.none) EXPECT_EQ(occurrences(svg, part), 0u) << part;
+    if (c.shown) {
+      // Drawn after, so above, the other window and the menu bar.
+      EXPECT_GT(svg.find("data-space=\"shown\""), svg.find("data-window=\"Documento\""));
+      EXPECT_GT(svg.find("data-space=\"shown\""), svg.find("data-part=\"menu-bar\""));
+    }
+  }
+}
+
+// The x, y, width and height of the first <rect> after `after`.
+Rect rectAfter(const std::string& svg, const std::string& after) {
+  const auto at = svg.find("<rect x=\"", svg.find(after));
+  const auto number = [&](const char* name) {
+    return std::stod(svg.substr(svg.find(name, at) + std::string(name).size()));
+  };
+  return R(number(" x=\""), number(" y=\""), number(" width=\""), number(" height=\""));
+}
+
+TEST(SceneDrawing, PostedShortcutIsKeyCapsOnTheWindowItWentTo) {
+  // On the window, centred across it: below the application's name in its middle when the
+  // window has room for them, else over its middle.
+  const std::tuple<std::string, double, double> cases[] = {
+      {"Documento", 600, 450 + 14 + 14},  // (200,150 800x600)
+      {"Shell", 1220, 270 - 62},          // (1030,120 380x300): no room below
+  };
+  for (const auto& [window, middle, top] : cases) {
+    Scene scene = desktop();
+    scene.keys = "fn \xE2\x8C\x83 F";
+    scene.keysWindow = window;
+    const std::string svg = drawScene(scene, viewOf({}), "");
+    SCOPED_TRACE(window);
+    expectOnce(svg, {"<g data-keys=\"fn \xE2\x8C\x83 F\">", ">posted by Plumora</text>",
+                     ">\xE2\x8C\x83</text>"});
+    EXPECT_EQ(occurrences(svg, "data-part=\"key-cap\""), 3u);
+    const Rect panel = rectAfter(svg, "data-keys=");
+    EXPECT_NEAR(panel.origin.x + panel.size.width / 2, middle, 0.01);
+    EXPECT_NEAR(panel.origin.y, top, 0.01);
+  }
+  expectNone(drawScene(desktop(), viewOf({}), ""), {"data-keys", "key-cap"});
+}
+
+TEST(SceneDrawing, LabelsGoWhereTheyCoverNoText) {
+  const Rect view = R(-40, -40, 1520, 980);
+  const Rect a = R(100, 100, 80, 34), b = R(100, 200, 80, 34), off = R(-100, 100, 80, 34);
+  const std::tuple<std::vector<Rect>, std::vector<Rect>, Rect> cases[] = {
+      {{a, b}, {}, a},
+      {{a, b}, {R(0, 0, 1440, 120)}, b},                     // the first meets a menu bar
+      {{off, b}, {}, b},                                     // the first lies outside the drawing
+      {{a, b}, {R(150, 90, 10, 10), R(90, 220, 20, 5)}, a},  // every one taken: the first
+      {{a, b}, {R(180, 100, 20, 34)}, a},                    // touching is not covering
+  };
+  for (const auto& [candidates, taken, want] : cases) {
+    EXPECT_EQ(placeLabel(candidates, taken, view), want);
+  }
+  // A frame before that lay right below the menu bar: its label is not drawn over the bar's
+  // text, as it would be above the outline, nor over the title of a window at the top.
   Scene scene = desktop();
-  // No outline without a change, no pointer before the first action.
-  expectNone(drawScene(scene, viewOf({}), ""), {"data-before-of", "data-pointer"});
-  scene.windows[0].fullScreen = true;
-  scene.windows[0].frame = R(0, 0, 1440, 900);
-  // Only the other window has a green button; the menu bar is above the windows in front.
-  expectOnce(drawScene(scene, viewOf({}), ""),
-             {"data-full-screen=\"true\"", "data-button=\"green\"", "Shell (full screen)",
-              "data-part=\"menu-bar\"", "data-part=\"dock\""});
-  // In front, it hides the menu bar and the Dock of its screen, as a full-screen space does.
-  std::swap(scene.windows[0], scene.windows[1]);
-  expectNone(drawScene(scene, viewOf({}), ""), {"data-part=\"menu-bar\"", "data-part=\"dock\""});
+  scene.windows.push_back(window("Nota", R(0, 25, 300, 200)));
+  scene.changedWindow = "Documento";
+  scene.before = R(0, 25, 1440, 875);
+  const std::string svg = drawScene(scene, viewOf({}), "");
+  const Rect label = rectAfter(svg, "data-label=\"before\"");
+  EXPECT_GE(label.origin.y, 25 + 28) << "below the menu bar and Nota's title bar";
+  for (const Rect& text : textAreasOf(scene)) {
+    EXPECT_FALSE(minX(text) < maxX(label) && minX(label) < maxX(text) && minY(text) < maxY(label) &&
+                 minY(label) < maxY(text))
+        << markupRect(text);
+  }
 }
 
 struct PointerCase {
@@ -187,12 +270,41 @@ TEST(SceneDrawing, SwallowedAndPassedEventsLookDifferent) {
 }
 
 TEST(SceneDrawing, ViewHoldsEveryStepAndStaysPut) {
-  Step first{0, "log", "first", desktop()};
-  Step second{1, "world", "second", desktop()};
+  Step first{0, "log", "first", desktop(), ""};
+  Step second{1, "world", "second", desktop(), ""};
   second.scene.screens.push_back(DrawnScreen{R(1440, -100, 1920, 1080), R(1440, -75, 1920, 1055)});
   EXPECT_EQ(viewOf({first}), R(-40, -40, 1520, 980));
   EXPECT_EQ(viewOf({first, second}), R(-40, -140, 3440, 1160));
   EXPECT_EQ(viewOf({}), R(-40, -40, 1520, 980)) << "a standard screen's";
+}
+
+// With several screens each step shows the screen where it happens, the others small below.
+TEST(SceneDrawing, OneScreenOfSeveralIsDrawnLargeWithAllBelow) {
+  const DrawnScreen above{R(0, -1080, 1920, 1080), R(0, -1055, 1920, 1055)};
+  const auto step = [&](std::optional<Point> pointer, bool second = true) {
+    Step s{0, "input", "", desktop(), ""};
+    if (second) s.scene.screens.push_back(above);
+    if (pointer)
+      s.scene.pointer =
+          DrawnPointer{*pointer, DrawnPointer::Mark::Press, DrawnPointer::Fate::Swallowed, ""};
+    return s;
+  };
+  const Rect primary = R(-40, -40, 1520, 980 + kOverviewHeight - 20);
+  const Rect upper = R(-40, -1120, 2000, 1160 + kOverviewHeight - 20);
+  const std::vector<Step> steps = {step(Point{300, 300}), step(Point{300, -500}), step({}),
+                                   step(Point{5000, 5000})};
+  const std::vector<Rect> views = viewsOf(steps);
+  ASSERT_EQ(views.size(), 4u);
+  EXPECT_EQ(views[0], primary);
+  EXPECT_EQ(views[1], upper);
+  EXPECT_EQ(views[2], upper) << "no place of its own: where the last step happened";
+  EXPECT_EQ(views[3], viewOf({steps[3]})) << "off every screen: all of them";
+  const std::string svg = drawScene(steps[1].scene, views[1], "");
+  expectOnce(svg, {"data-overview=\"2 screens\"", ">All 2 screens:</text>"});
+  expectNone(drawScene(steps[0].scene, viewOf(steps), ""), {"data-overview"});
+  // One screen: the same view at every step, as before.
+  const std::vector<Step> single = {step(Point{300, 300}, false), step({}, false)};
+  EXPECT_EQ(viewsOf(single), std::vector<Rect>(2, viewOf(single)));
 }
 
 // One drawing and one line per step, the first shown; the expectations; and, opened from disk,
@@ -201,9 +313,9 @@ TEST(PageWriter, StepsExpectationsAndNothingFromElsewhere) {
   const PageContent content{
       "scenarios/a&b.scn",
       {"desktop (top-left coordinates, points)"},
-      {Step{0, "log", "   0.000  log      <avviato>", desktop()},
-       Step{1, "user", "   1.000  user     click", desktop()},
-       Step{8, "end", "   8.000  end      of the run", desktop()}},
+      {Step{0, "log", "   0.000  log      <avviato>", desktop(), "Plumora starts."},
+       Step{1, "user", "   1.000  user     click", desktop(), "The user clicks <there>."},
+       Step{8, "end", "   8.000  end      of the run", desktop(), "The run ends."}},
       {{true, "  met     a.scn:3  shortcuts posted: none"},
        {false, "  FAILED  a.scn:4  Editor received nothing: it received press"}},
       "1 of 2 expectations met",
@@ -212,8 +324,12 @@ TEST(PageWriter, StepsExpectationsAndNothingFromElsewhere) {
   expectOnce(page,
              {"class=\"current\" id=\"scene-1\" data-step=\"1\" data-time=\"0.000\"",
               "id=\"scene-3\" data-step=\"3\" data-time=\"8.000\"",
-              "<li id=\"line-1\" data-step=\"1\" data-tag=\"log\" class=\"current\">"
-              "   0.000  log      &lt;avviato&gt;</li>",
+              "<li id=\"line-1\" data-step=\"1\" data-tag=\"log\" data-caption=\"Plumora "
+              "starts.\" class=\"current\">   0.000  log      &lt;avviato&gt;</li>",
+              "data-caption=\"The user clicks &lt;there&gt;.\"",
+              // The first step's caption and line, shown before the script runs.
+              "<p id=\"told\">Plumora starts.</p><p id=\"printed\">   0.000  log      "
+              "&lt;avviato&gt;</p>",
               "max=\"3\"", "<title>plumora-sim: scenarios/a&amp;b.scn</title>",
               "<li class=\"met\">  met     a.scn:3", "<li class=\"failed\">  FAILED  a.scn:4"});
   EXPECT_EQ(occurrences(page, "<p class=\"summary failed\">1 of 2 expectations met</p>"), 2u);

@@ -3,6 +3,9 @@
     check_page.py frames SIM SCENARIO...   every drawn window of every step against the frames
                                            the text timeline gives at that line
     check_page.py browser SIM SCENARIO     screenshots in headless Chromium, judged by pixels
+    check_page.py layout SIM SCENARIO...   each page at 800x600 and 1280x800: nothing wider than
+                                           the window; a full-screen window's space drawn over
+                                           its screen, a posted shortcut's key caps on its window
 
 Both read the text output as the truth: the page must draw what the timeline says.
 """
@@ -47,6 +50,10 @@ def data_rect(text):
     if not found:
         raise ValueError("not a data rectangle: " + text)
     return tuple(float(v) for v in found.groups())
+
+
+def contains(rect, x, y):
+    return rect[0] <= x < rect[0] + rect[2] and rect[1] <= y < rect[1] + rect[3]
 
 
 def truncated(values):
@@ -112,10 +119,14 @@ def check_frames(sim, scenario, work):
     frames = dict(timeline.windows)
     closed = set()
     screens_known = True
+    target = None  # the window the user's last click or press aimed at
     for step, (text, li, svg) in enumerate(zip(timeline.lines, lines, scenes), start=1):
         where = f"{name} step {step}"
         if li.text != text:
             fail(f"{where}: the page's line is {li.text!r}, the text's {text!r}")
+        caption = li.get("data-caption") or ""
+        if not caption.endswith(".") or not caption[0].isupper() or LINE.match(caption):
+            fail(f"{where}: the caption {caption!r} is not a sentence of its own")
         if svg.get("data-step") != str(step) or li.get("data-step") != str(step):
             fail(f"{where}: numbered {svg.get('data-step')} and {li.get('data-step')}")
         time, tag, rest = LINE.match(text).groups()
@@ -126,6 +137,16 @@ def check_frames(sim, scenario, work):
             window, old, new = FRAME_LINE.match(rest).groups()
             frames[window] = rect_of(new)
             before = (window, rect_of(old))
+            # The caption tells where the window went: the screen it fills, or its frame.
+            fills = re.search(r" now fills screen (\d+) below the menu bar(?:, with a margin of "
+                              r"(\d+) points)?", caption)
+            if fills and screens_known:
+                ux, uy, uw, uh = timeline.screens[int(fills.group(1))][1]
+                m = int(fills.group(2) or 0)
+                if rect_of(new) != (ux + m, uy + m, uw - 2 * m, uh - 2 * m):
+                    fail(f"{where}: the caption {caption!r} for a frame of {new}")
+            elif not fills and new not in caption:
+                fail(f"{where}: the caption {caption!r} does not say where {window} went")
         if tag == "window":
             window, change = rest.split(" ", 1)
             if change == "closes":
@@ -139,8 +160,12 @@ def check_frames(sim, scenario, work):
         names = [g.get("data-window") for g in drawn]
         if sorted(names) != sorted(set(frames) - closed):
             fail(f"{where}: windows drawn {names}, the timeline has {sorted(set(frames) - closed)}")
-        if step == 1 and timeline.stacking and names[::-1] != timeline.stacking:
-            fail(f"{where}: stacked {names[::-1]} front to back, the text says {timeline.stacking}")
+        # Ordinary windows as the window list stacks them; full-screen ones are spaces of their
+        # own, drawn over the desktop.
+        ordinary = [g.get("data-window") for g in drawn if g.get("data-full-screen") != "true"]
+        stacked = [name for name in timeline.stacking if name in ordinary]
+        if step == 1 and timeline.stacking and ordinary[::-1] != stacked:
+            fail(f"{where}: stacked {ordinary[::-1]} front to back, the text says {stacked}")
         for g in drawn:
             window = g.get("data-window")
             if window not in frames:
@@ -149,6 +174,11 @@ def check_frames(sim, scenario, work):
             if truncated(frame) != frames[window]:
                 fail(f"{where}: {window} drawn at {g.get('data-frame')}, the timeline says "
                      f"{frames[window]}")
+            if g.get("data-space") == "behind":
+                # A full-screen window not in front: a tab above its screen, not its frame.
+                if g.find(f"{SVG}rect[@data-part='tab']") is None:
+                    fail(f"{where}: {window} is full screen behind, with no tab drawn")
+                continue
             body = g.find(f"{SVG}rect[@data-part='frame']")
             if body is None or tuple(float(body.get(a)) for a in ("x", "y", "width", "height")) \
                     != frame:
@@ -161,6 +191,24 @@ def check_frames(sim, scenario, work):
             for what, circle in (("green button", green), ("green button's ring", mark)):
                 if circle is None or (float(circle.get("cx")), float(circle.get("cy"))) != centre:
                     fail(f"{where}: {window}'s {what} is not drawn at {centre}")
+        # A press lands on what is drawn under the pointer: the window the user aimed at when
+        # Plumora swallowed it, one of the application it reached when it passed. No window
+        # vanishes behind another, nor behind a full-screen space.
+        aimed = re.match(r"^(?:click|press) \S+ button of (\S+) ", rest) if tag == "user" else None
+        if aimed:
+            target = aimed.group(1)
+        press = re.match(r"^press at \((-?[\d.]+),(-?[\d.]+)\): (swallowed by Plumora|passed, "
+                         r"reached (\S+))", rest) if tag == "input" else None
+        if press:
+            x, y = float(press.group(1)), float(press.group(2))
+            under = [g for g in drawn if g.get("data-space") != "behind"
+                     and contains(data_rect(g.get("data-frame")), x, y)]
+            top = under[-1] if under else None
+            seen = None if top is None else (top.get("data-window"), top.get("data-app"))
+            if press.group(4) and (seen is None or seen[1] != press.group(4)):
+                fail(f"{where}: the press reached {press.group(4)}, {seen} is drawn there")
+            if not press.group(4) and (seen is None or seen[0] != target):
+                fail(f"{where}: Plumora swallowed a press on {target}, {seen} is drawn there")
         outlines = svg.findall(f"{SVG}rect[@data-before-of]")
         if before:
             if len(outlines) != 1 or outlines[0].get("data-before-of") != before[0] or \
@@ -256,7 +304,7 @@ class Browser:
     KEYS = {"ArrowLeft": 37, "ArrowUp": 38, "ArrowRight": 39, "ArrowDown": 40, "Home": 36,
             "End": 35, "PageUp": 33, "PageDown": 34}
 
-    def __init__(self, url, work):
+    def __init__(self, url, work, size="1600,1000"):
         commands, self._to = os.pipe()
         self._from, answers = os.pipe()
 
@@ -271,7 +319,7 @@ class Browser:
             ["chromium", "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
              "--no-first-run", "--disable-background-networking", "--disable-component-update",
              "--disable-sync", "--hide-scrollbars", "--force-device-scale-factor=1",
-             f"--user-data-dir={tempfile.mkdtemp(dir=work)}", "--window-size=1600,1000",
+             f"--user-data-dir={tempfile.mkdtemp(dir=work)}", f"--window-size={size}",
              "--remote-debugging-pipe", url],
             preexec_fn=descriptors, close_fds=False, stdout=subprocess.DEVNULL,
             stderr=subprocess.DEVNULL)
@@ -314,6 +362,14 @@ class Browser:
     def evaluate(self, expression):
         return self._send("Runtime.evaluate",
                           {"expression": expression, "returnByValue": True})["result"].get("value")
+
+    def screenshot(self, path):
+        import base64
+        data = self._send("Page.captureScreenshot", {"format": "png"})["data"]
+        with open(path, "wb") as out:
+            out.write(base64.b64decode(data))
+        from PIL import Image
+        return Image.open(path).convert("RGB")
 
     def key(self, name):
         for kind in ("keyDown", "keyUp"):
@@ -484,6 +540,16 @@ def check_browser(sim, scenario, work):
         check_fragment(page, work, fragment, step, count)
     check_stepping(page, work, count)
 
+    # The swallowed press told in plain words, with what it led to, found lines later.
+    app = re.search(rf"^  window      {window}: ([^,]+),", run.stdout, re.M).group(1)
+    browser = Browser(f"file://{os.path.abspath(page)}#step={press}", work)
+    try:
+        told = browser.evaluate("document.getElementById('told').textContent")
+    finally:
+        browser.close()
+    expect(told == f"Plumora swallowed the click on {window}'s green button and asked {app} to "
+                   "Fill it.", f"the swallowed press's caption: {told!r}")
+
     shots = {}
     for label, step in (("before", click), ("press", press), ("filled", filled_at + 1),
                         ("restored", restored_at + 1)):
@@ -523,12 +589,165 @@ def check_browser(sim, scenario, work):
     expect(before.count_around(centre, 28, SWALLOWED) == 0, "before the press, no ring")
 
 
+# The page on a laptop's screen.
+
+FULL_SCREEN = (0x4a, 0x4f, 0x7a)
+KEY_CAP = (0xff, 0xf4, 0xb8)
+
+# Every element that reaches past the window, or past the pane that holds it, or scrolls
+# sideways: a part cut off.
+CUT_OFF = """(function () {
+  var width = document.documentElement.clientWidth, cut = [];
+  function name(e) { return e.tagName.toLowerCase() + (e.id ? '#' + e.id : ''); }
+  function pane(e) {
+    for (var p = e.parentElement; p; p = p.parentElement) {
+      if (getComputedStyle(p).overflowX !== 'visible') return p;
+    }
+    return null;
+  }
+  document.querySelectorAll('body *').forEach(function (e) {
+    // Inside a drawing, what lies past its edge is the desktop beyond what it shows.
+    if (e.ownerSVGElement) return;
+    var r = e.getBoundingClientRect();
+    if (!r.width) return;
+    var p = pane(e), right = p ? Math.min(width, p.getBoundingClientRect().right) : width;
+    if (r.right > right + 0.5) cut.push(name(e) + ' ends at ' + Math.round(r.right) + ', its room at ' + Math.round(right));
+    if (getComputedStyle(e).overflowX !== 'visible' && e.scrollWidth > e.clientWidth + 1)
+      cut.push(name(e) + ' scrolls sideways');
+  });
+  if (document.documentElement.scrollWidth > width) cut.push('the page scrolls sideways');
+  return cut.slice(0, 6);
+})()"""
+
+# Where the current drawing is on the screen, and what its points are.
+DRAWING = """(function () {
+  var svg = document.querySelector('#scenes svg.current'), r = svg.getBoundingClientRect();
+  var box = svg.viewBox.baseVal;
+  return [r.left, r.top, r.width, box.x, box.y, box.width];
+})()"""
+
+
+def margin_of(line, screens):
+    """The margin a frame line's new frame leaves inside a screen's usable area, the same on
+    every side; 0 when it leaves none."""
+    found = FRAME_LINE.match(LINE.match(line).group(3))
+    x, y, w, h = rect_of(found.group(3))
+    for _, (ux, uy, uw, uh) in screens:
+        sides = {x - ux, y - uy, ux + uw - x - w, uy + uh - y - h}
+        if len(sides) == 1:
+            return max(sides.pop(), 0)
+    return 0
+
+
+class Drawn:
+    """A screenshot with the current drawing's points placed on it."""
+
+    def __init__(self, image, placement):
+        self.pixels = image.load()
+        left, top, width, self.x, self.y, view_width = placement
+        self.left, self.top, self.scale = left, top, width / view_width
+
+    def share(self, rect, colour, inset=6):
+        x, y, w, h = rect
+        box = (round(self.left + (x - self.x) * self.scale) + inset,
+               round(self.top + (y - self.y) * self.scale) + inset,
+               round(self.left + (x + w - self.x) * self.scale) - inset,
+               round(self.top + (y + h - self.y) * self.scale) - inset)
+        hits = total = 0
+        for py in range(box[1], box[3]):
+            for px in range(box[0], box[2]):
+                total += 1
+                hits += near(self.pixels[px, py], colour, 8)
+        return hits / max(total, 1)
+
+
+def check_layout(sim, scenario, work):
+    name = os.path.basename(scenario)
+    page = os.path.join(work, name + ".html")
+    run = subprocess.run([sim, "--html", page, scenario], capture_output=True, text=True)
+    timeline = Timeline(run.stdout)
+    lines, scenes = page_of(page)
+    # The steps worth a look: the first, the longest line, a full-screen space, a shortcut.
+    longest = max(range(len(timeline.lines)), key=lambda i: len(timeline.lines[i])) + 1
+    spaces = [i for i, line in enumerate(timeline.lines, 1) if line.endswith(" enters full screen")]
+    # A Fill that leaves a margin, and a step drawn on a screen of several.
+    margins = [i for i, line in enumerate(timeline.lines, 1)
+               if LINE.match(line).group(2) == "frame" and margin_of(line, timeline.screens) > 0]
+    several = [i for i, svg in enumerate(scenes, 1) if svg.find(f"{SVG}g[@data-overview]")
+               is not None and svg.find(f"{SVG}rect[@data-before-of]") is not None]
+    keys = [i for i, line in enumerate(timeline.lines, 1) if LINE.match(line).group(2) == "keys"]
+    for size in ("800,600", "1280,800"):
+        browser = Browser(f"file://{os.path.abspath(page)}#step=1", work, size)
+        try:
+            looks = spaces[:1] + keys[:1] + margins[:1] + several[:1]
+            for step in sorted({1, longest, *looks}):
+                browser.evaluate(f"location.hash = '#step={step}'")
+                for _ in range(100):
+                    if browser.shown().startswith(f"{step} "):
+                        break
+                    time.sleep(0.05)
+                cut = browser.evaluate(CUT_OFF)
+                expect(not cut, f"{name} at {size.replace(',', 'x')}, step {step}: nothing cut off"
+                                f"{' (' + '; '.join(cut) + ')' if cut else ''}")
+                told = browser.evaluate("document.getElementById('told').textContent")
+                printed = browser.evaluate("document.getElementById('printed').textContent")
+                expect(told and told != printed and printed == timeline.lines[step - 1],
+                       f"{name} step {step}: a caption in plain words ({told!r}) and the line "
+                       f"as printed beside it")
+                if step not in looks or size != "1280,800":
+                    continue
+                svg = scenes[step - 1]
+                shot = Drawn(browser.screenshot(os.path.join(work, f"{name}-{step}.png")),
+                             browser.evaluate(DRAWING))
+                if step in spaces:
+                    window = LINE.match(timeline.lines[step - 1]).group(3).split(" ")[0]
+                    g = svg.find(f"{SVG}g[@data-window='{window}']")
+                    frame = data_rect(g.get("data-frame"))
+                    screen = next(s for s, _ in timeline.screens
+                                  if s[0] <= frame[0] + frame[2] / 2 < s[0] + s[2])
+                    share = shot.share(screen, FULL_SCREEN)
+                    expect(g.get("data-space") == "shown" and share > 0.6,
+                           f"{name} step {step}: {window}'s space covers its screen {screen} "
+                           f"({share:.0%} of it in the full-screen colour)")
+                if step in margins:
+                    frame = rect_of(FRAME_LINE.match(LINE.match(timeline.lines[step - 1])
+                                                     .group(3)).group(3))
+                    margin = margin_of(timeline.lines[step - 1], timeline.screens)
+                    strip = (frame[0] - margin, frame[1] + 100, margin, 300)
+                    share = shot.share(strip, WALLPAPER, 0)
+                    expect(share > 0.5 and margin * shot.scale >= 3,
+                           f"{name} step {step}: the margin of {margin} points shows as "
+                           f"{margin * shot.scale:.1f} pixels of desktop ({share:.0%})")
+                if step in several:
+                    title = svg.find(f"{SVG}g[@data-window]/{SVG}text")
+                    pixels = float(title.get("font-size")) * shot.scale
+                    expect(pixels >= 7.5, f"{name} step {step}: one screen of several drawn with "
+                                          f"titles {pixels:.1f} pixels high")
+                if step in keys:
+                    g = svg.find(f"{SVG}g[@data-keys]")
+                    # Posted for the window whose green button was clicked last.
+                    clicked = [re.search(r" click green button of (\S+) ", line)
+                               for line in timeline.lines[:step]]
+                    window = [c.group(1) for c in clicked if c][-1]
+                    target = svg.find(f"{SVG}g[@data-window='{window}']")
+                    caps = 0 if target is None else shot.share(
+                        data_rect(target.get("data-frame")), KEY_CAP, 0)
+                    expect(g is not None and caps > 0.01,
+                           f"{name} step {step}: the shortcut's key caps "
+                           f"{g.get('data-keys') if g is not None else None!r} on the window it "
+                           f"went to ({caps:.1%} of it in the key caps' colour)")
+        finally:
+            browser.close()
+
+
 def main():
     mode, sim, scenarios = sys.argv[1], sys.argv[2], sys.argv[3:]
     with tempfile.TemporaryDirectory() as work:
         for scenario in scenarios:
             if mode == "frames":
                 check_frames(sim, scenario, work)
+            elif mode == "layout":
+                check_layout(sim, scenario, work)
             else:
                 check_browser(sim, scenario, work)
     if failures:

@@ -11,48 +11,60 @@ inline constexpr const char* kPageStyle = R"css(
 html, body { margin: 0; height: 100%; }
 body { font: 14px/1.4 "Helvetica Neue", Helvetica, Arial, sans-serif; color: #1d1d1f;
        background: #f5f5f7; display: flex; flex-direction: column; }
-header { display: flex; align-items: baseline; gap: 1.5em; padding: 0.6em 1em;
-         background: #ffffff; border-bottom: 1px solid #d2d2d7; }
-h1 { font-size: 1.15em; margin: 0; font-weight: 600; }
+header { display: flex; flex-wrap: wrap; align-items: baseline; column-gap: 1.5em;
+         padding: 0.6em 1em; background: #ffffff; border-bottom: 1px solid #d2d2d7; }
+h1 { font-size: 1.15em; margin: 0; font-weight: 600; overflow-wrap: anywhere; }
 h2 { font-size: 1em; margin: 1em 0 0.4em; }
 .summary { margin: 0; font-weight: 600; }
 .summary.met { color: #1b7f37; }
 .summary.failed { color: #c62828; }
+/* Two panes side by side, each scrolling up and down only; on a narrow window, one column. */
 main { flex: 1; min-height: 0; display: grid;
-       grid-template-columns: minmax(0, 3fr) minmax(22em, 2fr); }
-#stage { min-width: 0; overflow: auto; padding: 0.8em 1em; }
+       grid-template-columns: minmax(0, 1fr) minmax(18em, 31em); }
+#stage { min-width: 0; overflow-y: auto; overflow-x: hidden; padding: 0.8em 1em; }
 #controls { display: flex; align-items: center; gap: 0.5em; flex-wrap: wrap; }
 #controls button { font: inherit; padding: 0.25em 0.8em; border: 1px solid #b0b0b8;
                    border-radius: 6px; background: #ffffff; cursor: pointer; }
 #controls button:hover { background: #ececf0; }
-#slider { flex: 1; min-width: 8em; }
+#slider { flex: 1; min-width: 6em; }
 #position { font-variant-numeric: tabular-nums; white-space: nowrap; }
-#caption { font-family: Menlo, Consolas, "DejaVu Sans Mono", monospace; font-size: 12.5px;
-           white-space: pre; overflow: hidden; text-overflow: ellipsis; margin: 0.6em 0;
-           padding: 0.35em 0.6em; background: #fff8d6; border: 1px solid #e8d68a;
-           border-radius: 4px; }
+#caption { margin: 0.6em 0; padding: 0.4em 0.7em; background: #fff8d6;
+           border: 1px solid #e8d68a; border-radius: 4px; }
+#told { margin: 0; font-size: 15px; font-weight: 600; overflow-wrap: anywhere; }
+#printed { margin: 0.2em 0 0; color: #5a5a5f; font-size: 12px; white-space: pre-wrap;
+           overflow-wrap: anywhere; font-family: Menlo, Consolas, "DejaVu Sans Mono", monospace; }
 #scenes svg { display: none; width: 100%; height: auto; border-radius: 6px; }
 #scenes svg.current { display: block; }
-.legend { color: #555; font-size: 12.5px; }
-.legend span { white-space: nowrap; margin-right: 1.2em; }
+.legend { color: #555; font-size: 12.5px; display: flex; flex-wrap: wrap; gap: 0.2em 1.2em; }
+.legend span { overflow-wrap: anywhere; }
 .swatch { display: inline-block; width: 0.9em; height: 0.9em; border-radius: 50%;
           vertical-align: -0.1em; margin-right: 0.3em; }
-#timeline { min-width: 0; overflow: auto; padding: 0.6em 1em; background: #ffffff;
-            border-left: 1px solid #d2d2d7; }
+#timeline { min-width: 0; overflow-y: auto; overflow-x: hidden; padding: 0.6em 1em;
+            background: #ffffff; border-left: 1px solid #d2d2d7; }
 #intro { font-size: 12.5px; }
 #intro pre, #lines, #expectations { font-family: Menlo, Consolas, "DejaVu Sans Mono", monospace;
                                     font-size: 12px; }
-#intro pre { margin: 0.4em 0; white-space: pre; overflow-x: auto; }
+#intro pre { margin: 0.4em 0; white-space: pre-wrap; overflow-wrap: anywhere; }
 #lines, #expectations { list-style: none; margin: 0; padding: 0; }
-#lines li { white-space: pre; padding: 1px 0.4em; cursor: pointer; border-radius: 3px; }
+/* A long line wraps under its text, its time and tag standing out on the left. */
+#lines li { white-space: pre-wrap; overflow-wrap: anywhere; padding: 1px 0.4em 1px 19.4ch;
+            text-indent: -19ch; cursor: pointer; border-radius: 3px; }
 #lines li:hover { background: #eef1f6; }
 #lines li[data-tag="log"] { color: #555; }
 #lines li[data-tag="user"], #lines li[data-tag="world"] { font-weight: 600; }
 #lines li[data-tag="frame"] { color: #1a55a8; }
 #lines li.current { background: #ffe98a; color: #1d1d1f; outline: 1px solid #d9b700; }
-#expectations li { white-space: pre; padding: 1px 0.4em; }
+#expectations li { white-space: pre-wrap; overflow-wrap: anywhere; padding: 1px 0.4em 1px 10.4ch;
+                   text-indent: -10ch; }
 #expectations li.met { color: #1b7f37; }
 #expectations li.failed { color: #c62828; font-weight: 600; }
+@media (max-width: 60em) {
+  html, body { height: auto; }
+  body { display: block; }
+  main { display: block; }
+  #stage, #timeline { overflow: visible; }
+  #timeline { border-left: 0; border-top: 1px solid #d2d2d7; }
+}
 )css";
 
 inline constexpr const char* kPageScript = R"js(
@@ -62,9 +74,21 @@ inline constexpr const char* kPageScript = R"js(
   var lines = document.querySelectorAll('#lines li');
   var slider = document.getElementById('slider');
   var position = document.getElementById('position');
-  var caption = document.getElementById('caption');
+  var told = document.getElementById('told');
+  var printed = document.getElementById('printed');
   var count = scenes.length;
   var current = 1;
+
+  // The timeline's own pane follows the current line; the page itself never jumps (in one
+  // column the pane does not scroll, and the drawing stays where the reader left it).
+  var pane = document.getElementById('timeline');
+  function scrollToLine(line) {
+    if (pane.scrollHeight <= pane.clientHeight) return;
+    var top = line.offsetTop - pane.offsetTop;
+    if (top < pane.scrollTop) pane.scrollTop = top - 8;
+    else if (top + line.offsetHeight > pane.scrollTop + pane.clientHeight)
+      pane.scrollTop = top + line.offsetHeight - pane.clientHeight + 8;
+  }
 
   function show(step) {
     step = Math.max(1, Math.min(count, Math.floor(step) || 1));
@@ -75,8 +99,9 @@ inline constexpr const char* kPageScript = R"js(
     lines[step - 1].classList.add('current');
     slider.value = String(step);
     position.textContent = 'step ' + step + ' of ' + count;
-    caption.textContent = lines[step - 1].textContent;
-    lines[step - 1].scrollIntoView({block: 'nearest'});
+    told.textContent = lines[step - 1].dataset.caption;
+    printed.textContent = lines[step - 1].textContent;
+    scrollToLine(lines[step - 1]);
     var hash = '#step=' + step;
     if (location.hash !== hash) {
       try { history.replaceState(null, '', hash); } catch (e) { /* a page without history */ }

@@ -22,16 +22,20 @@ void legend(std::string& out) {
       "<span>filled ring: press, empty: release, small: drag</span>"
       "<span><i class=\"swatch\" style=\"border-radius:0;border:2px dashed var(--before)\"></i>"
       "a window's frame before it changed</span>"
+      "<span><i class=\"swatch\" style=\"border-radius:2px;background:#4a4f7a\"></i>"
+      "a full-screen window: a space of its own over its screen</span>"
+      "<span><i class=\"swatch\" style=\"border-radius:3px;background:#fff4b8;"
+      "border:2px solid #8a6d00\"></i>keys of a shortcut Plumora posted</span>"
       "</p>\n";
 }
 
 void steps(std::string& out, const PageContent& content) {
-  const Rect view = viewOf(content.steps);
+  const std::vector<Rect> views = viewsOf(content.steps);
   out += "<div id=\"scenes\">\n";
   for (std::size_t i = 0; i < content.steps.size(); ++i) {
     const Step& step = content.steps[i];
     const std::string number = std::to_string(i + 1);
-    out += drawScene(step.scene, view,
+    out += drawScene(step.scene, views[i],
                      std::string(i == 0 ? "class=\"current\" " : "") + "id=\"scene-" + number +
                          "\" data-step=\"" + number + "\" data-time=\"" + markupSeconds(step.time) +
                          "\" role=\"img\" aria-label=\"the desktop at " + markupSeconds(step.time) +
@@ -51,8 +55,8 @@ void timeline(std::string& out, const PageContent& content) {
     const Step& step = content.steps[i];
     const std::string number = std::to_string(i + 1);
     out += "<li id=\"line-" + number + "\" data-step=\"" + number + "\" data-tag=\"" +
-           escapeMarkup(step.tag) + "\"" + (i == 0 ? " class=\"current\"" : "") + ">" +
-           escapeMarkup(step.text) + "</li>\n";
+           escapeMarkup(step.tag) + "\" data-caption=\"" + escapeMarkup(step.caption) + "\"" +
+           (i == 0 ? " class=\"current\"" : "") + ">" + escapeMarkup(step.text) + "</li>\n";
   }
   out += "</ol>\n<h2>Expectations</h2>\n<ul id=\"expectations\">\n";
   for (const ExpectationLine& line : content.expectations) {
@@ -90,9 +94,10 @@ std::string writePage(const PageContent& content) {
       "<button id=\"last\" type=\"button\" title=\"Last step (End)\">Last</button>"
       "<output id=\"position\">step 1 of " +
       count + "</output></nav>\n";
-  out += "<p id=\"caption\">" +
-         (content.steps.empty() ? std::string() : escapeMarkup(content.steps.front().text)) +
-         "</p>\n";
+  // What happened in plain English, and the line as the program printed it.
+  const Step* first = content.steps.empty() ? nullptr : &content.steps.front();
+  out += "<div id=\"caption\"><p id=\"told\">" + (first ? escapeMarkup(first->caption) : "") +
+         "</p><p id=\"printed\">" + (first ? escapeMarkup(first->text) : "") + "</p></div>\n";
   steps(out, content);
   legend(out);
   out += "</section>\n<section id=\"timeline\">\n";

@@ -26,6 +26,9 @@ struct DrawnWindow {
   Rect close, minimize, green;
   bool greenEnabled = true;
   bool fullScreen = false;
+  // A full-screen window is a space of its own: shown over its screen while it is in front,
+  // otherwise a tab above the screen.
+  bool spaceShown = false;
   bool ofFrontmostApp = false;
   double alpha = 1;  // 0 to 1; a window without an alpha value counts as opaque
 };
@@ -47,6 +50,9 @@ struct Scene {
   // A frame change on this line: the window, and its frame before as an outline.
   std::optional<std::string> changedWindow;
   Rect before;
+  // A shortcut posted on this line ("fn ⌃ F"), drawn as key caps on the window it went to.
+  std::string keys;
+  std::string keysWindow;
 };
 
 // One line of the timeline and the desktop as it stood when the line was written.
@@ -55,6 +61,7 @@ struct Step {
   std::string tag;
   std::string text;  // the line as printed, time and tag included
   Scene scene;
+  std::string caption;  // what happened and why, in plain English
 };
 
 struct ExpectationLine {

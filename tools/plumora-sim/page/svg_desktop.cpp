@@ -5,88 +5,15 @@
 #include <limits>
 
 #include "page/markup_text.hpp"
+#include "page/svg_overlays.hpp"
+#include "page/svg_shapes.hpp"
 
 namespace plumora::simtool {
 namespace {
 
-// Sizes in points of the desktop. Text is larger than on a real screen: the drawing is seen
-// at about half size.
+using namespace svg;  // NOLINT: the drawing's own shapes
+
 constexpr double kMargin = 40;
-constexpr double kTitleBarHeight = 28;
-constexpr double kButtonRadius = 7;
-constexpr double kMarkRadius = 11;
-constexpr double kTitleSize = 16;
-constexpr double kMenuSize = 15;
-constexpr double kLabelSize = 20;
-// Roughly how wide a character of the sans-serif font is, for a font size of 1.
-constexpr double kCharacterWidth = 0.56;
-
-constexpr const char* kFont = "font-family=\"Helvetica Neue, Helvetica, Arial, sans-serif\"";
-constexpr const char* kBackdrop = "#2d3139";
-constexpr const char* kWallpaper = "#4f7cac";
-constexpr const char* kMenuBar = "#e4e8ee";
-constexpr const char* kDock = "#93a4b8";
-constexpr const char* kBody = "#fdfcf9";
-constexpr const char* kTitleBar = "#e6e3dd";
-constexpr const char* kFullScreen = "#4a4f7a";
-constexpr const char* kClose = "#ff5f57";
-constexpr const char* kMinimize = "#febc2e";
-constexpr const char* kGreen = "#28c840";
-constexpr const char* kGreenDisabled = "#c4c8c5";
-constexpr const char* kGreenMark = "#0d5c1e";
-constexpr const char* kBefore = "#e53935";
-constexpr const char* kSwallowed = "#8e24aa";
-constexpr const char* kPassed = "#ef6c00";
-constexpr const char* kNoTap = "#6d6d6d";
-
-std::string n(double value) {
-  return markupNumber(value);
-}
-
-void rect(std::string& out, const Rect& r, std::string_view attributes) {
-  const Rect s = standardized(r);
-  out += "<rect x=\"" + n(s.origin.x) + "\" y=\"" + n(s.origin.y) + "\" width=\"" +
-         n(s.size.width) + "\" height=\"" + n(s.size.height) + "\" ";
-  out += attributes;
-  out += "/>";
-}
-
-void circle(std::string& out, Point centre, double radius, std::string_view attributes) {
-  out += "<circle cx=\"" + n(centre.x) + "\" cy=\"" + n(centre.y) + "\" r=\"" + n(radius) + "\" ";
-  out += attributes;
-  out += "/>";
-}
-
-void text(std::string& out, Point at, double size, std::string_view attributes,
-          std::string_view content) {
-  out += "<text x=\"" + n(at.x) + "\" y=\"" + n(at.y) + "\" font-size=\"" + n(size) + "\" ";
-  out += kFont;
-  out += ' ';
-  out += attributes;
-  out += '>';
-  out += escapeMarkup(content);
-  out += "</text>";
-}
-
-Point centreOf(const Rect& r) {
-  const Rect s = standardized(r);
-  return Point{s.origin.x + s.size.width / 2, s.origin.y + s.size.height / 2};
-}
-
-bool finite(const Rect& r) {
-  return std::isfinite(r.origin.x) && std::isfinite(r.origin.y) && std::isfinite(r.size.width) &&
-         std::isfinite(r.size.height);
-}
-
-std::size_t codePoints(std::string_view text) {
-  return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  }));
-}
-
-double textWidth(std::string_view content, double size) {
-  return static_cast<double>(codePoints(content)) * size * kCharacterWidth;
-}
 
 void drawScreen(std::string& out, const DrawnScreen& screen, std::size_t index) {
   out += "<g data-screen=\"" + std::to_string(index) + "\" data-frame=\"" +
@@ -98,19 +25,9 @@ void drawScreen(std::string& out, const DrawnScreen& screen, std::size_t index) 
   out += "</g>";
 }
 
-bool overlaps(const Rect& a, const Rect& b) {
-  return minX(a) < maxX(b) && minX(b) < maxX(a) && minY(a) < maxY(b) && minY(b) < maxY(a);
-}
-
-// The menu bar and the Dock lie above the windows, unless a full-screen window is in front on
-// that screen: then they hide, as in a full-screen space.
+// The menu bar and the Dock lie above the windows; a full-screen space shown covers them.
 void drawStrips(std::string& out, const DrawnScreen& screen, std::size_t index,
                 const Scene& scene) {
-  for (auto w = scene.windows.rbegin(); w != scene.windows.rend(); ++w) {
-    if (!overlaps(w->frame, standardized(screen.frame))) continue;
-    if (w->fullScreen) return;
-    break;
-  }
   const std::string& frontmost = scene.frontmost;
   out += "<g data-strips-of=\"" + std::to_string(index) + "\">";
   if (const auto bar = menuBarOf(screen)) {
@@ -132,39 +49,16 @@ void drawStrips(std::string& out, const DrawnScreen& screen, std::size_t index,
   out += "</g>";
 }
 
-void drawButtons(std::string& out, const DrawnWindow& window) {
-  circle(out, centreOf(window.close), kButtonRadius,
-         std::string("data-button=\"close\" fill=\"") + kClose + "\"");
-  circle(out, centreOf(window.minimize), kButtonRadius,
-         std::string("data-button=\"minimize\" fill=\"") + kMinimize + "\"");
-  circle(out, centreOf(window.green), kButtonRadius,
-         std::string("data-button=\"green\" fill=\"") +
-             (window.greenEnabled ? kGreen : kGreenDisabled) + "\"");
-  // The button Plumora gives a new meaning to.
-  circle(out, centreOf(window.green), kMarkRadius,
-         std::string("data-mark=\"green\" fill=\"none\" stroke-width=\"3\" stroke=\"") +
-             kGreenMark + "\"");
-}
-
 void drawWindow(std::string& out, const DrawnWindow& window) {
   const Rect frame = standardized(window.frame);
   out += "<g data-window=\"" + escapeMarkup(window.name) + "\" data-app=\"" +
          escapeMarkup(window.app) + "\" data-frame=\"" + markupRect(frame) + "\"";
-  if (window.fullScreen) out += " data-full-screen=\"true\"";
   if (window.ofFrontmostApp) out += " data-frontmost=\"true\"";
   // A see-through window stays visible enough to be found.
   if (window.alpha < 1) out += " opacity=\"" + n(std::max(window.alpha, 0.3)) + "\"";
   out += '>';
   const double width = frame.size.width;
-  if (window.fullScreen) {
-    rect(out, frame,
-         std::string("data-part=\"frame\" fill=\"") + kFullScreen +
-             "\" stroke=\"#b8bde0\" stroke-width=\"3\"");
-    const Point middle = centreOf(frame);
-    text(out, Point{middle.x, middle.y}, kLabelSize * 1.4,
-         "text-anchor=\"middle\" fill=\"#e8e8e8\"",
-         fitText(window.title + " (full screen)", width - 40, kLabelSize * 1.4));
-  } else {
+  {
     const char* border = window.ofFrontmostApp ? "#55595f" : "#a2a6ac";
     rect(out, frame,
          std::string("data-part=\"frame\" fill=\"") + kBody + "\" stroke=\"" + border +
@@ -175,7 +69,7 @@ void drawWindow(std::string& out, const DrawnWindow& window) {
     // The title, centred in the room the buttons leave.
     const double room = width - 2 * 76;
     if (room > kTitleSize) {
-      text(out, Point{frame.origin.x + width / 2, frame.origin.y + 19}, kTitleSize,
+      text(out, Point{frame.origin.x + width / 2, frame.origin.y + 21}, kTitleSize,
            std::string("text-anchor=\"middle\" fill=\"") +
                (window.ofFrontmostApp ? "#1d1d1f" : "#8a8d91") + "\"",
            fitText(window.title, room, kTitleSize));
@@ -186,19 +80,45 @@ void drawWindow(std::string& out, const DrawnWindow& window) {
            "text-anchor=\"middle\" fill=\"#cfccc4\"",
            fitText(window.app, width - 40, kLabelSize * 1.4));
     }
-    drawButtons(out, window);
+    drawTitleButtons(out, window, true);
   }
   out += "</g>";
 }
 
-void drawBefore(std::string& out, const std::string& window, const Rect& before) {
+// The label on a pale ground, so that it reads over a window as over the wallpaper.
+void drawLabel(std::string& out, const Rect& box, std::string_view colour, std::string_view dashes,
+               std::string_view content) {
+  rect(out, box,
+       std::string("rx=\"6\" fill=\"#ffffff\" fill-opacity=\"0.92\" stroke=\"") +
+           std::string(colour) + "\" stroke-width=\"2\"" + std::string(dashes));
+  text(out, Point{box.origin.x + 10, box.origin.y + kLabelSize + 3}, kLabelSize,
+       "fill=\"" + std::string(colour) + "\"", content);
+}
+
+Rect labelBox(double left, double top, std::string_view content) {
+  return Rect::make(left, top, textWidth(content, kLabelSize) + 20, kLabelSize + 14);
+}
+
+void drawBefore(std::string& out, const std::string& window, const Rect& before,
+                std::vector<Rect>& taken, const Rect& view) {
   rect(out, before,
        "data-before-of=\"" + escapeMarkup(window) + "\" data-frame=\"" + markupRect(before) +
            "\" fill=\"none\" stroke=\"" + kBefore +
            "\" stroke-width=\"4\" stroke-dasharray=\"14 9\"");
   const Rect s = standardized(before);
-  text(out, Point{s.origin.x + 8, s.origin.y - 8}, kLabelSize,
-       std::string("fill=\"") + kBefore + "\"", "before");
+  const std::string label = "before";
+  const double height = kLabelSize + 14;
+  // Above the outline's corner, inside it, below it, then along its bottom edge inside.
+  const Rect box = placeLabel(
+      {labelBox(minX(s) + 8, minY(s) - height - 6, label),
+       labelBox(minX(s) + 10, minY(s) + 10, label), labelBox(minX(s) + 10, maxY(s) + 8, label),
+       labelBox(minX(s) + 10, maxY(s) - height - 10, label),
+       labelBox(maxX(s) - 100, minY(s) + 10, label)},
+      taken, view);
+  taken.push_back(box);
+  out += "<g data-label=\"before\">";
+  drawLabel(out, box, kBefore, "", label);
+  out += "</g>";
 }
 
 std::string markName(DrawnPointer::Mark mark) {
@@ -246,7 +166,19 @@ std::string fateText(const DrawnPointer& pointer) {
   return text + ", reached " + (pointer.reached.empty() ? "no application" : pointer.reached);
 }
 
-void drawPointer(std::string& out, const DrawnPointer& pointer, const Rect& view) {
+Rect pointerLabel(const DrawnPointer& pointer, const std::vector<Rect>& taken, const Rect& view) {
+  const Point p = pointer.at;
+  const std::string label = fateText(pointer);
+  const double width = textWidth(label, kLabelSize) + 20;
+  const double height = kLabelSize + 14;
+  return placeLabel(
+      {labelBox(p.x + 30, p.y + 22, label), labelBox(p.x - 30 - width, p.y + 22, label),
+       labelBox(p.x + 30, p.y + 40, label), labelBox(p.x + 30, p.y - height - 10, label),
+       labelBox(p.x - 30 - width, p.y - height - 10, label)},
+      taken, view);
+}
+
+void drawPointer(std::string& out, const DrawnPointer& pointer, const Rect& box) {
   const Point p = pointer.at;
   out += "<g data-pointer=\"" + n(p.x) + "," + n(p.y) + "\" data-mark=\"" + markName(pointer.mark) +
          "\" data-fate=\"" + fateName(pointer.fate) + "\">";
@@ -264,15 +196,7 @@ void drawPointer(std::string& out, const DrawnPointer& pointer, const Rect& view
     circle(out, p, radius,
            std::string("fill=\"") + (filled ? colour : "none") +
                "\" fill-opacity=\"0.3\" stroke=\"" + colour + "\" stroke-width=\"5\"" + dashes);
-    const std::string label = fateText(pointer);
-    const double width = textWidth(label, kLabelSize) + 20;
-    const bool onTheLeft = p.x + 30 + width > maxX(view);
-    const double left = onTheLeft ? p.x - 30 - width : p.x + 30;
-    rect(out, Rect::make(left, p.y + 22, width, kLabelSize + 14),
-         std::string("rx=\"6\" fill=\"#ffffff\" fill-opacity=\"0.92\" stroke=\"") + colour +
-             "\" stroke-width=\"2\"" + dashes);
-    text(out, Point{left + 10, p.y + 22 + kLabelSize + 3}, kLabelSize,
-         std::string("fill=\"") + colour + "\"", label);
+    drawLabel(out, box, colour, dashes, fateText(pointer));
   }
   // The arrow, its tip on the point.
   const auto at = [&](double dx, double dy) { return n(p.x + dx) + "," + n(p.y + dy); };
@@ -282,7 +206,82 @@ void drawPointer(std::string& out, const DrawnPointer& pointer, const Rect& view
   out += "</g>";
 }
 
+double sharedArea(const Rect& a, const Rect& b) {
+  const double w = std::min(maxX(a), maxX(b)) - std::max(minX(a), minX(b));
+  const double h = std::min(maxY(a), maxY(b)) - std::max(minY(a), minY(b));
+  return w > 0 && h > 0 ? w * h : 0;
+}
+
+// The screen most of the view shows; none when it shows none.
+std::size_t screenShown(const Scene& scene, const Rect& view) {
+  std::size_t shown = scene.screens.size();
+  double most = 0;
+  for (std::size_t i = 0; i < scene.screens.size(); ++i) {
+    const double area = sharedArea(standardized(scene.screens[i].frame), view);
+    if (area > most) {
+      most = area;
+      shown = i;
+    }
+  }
+  return shown;
+}
+
+bool containsAll(const Rect& view, const std::vector<DrawnScreen>& screens) {
+  return std::all_of(screens.begin(), screens.end(), [&](const DrawnScreen& screen) {
+    const Rect s = standardized(screen.frame);
+    return minX(s) >= minX(view) && maxX(s) <= maxX(view) && minY(s) >= minY(view) &&
+           maxY(s) <= maxY(view);
+  });
+}
+
+bool holds(const Rect& r, Point p) {
+  const Rect s = standardized(r);
+  return p.x >= minX(s) && p.x < maxX(s) && p.y >= minY(s) && p.y < maxY(s);
+}
+
+// Where a step happens: the pointer of a mouse event or of the user's action, a window that
+// changed or got a shortcut; otherwise where the last one happened.
+std::optional<Point> placeOfStep(const Step& step) {
+  const Scene& scene = step.scene;
+  if (scene.pointer && (scene.pointer->mark != DrawnPointer::Mark::None || step.tag == "user")) {
+    return scene.pointer->at;
+  }
+  const std::string* name = scene.changedWindow         ? &*scene.changedWindow
+                            : !scene.keysWindow.empty() ? &scene.keysWindow
+                                                        : nullptr;
+  if (!name) return std::nullopt;
+  for (const DrawnWindow& window : scene.windows) {
+    if (window.name == *name) return centreOf(window.frame);
+  }
+  return std::nullopt;
+}
+
 }  // namespace
+
+std::vector<Rect> viewsOf(const std::vector<Step>& steps) {
+  const Rect all = viewOf(steps);
+  const bool several = std::any_of(steps.begin(), steps.end(),
+                                   [](const Step& step) { return step.scene.screens.size() > 1; });
+  if (!several) return std::vector<Rect>(steps.size(), all);
+  std::vector<Rect> views;
+  Point at = centreOf(all);
+  for (const Step& step : steps) {
+    if (const auto placed = placeOfStep(step)) at = *placed;
+    const auto& screens = step.scene.screens;
+    const auto screen = std::find_if(screens.begin(), screens.end(),
+                                     [&](const DrawnScreen& s) { return holds(s.frame, at); });
+    if (screens.size() < 2 || screen == screens.end()) {
+      // One screen, or a place off every screen: the whole desktop, as a single screen's.
+      views.push_back(screens.size() < 2 ? all : viewOf({step}));
+      continue;
+    }
+    const Rect frame = standardized(screen->frame);
+    views.push_back(Rect::make(frame.origin.x - kMargin, frame.origin.y - kMargin,
+                               frame.size.width + 2 * kMargin,
+                               frame.size.height + 1.5 * kMargin + kOverviewHeight));
+  }
+  return views;
+}
 
 std::optional<Rect> menuBarOf(const DrawnScreen& screen) {
   const Rect frame = standardized(screen.frame);
@@ -352,12 +351,36 @@ std::string drawScene(const Scene& scene, const Rect& view, std::string_view att
   out += '>';
   rect(out, view, std::string("fill=\"") + kBackdrop + "\"");
   for (std::size_t i = 0; i < scene.screens.size(); ++i) drawScreen(out, scene.screens[i], i);
-  for (const DrawnWindow& window : scene.windows) drawWindow(out, window);
+  for (const DrawnWindow& window : scene.windows) {
+    if (!window.fullScreen) drawWindow(out, window);
+  }
   for (std::size_t i = 0; i < scene.screens.size(); ++i) {
     drawStrips(out, scene.screens[i], i, scene);
   }
-  if (scene.changedWindow) drawBefore(out, *scene.changedWindow, scene.before);
-  if (scene.pointer) drawPointer(out, *scene.pointer, view);
+  std::size_t tabs = 0;
+  for (const DrawnWindow& window : scene.windows) {
+    if (window.fullScreen) drawSpace(out, window, scene.screens, window.spaceShown ? 0 : tabs++);
+  }
+  if (!scene.keys.empty()) {
+    Rect over = scene.screens.empty() ? view : scene.screens.front().frame;
+    for (const DrawnWindow& window : scene.windows) {
+      if (window.name == scene.keysWindow) over = window.frame;
+    }
+    drawKeyCaps(out, scene.keys, over);
+  }
+  std::vector<Rect> taken = textAreasOf(scene);
+  // The pointer's arrow is not covered either.
+  if (scene.pointer) taken.push_back(Rect{scene.pointer->at, Size{22, 34}});
+  const bool marked = scene.pointer && scene.pointer->mark != DrawnPointer::Mark::None;
+  const Rect pointerBox = marked ? pointerLabel(*scene.pointer, taken, view) : Rect{};
+  if (marked) taken.push_back(pointerBox);
+  if (scene.changedWindow) drawBefore(out, *scene.changedWindow, scene.before, taken, view);
+  if (scene.pointer) drawPointer(out, *scene.pointer, pointerBox);
+  // A drawing of one screen of several shows them all small below it.
+  const std::size_t shown = screenShown(scene, view);
+  if (shown < scene.screens.size() && !containsAll(view, scene.screens)) {
+    drawOverview(out, scene, view, shown);
+  }
   out += "</svg>";
   return out;
 }

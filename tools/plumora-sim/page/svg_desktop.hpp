@@ -27,6 +27,11 @@ std::vector<Rect> dockOf(const DrawnScreen& screen);
 // margin around them, so that the picture stays put while stepping.
 Rect viewOf(const std::vector<Step>& steps);
 
+// What each step's drawing shows. With one screen, viewOf's for every step; with several, the
+// screen where the step happens (the pointer's, the changed window's), large enough to read,
+// with room below it for an overview of all screens.
+std::vector<Rect> viewsOf(const std::vector<Step>& steps);
+
 // `attributes` are written into the <svg> tag as they are (already escaped).
 std::string drawScene(const Scene& scene, const Rect& view, std::string_view attributes);
 

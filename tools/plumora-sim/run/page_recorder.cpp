@@ -26,6 +26,18 @@ DrawnPointer::Mark markOf(EventType type) {
   }
 }
 
+// The screen a window is on: the one that holds its centre, else the first.
+std::size_t screenOf(const Rect& frame, const std::vector<DrawnScreen>& screens) {
+  const Rect f = standardized(frame);
+  const Point centre{f.origin.x + f.size.width / 2, f.origin.y + f.size.height / 2};
+  for (std::size_t i = 0; i < screens.size(); ++i) {
+    const Rect s = standardized(screens[i].frame);
+    if (centre.x >= minX(s) && centre.x < maxX(s) && centre.y >= minY(s) && centre.y < maxY(s))
+      return i;
+  }
+  return 0;
+}
+
 Rect moved(const Rect& offset, const Rect& frame) {
   return Rect::make(frame.origin.x + offset.origin.x, frame.origin.y + offset.origin.y,
                     offset.size.width, offset.size.height);
@@ -35,11 +47,17 @@ Rect moved(const Rect& offset, const Rect& frame) {
 
 PageRecorder::PageRecorder(sim::SimMac& mac, const World& world, std::string_view file,
                            const Scenario& scenario)
-    : mac_(mac), world_(world) {
+    : mac_(mac), world_(world), captions_(world) {
   content_.file = file;
   for (const auto& [name, window] : world.windows()) {
     frames_[window->number] = window->frame;
     shown_[window->number] = Shown{window->onScreen, window->fullScreen};
+  }
+  // A full-screen window the scenario starts with is in front when its application is: the
+  // desktop of the frontmost application's other windows is shown otherwise.
+  std::vector<sim::SimWindow*> live = mac.desktop.windowsFrontToBack();
+  for (auto w = live.rbegin(); w != live.rend(); ++w) {
+    if ((*w)->fullScreen && mac.system.frontmost == (*w)->pid) spaces_.push_back((*w)->number);
   }
   // The header exactly as the text output has it.
   std::ostringstream header;
@@ -88,6 +106,7 @@ Scene PageRecorder::scene() {
     drawn.green = moved(window.zoom.offset, drawn.frame);
     drawn.greenEnabled = window.zoom.enabled;
     drawn.fullScreen = state.fullScreen;
+    drawn.spaceShown = state.fullScreen && spaceShown(window.number, drawn.frame, scene.screens);
     drawn.ofFrontmostApp = frontmost == window.pid;
     drawn.alpha = std::clamp(window.alpha.value_or(1.0), 0.0, 1.0);
     scene.windows.push_back(std::move(drawn));
@@ -99,17 +118,47 @@ Scene PageRecorder::scene() {
   return scene;
 }
 
+bool PageRecorder::spaceShown(std::uint32_t number, const Rect& frame,
+                              const std::vector<DrawnScreen>& screens) const {
+  const std::size_t screen = screenOf(frame, screens);
+  for (auto space = spaces_.rbegin(); space != spaces_.rend(); ++space) {
+    const auto known = frames_.find(*space);
+    if (known == frames_.end() || screenOf(known->second, screens) != screen) continue;
+    return *space == number;
+  }
+  return false;
+}
+
 void PageRecorder::happened(const Happening& happening) {
   if (happening.frame) frames_[happening.frame->window] = happening.frame->after;
   if (const sim::SimWindow* window = happening.window) {
     shown_[window->number] = Shown{window->onScreen, window->fullScreen};
+    std::erase(spaces_, window->number);
+    if (window->fullScreen && window->onScreen) spaces_.push_back(window->number);
+  }
+  if (happening.action) {
+    if (const auto* focus = std::get_if<FocusWindow>(&happening.action->what)) {
+      focusWindow(world_.window(focus->window));
+    }
+    // A click aimed at a window shows the space it is in.
+    const auto* mouse = std::get_if<MouseAction>(&happening.action->what);
+    if (mouse && mouse->target.window) focusWindow(world_.window(*mouse->target.window));
   }
   if (happening.pointer) pointer_ = happening.pointer;
   const sim::InputRecord* input = happening.input;
   const DrawnPointer::Mark mark = input ? markOf(input->type) : DrawnPointer::Mark::None;
   if (mark != DrawnPointer::Mark::None) pointer_ = input->location;
 
-  Step step{happening.time, std::string(happening.tag), std::string(happening.line), scene()};
+  Step step{happening.time, std::string(happening.tag), std::string(happening.line), scene(), {}};
+  if (!happening.keys.empty()) {
+    step.scene.keys = keyCaps(happening.keys);
+    // Posted to the frontmost application: its front window.
+    for (auto w = step.scene.windows.rbegin(); w != step.scene.windows.rend(); ++w) {
+      if (w->app != step.scene.frontmost || (w->fullScreen && !w->spaceShown)) continue;
+      step.scene.keysWindow = w->name;
+      break;
+    }
+  }
   if (mark != DrawnPointer::Mark::None) {
     DrawnPointer& pointer = *step.scene.pointer;
     pointer.mark = mark;
@@ -122,7 +171,30 @@ void PageRecorder::happened(const Happening& happening) {
     step.scene.changedWindow = world_.windowName(happening.frame->window);
     step.scene.before = happening.frame->before;
   }
+  step.caption = captions_.caption(happening, step.scene, content_.steps);
   content_.steps.push_back(std::move(step));
+}
+
+void PageRecorder::focusWindow(const sim::SimWindow* window) {
+  if (!window) return;
+  std::erase(spaces_, window->number);
+  const auto known = frames_.find(window->number);
+  const Rect frame = known != frames_.end() ? known->second : window->frame;
+  const auto shown = shown_.find(window->number);
+  if (shown != shown_.end() && shown->second.fullScreen) {
+    spaces_.push_back(window->number);
+    return;
+  }
+  // An ordinary window in front: the desktop of its screen is shown again.
+  std::vector<DrawnScreen> screens;
+  for (std::size_t i = 0; i < mac_.desktop.screenCount(); ++i) {
+    screens.push_back(DrawnScreen{mac_.desktop.screenFrame(i), mac_.desktop.visibleFrame(i)});
+  }
+  const std::size_t screen = screenOf(frame, screens);
+  std::erase_if(spaces_, [&](std::uint32_t space) {
+    const auto at = frames_.find(space);
+    return at != frames_.end() && screenOf(at->second, screens) == screen;
+  });
 }
 
 void PageRecorder::finish(const std::vector<ExpectationResult>& results) {

@@ -11,6 +11,7 @@
 
 #include "page/scene.hpp"
 #include "run/expectations.hpp"
+#include "run/step_captions.hpp"
 #include "run/timeline.hpp"
 #include "scenario/desktop_builder.hpp"
 #include "scenario/scenario.hpp"
@@ -34,6 +35,9 @@ class PageRecorder {
 
  private:
   Scene scene();
+  bool spaceShown(std::uint32_t number, const Rect& frame,
+                  const std::vector<DrawnScreen>& screens) const;
+  void focusWindow(const sim::SimWindow* window);
 
   sim::SimMac& mac_;
   const World& world_;
@@ -49,6 +53,10 @@ class PageRecorder {
   std::map<std::uint32_t, Shown> shown_;
   std::vector<std::uint32_t> order_;  // back to front, as last drawn
   std::optional<Point> pointer_;
+  // Full-screen windows, the one brought to the front last at the end: on each screen, the last
+  // one there is the space shown over it. Focusing an ordinary window takes its screen's out.
+  std::vector<std::uint32_t> spaces_;
+  StepCaptions captions_;
 };
 
 }  // namespace plumora::simtool

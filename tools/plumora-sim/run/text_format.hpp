@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/geometry.hpp"
+#include "scenario/scenario.hpp"
 
 namespace plumora::simtool {
 
@@ -23,6 +24,18 @@ inline std::string pointText(Point p) {
   text += numberText(p.y);
   text += ')';
   return text;
+}
+
+inline std::string buttonText(ButtonKind kind) {
+  switch (kind) {
+    case ButtonKind::Close:
+      return "close button";
+    case ButtonKind::Minimize:
+      return "minimize button";
+    case ButtonKind::Green:
+      break;
+  }
+  return "green button";
 }
 
 // Virtual seconds, to the millisecond.

@@ -12,18 +12,6 @@
 namespace plumora::simtool {
 namespace {
 
-std::string buttonText(ButtonKind kind) {
-  switch (kind) {
-    case ButtonKind::Close:
-      return "close button";
-    case ButtonKind::Minimize:
-      return "minimize button";
-    case ButtonKind::Green:
-      break;
-  }
-  return "green button";
-}
-
 std::string eventText(EventType type) {
   switch (type) {
     case EventType::LeftMouseDown:
@@ -70,7 +58,9 @@ void Timeline::flushKeys() {
   for (; keysPrinted_ < posted.size(); ++keysPrinted_) {
     const sim::PostedKey& key = posted[keysPrinted_];
     if (!key.down) continue;
-    line(key.time, "keys", "shortcut " + keyText(key) + " posted");
+    Happening about;
+    about.keys = keyText(key);
+    line(key.time, "keys", "shortcut " + about.keys + " posted", about);
   }
 }
 
@@ -122,6 +112,7 @@ void Timeline::action(const Action& action, std::optional<Point> at) {
   const bool user = std::holds_alternative<MouseAction>(action.what);
   Happening about;
   about.pointer = at;
+  about.action = &action;
   line(action.time, user ? "user" : "world", actionText(action, at), about);
 }
 
@@ -129,7 +120,9 @@ void Timeline::log(const sim::LogCapture::Record& record) {
   flushKeys();
   const std::string text = formatTimestamp(sim::localTimeAt(record.time)) + " " + record.message;
   if (quiet_) out_ << text << '\n';
-  line(record.time, "log", text);
+  Happening about;
+  about.message = record.message;
+  line(record.time, "log", text, about);
 }
 
 void Timeline::input(const sim::InputRecord& record) {

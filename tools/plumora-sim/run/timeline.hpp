@@ -35,6 +35,9 @@ struct Happening {
   const sim::InputRecord* input = nullptr;  // the event the desktop carried out
   std::optional<FrameChange> frame;
   const sim::SimWindow* window = nullptr;  // a window that entered or left full screen, or closed
+  const Action* action = nullptr;          // the scenario's action of a "user" or "world" line
+  std::string_view message;                // a log line's message, without its timestamp
+  std::string keys;                        // a posted shortcut, as printed: "fn+control+F"
 };
 
 class Timeline {
