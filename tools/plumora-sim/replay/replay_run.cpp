@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "accessibility/rect_text.hpp"
+#include "page/log_in_english.hpp"
 #include "recording/recording_platform.hpp"
 #include "replay/replay_book.hpp"
 #include "replay/replay_ports.hpp"
@@ -65,18 +66,23 @@ class Printer {
  public:
   Printer(std::ostream& out, bool quiet, PageContent* page, ReplayScene* scene)
       : out_(out), quiet_(quiet), page_(page), scene_(scene) {}
-  void line(double time, std::string_view tag, const std::string& text) {
+  // `caption` says on the page what the line means, in plain English.
+  void line(double time, std::string_view tag, const std::string& text,
+            const std::string& caption = {}) {
     if (quiet_ && !page_) return;
     char column[48];
     std::snprintf(column, sizeof column, "%8.3f  %-8.*s ", time, static_cast<int>(tag.size()),
                   tag.data());
     if (!quiet_) out_ << column << text << '\n';
-    if (page_) page_->steps.push_back({time, std::string(tag), column + text, scene_->take()});
+    if (page_) {
+      page_->steps.push_back({time, std::string(tag), column + text, scene_->take(),
+                              caption.empty() ? text : caption});
+    }
   }
   void log(double time, std::string_view message) {
     const std::string text = formatTimestamp(sim::localTimeAt(time)) + " " + std::string(message);
     if (quiet_) out_ << text << '\n';
-    line(time, "log", text);
+    line(time, "log", text, "Plumora's log: " + meaningOf(message).sentence);
   }
 
  private:
@@ -128,13 +134,14 @@ class TapFeed {
     TapVerdict verdict = TapVerdict::Pass;
     dispatch_.onWorkerThread([&] { verdict = tap->callback(*tap->tap, *type, tapEvent); });
     const bool swallowed = verdict == TapVerdict::Swallow;
-    if (scene_) {
-      scene_->clicked(at, *type == EventType::LeftMouseDown || *type == EventType::RightMouseDown,
-                      swallowed);
-    }
+    const bool press = *type == EventType::LeftMouseDown || *type == EventType::RightMouseDown;
+    if (scene_) scene_->clicked(at, press, swallowed);
     print_.line(
         clock_.mediaTime(), "input",
-        typeName->text + " at " + pointText(at) + ": " + (swallowed ? "swallowed" : "passed"));
+        typeName->text + " at " + pointText(at) + ": " + (swallowed ? "swallowed" : "passed"),
+        std::string("The recorded ") + (press ? "press" : "release") + " at " + pointText(at) +
+            " reached Plumora's event tap, which " +
+            (swallowed ? "swallowed it." : "let it pass to the application."));
     book_.write("tap", "{\"ev\":\"tap.verdict\"}", swallowed ? "\"swallow\"" : "\"pass\"",
                 clock_.mediaTime());
   }
