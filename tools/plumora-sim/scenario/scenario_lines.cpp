@@ -173,8 +173,8 @@ double Words::bounded(std::string_view what, double least, double most, std::str
   return *value;
 }
 
-double Words::number(std::string_view what) {
-  return bounded(what, -limits::kMaxCoordinate, limits::kMaxCoordinate, "");
+double Words::number(std::string_view what, double least, double most) {
+  return bounded(what, least, most, "");
 }
 
 std::int64_t Words::integer(std::string_view what) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/geometry.hpp"
+#include "scenario/scenario_limits.hpp"
 
 namespace plumora::simtool {
 
@@ -51,8 +52,9 @@ class Words {
   // An unquoted word naming one of a fixed set, taken as is; the caller checks which.
   std::string keyword(std::string_view what);
   // Every number is within the bounds of scenario_limits.hpp: these are the only readers.
-  // Within +-limits::kMaxCoordinate; the caller narrows it.
-  double number(std::string_view what);
+  // From `least` to `most`.
+  double number(std::string_view what, double least = -limits::kMaxCoordinate,
+                double most = limits::kMaxCoordinate);
   // Within the 32-bit range; the caller narrows it.
   std::int64_t integer(std::string_view what);
   // "times N": 1 to limits::kMaxRepeats.

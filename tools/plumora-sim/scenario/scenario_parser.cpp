@@ -73,11 +73,7 @@ class Parser {
       atMost(s_.screens.size(), limits::kMaxScreens, "screens", w);
       s_.screens.push_back(w.accept("standard") ? kStandardScreen : readScreenFrames(w));
     } else if (what == "tiling-margin") {
-      s_.tilingMargin = w.number("the margin of a Fill in points");
-      if (!(s_.tilingMargin >= 0 && s_.tilingMargin <= kMaxTilingMargin)) {
-        w.fail("a tiling margin is from 0 to " +
-               std::to_string(static_cast<int>(kMaxTilingMargin)) + " points");
-      }
+      s_.tilingMargin = w.number("a tiling margin in points", 0, kMaxTilingMargin);
     } else if (what == "app") {
       app(w);
     } else if (what == "window") {
@@ -276,8 +272,7 @@ class Parser {
       if (w.accept("none")) {
         window.alpha.reset();
       } else {
-        window.alpha = w.number("an alpha from 0 to 1, or 'none'");
-        if (!(*window.alpha >= 0 && *window.alpha <= 1)) w.fail("an alpha is from 0 to 1");
+        window.alpha = w.number("an alpha", 0, 1);
       }
     } else if (what == "full-screen") {
       window.fullScreen = true;
