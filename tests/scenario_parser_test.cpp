@@ -227,10 +227,10 @@ TEST(ScenarioParserTest, TooManyOfAKindIsRefusedAtTheFirstLinePast) {
   const auto item = [](int i) { return "    item I" + std::to_string(i); };
   const auto submenu = [](int i) { return std::string(4 + 2 * i, ' ') + "item I"; };
   const std::tuple<std::string, int, std::string_view> cases[] = {
-      {repeated("app A pid 1\n", 501, window), 502, "too many windows: at most 500"},
+      {repeated("app A pid 1\n", 201, window), 202, "too many windows: at most 200"},
       {repeated("", 101, app), 101, "too many apps: at most 100"},
-      {repeated("", 1001, click), 1001, "too many actions: at most 1000"},
-      {repeated("", 1001, expectation), 1001, "too many expectations: at most 1000"},
+      {repeated("", 501, click), 501, "too many actions: at most 500"},
+      {repeated("", 501, expectation), 501, "too many expectations: at most 500"},
       {repeated("", 17, screen), 17, "too many screens: at most 16"},
       // The one screen there is when none is given, then fifteen more and one too many.
       {repeated("", 16, addScreen), 16, "too many screens: at most 16"},
@@ -245,8 +245,8 @@ TEST(ScenarioParserTest, TooManyOfAKindIsRefusedAtTheFirstLinePast) {
     EXPECT_EQ(std::tie(error.line, error.message), std::tuple(line, message));
   }
   // One fewer of each is taken.
-  EXPECT_EQ(parsed(repeated("app A pid 1\n", 500, window)).windows.size(), 500u);
-  EXPECT_EQ(parsed(repeated("", 1000, click)).actions.size(), 1000u);
+  EXPECT_EQ(parsed(repeated("app A pid 1\n", 200, window)).windows.size(), 200u);
+  EXPECT_EQ(parsed(repeated("", 500, click)).actions.size(), 500u);
   EXPECT_EQ(parsed(repeated("", 15, addScreen)).actions.size(), 15u);
   EXPECT_EQ(parsed(repeated("app A pid 1\n  menu M\n", 8, submenu)).apps.size(), 1u);
 }
