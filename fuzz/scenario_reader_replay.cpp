@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "input_files.hpp"
 #include "scenario_reader_check.hpp"
 
 namespace fs = std::filesystem;
@@ -17,19 +18,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: plumora-fuzz-scenario-replay FILE_OR_FOLDER...\n");
     return 2;
   }
-  std::vector<fs::path> files;
-  for (int i = 1; i < argc; ++i) {
-    const fs::path arg = argv[i];
-    if (fs::is_directory(arg)) {
-      for (const auto& entry : fs::directory_iterator(arg)) {
-        if (entry.is_regular_file() && entry.path().extension() != ".cmake") {
-          files.push_back(entry.path());
-        }
-      }
-    } else {
-      files.push_back(arg);
-    }
-  }
+  std::vector<fs::path> files = plumora::fuzz::inputFiles(argc, argv);
+  // The command's checks folder holds its check scripts too.
+  std::erase_if(files, [](const fs::path& file) { return file.extension() == ".cmake"; });
   std::size_t refused = 0;
   for (const fs::path& file : files) {
     std::ifstream in(file, std::ios::binary);

@@ -138,6 +138,14 @@ TEST(ScenarioParserTest, EachMistakeIsNamedWithItsLine) {
   }
 }
 
+// `text` is refused, at `line`, with `message`.
+void expectRefused(const std::string& text, int line, std::string_view message) {
+  const auto result = parseScenario(text);
+  ASSERT_TRUE(std::holds_alternative<ParseError>(result)) << message;
+  const auto& error = std::get<ParseError>(result);
+  EXPECT_EQ(std::tie(error.line, error.message), std::tuple(line, message));
+}
+
 // A typing slip in a number (an extra digit, an exponent) would make a run last for hours or a
 // window larger than any screen: refused, with the word, before anything runs.
 TEST(ScenarioParserTest, ValuesPastWhatADesktopReachesAreRefused) {
@@ -173,7 +181,7 @@ TEST(ScenarioParserTest, ValuesPastWhatADesktopReachesAreRefused) {
       {"screen 0,0 1e7x900 visible 0,0 1440x875", 3,
        "a width or height is at most 100000 points, not '1e7x900'"},
       {"expect frame Doc 0,0 10x10 within 1e6", 3,
-       "a tolerance in points is at most 100000 points, not '1e6'"},
+       "a tolerance in points is at most 100000, not '1e6'"},
       {"app Other pid 99999999999", 3, "a process id is a 32-bit number, not '99999999999'"},
       {"  layer 2147483648", 3, "a layer number is a 32-bit number, not '2147483648'"},
       {"  layer -99999999999999999999", 3,
@@ -184,8 +192,7 @@ TEST(ScenarioParserTest, ValuesPastWhatADesktopReachesAreRefused) {
       {"expect log \"x\" times 1001", 3, "a number of times is at most 1000"},
   };
   for (const auto& [text, line, message] : cases) {
-    const auto error = std::get<ParseError>(parseScenario(kHead + std::string(text) + "\n"));
-    EXPECT_EQ(std::tie(error.line, error.message), std::tuple(line, message)) << text;
+    expectRefused(kHead + std::string(text) + "\n", line, message);
   }
 }
 
@@ -238,12 +245,7 @@ TEST(ScenarioParserTest, TooManyOfAKindIsRefusedAtTheFirstLinePast) {
        "too many items in an app's menus: at most 1000"},
       {repeated("app A pid 1\n  menu M\n", 9, submenu), 11, "menus nest at most 8 deep"},
   };
-  for (const auto& [text, line, message] : cases) {
-    const auto result = parseScenario(text);
-    ASSERT_TRUE(std::holds_alternative<ParseError>(result)) << message;
-    const auto& error = std::get<ParseError>(result);
-    EXPECT_EQ(std::tie(error.line, error.message), std::tuple(line, message));
-  }
+  for (const auto& [text, line, message] : cases) expectRefused(text, line, message);
   // One fewer of each is taken.
   EXPECT_EQ(parsed(repeated("app A pid 1\n", 200, window)).windows.size(), 200u);
   EXPECT_EQ(parsed(repeated("", 500, click)).actions.size(), 500u);
@@ -265,8 +267,9 @@ TEST(ScenarioParserTest, AFileThatIsNotTextIsRefusedAsSuch) {
        "ELF\x02\x01\x01",
        1, "not a text file: control character \\x7F"},
       {"screen standard\n\x1B[31mapp A pid 5", 2, "not a text file: control character \\x1B"},
-      {"app A pid 5\nwindow W of A frame 0,0 1x1 title \"a\x07" "b\"", 2,
-       "not a text file: control character \\x07"},
+      {"app A pid 5\nwindow W of A frame 0,0 1x1 title \"a\x07"
+       "b\"",
+       2, "not a text file: control character \\x07"},
       {"screen\rstandard", 1, "not a text file: control character \\x0D"},
       {"screen standard # caf\xE9", 1, "not UTF-8 text: byte \\xE9 (save the file as UTF-8)"},
       {"scr\xC3\xA9"
@@ -274,6 +277,9 @@ TEST(ScenarioParserTest, AFileThatIsNotTextIsRefusedAsSuch) {
        "en",
        2, "not UTF-8 text: byte \\xC3 (save the file as UTF-8)"},
       {"\xC0\xAF", 1, "not UTF-8 text: byte \\xC0 (save the file as UTF-8)"},
+      {"\xE0\x80\xAF", 1, "not UTF-8 text: byte \\xE0 (save the file as UTF-8)"},
+      {"screen standard\n\xE2\x82 standard", 2,
+       "not UTF-8 text: byte \\xE2 (save the file as UTF-8)"},
       {"\xED\xA0\x80", 1, "not UTF-8 text: byte \\xED (save the file as UTF-8)"},
       {"\xF4\x90\x80\x80", 1, "not UTF-8 text: byte \\xF4 (save the file as UTF-8)"},
       // Inside quotes any byte but a control character may be tested; named back escaped.
@@ -284,12 +290,7 @@ TEST(ScenarioParserTest, AFileThatIsNotTextIsRefusedAsSuch) {
        "unknown statement 'scr\xC3\xA9"
        "en'"},
   };
-  for (const auto& [text, line, message] : cases) {
-    const auto result = parseScenario(text);
-    ASSERT_TRUE(std::holds_alternative<ParseError>(result)) << message;
-    const auto& error = std::get<ParseError>(result);
-    EXPECT_EQ(std::tie(error.line, error.message), std::tuple(line, message));
-  }
+  for (const auto& [text, line, message] : cases) expectRefused(text, line, message);
   // What editors write is text: a byte order mark, Windows line ends, any UTF-8 in a title.
   const Scenario s = parsed(
       "\xEF\xBB\xBF"

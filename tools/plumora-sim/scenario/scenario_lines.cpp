@@ -215,7 +215,7 @@ double Words::delay(std::string_view what) {
 }
 
 double Words::length(std::string_view what) {
-  return bounded(what, 0, limits::kMaxLength, " points");
+  return bounded(what, 0, limits::kMaxLength, "");
 }
 
 bool Words::onOff() {
