@@ -10,6 +10,7 @@
 #include <unistd.h>  // mkdtemp on macOS; glibc declares it in <stdlib.h>
 
 #include "harness.hpp"
+#include "input_files.hpp"
 
 namespace fs = std::filesystem;
 
@@ -18,17 +19,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: plumora-fuzz-replay FILE_OR_FOLDER...\n");
     return 2;
   }
-  std::vector<fs::path> files;
-  for (int i = 1; i < argc; ++i) {
-    const fs::path arg = argv[i];
-    if (fs::is_directory(arg)) {
-      for (const auto& entry : fs::directory_iterator(arg)) {
-        if (entry.is_regular_file()) files.push_back(entry.path());
-      }
-    } else {
-      files.push_back(arg);
-    }
-  }
+  const std::vector<fs::path> files = plumora::fuzz::inputFiles(argc, argv);
   std::string pattern = (fs::temp_directory_path() / "plumora-fuzz-XXXXXX").string();
   if (!mkdtemp(pattern.data())) return 2;
   const fs::path home = pattern;

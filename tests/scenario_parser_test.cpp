@@ -129,13 +129,176 @@ TEST(ScenarioParserTest, EachMistakeIsNamedWithItsLine) {
       {"at 1 remove-screen 1", 3, "there is no screen 1 at that time: screens are numbered 0 to 0"},
       {"at 2 remove-screen 0\nat 1 remove-screen 0", 3, "there is no screen left at that time"},
       {"at 5 click Doc green\nend 4", 4, "the run ends before the action of line 3"},
-      {"tiling-margin -1", 3, "a tiling margin is from 0 to 100 points"},
-      {"tiling-margin 101", 3, "a tiling margin is from 0 to 100 points"},
+      {"tiling-margin -1", 3, "a tiling margin in points cannot be negative"},
+      {"tiling-margin 101", 3, "a tiling margin in points is at most 100, not '101'"},
   };
   for (const auto& [text, line, message] : cases) {
     const auto error = std::get<ParseError>(parseScenario(kHead + std::string(text) + "\n"));
     EXPECT_EQ(std::tie(error.line, error.message), std::tuple(line, message)) << text;
   }
+}
+
+// `text` is refused, at `line`, with `message`.
+void expectRefused(const std::string& text, int line, std::string_view message) {
+  const auto result = parseScenario(text);
+  ASSERT_TRUE(std::holds_alternative<ParseError>(result)) << message;
+  const auto& error = std::get<ParseError>(result);
+  EXPECT_EQ(std::tie(error.line, error.message), std::tuple(line, message));
+}
+
+// A typing slip in a number (an extra digit, an exponent) would make a run last for hours or a
+// window larger than any screen: refused, with the word, before anything runs.
+TEST(ScenarioParserTest, ValuesPastWhatADesktopReachesAreRefused) {
+  const std::string kHead = "app Editor pid 501\nwindow Doc of Editor frame 0,0 10x10\n";
+  const std::tuple<std::string_view, int, std::string_view> cases[] = {
+      {"at 1e12 click Doc green", 3, "a time in seconds is at most 86400 (a day), not '1e12'"},
+      {"at 1000000000 click Doc green", 3,
+       "a time in seconds is at most 86400 (a day), not '1000000000'"},
+      {"at 1 click Doc green\nend 86400.5", 4,
+       "a time in seconds is at most 86400 (a day), not '86400.5'"},
+      {"  unreadable from 1e6", 3, "a time in seconds is at most 86400 (a day), not '1e6'"},
+      {"expect frame Doc 0,0 10x10 at 1e9", 3,
+       "a time in seconds is at most 86400 (a day), not '1e9'"},
+      {"expect received Editor from 1e9 nothing", 3,
+       "a time in seconds is at most 86400 (a day), not '1e9'"},
+      {"app Other pid 502\n  latency 3601", 4,
+       "a latency in seconds is at most 3600 (an hour), not '3601'"},
+      {"app Other pid 502\n  tiling-delay 1e12", 4,
+       "a delay in seconds is at most 3600 (an hour), not '1e12'"},
+      {"app Other pid 502\n  activation 86400", 4,
+       "a delay in seconds, or 'never' is at most 3600 (an hour), not '86400'"},
+      {"at 1 permission revoked tap-notice-after 7200", 3,
+       "a delay in seconds is at most 3600 (an hour), not '7200'"},
+      {"  rebound 0,0 10x10 after 1e5", 3,
+       "a delay in seconds is at most 3600 (an hour), not '1e5'"},
+      {"window W of Editor frame 0,0 99999999999x100", 3,
+       "a width or height is at most 100000 points, not '99999999999x100'"},
+      {"window W of Editor frame 0,0 100x100000.5", 3,
+       "a width or height is at most 100000 points, not '100x100000.5'"},
+      {"window W of Editor frame (0,-1e9 100x100)", 3,
+       "a coordinate is from -100000 to 100000 points, not '(0,-1e9'"},
+      {"at 1 click 100001,5", 3, "a coordinate is from -100000 to 100000 points, not '100001,5'"},
+      {"screen 0,0 1e7x900 visible 0,0 1440x875", 3,
+       "a width or height is at most 100000 points, not '1e7x900'"},
+      {"expect frame Doc 0,0 10x10 within 1e6", 3,
+       "a tolerance in points is at most 100000, not '1e6'"},
+      {"app Other pid 99999999999", 3, "a process id is a 32-bit number, not '99999999999'"},
+      {"  layer 2147483648", 3, "a layer number is a 32-bit number, not '2147483648'"},
+      {"  layer -99999999999999999999", 3,
+       "a layer number is a 32-bit number, not '-99999999999999999999'"},
+      {"  alpha 1.5", 3, "an alpha is at most 1, not '1.5'"},
+      {"  rebound 0,0 10x10 times 0", 3, "a number of times is from 1 to 1000, not '0'"},
+      {"  rebound 0,0 10x10 times 1001", 3, "a number of times is from 1 to 1000, not '1001'"},
+      {"expect log \"x\" times 1001", 3, "a number of times is at most 1000"},
+  };
+  for (const auto& [text, line, message] : cases) {
+    expectRefused(kHead + std::string(text) + "\n", line, message);
+  }
+}
+
+// The limits themselves are allowed: each row is a whole scenario that must be read.
+TEST(ScenarioParserTest, ValuesAtTheLimitsAreTaken) {
+  const std::string_view cases[] = {
+      "app A pid 2147483647\nwindow W of A frame -100000,100000 100000x100000\n"
+      "at 86400 click -100000,-100000\nend 86400\n",
+      "app A pid 1\n  latency 3600\n  tiling-delay 3600\n  activation 3600\n",
+      "app A pid 1\nwindow W of A frame 0,0 1x1\n  alpha 1\n  rebound 0,0 1x1 after 3600 times "
+      "1000\nexpect log \"x\" times 1000\nexpect frame W 0,0 1x1 within 100000 at 86400\n",
+      "tiling-margin 100\nat 0 permission revoked tap-notice-after 3600\n",
+  };
+  for (const std::string_view text : cases) {
+    const auto result = parseScenario(text);
+    const auto* error = std::get_if<ParseError>(&result);
+    EXPECT_EQ(error, nullptr) << text << "\n" << (error ? error->message : "");
+  }
+}
+
+// A desktop far larger than a real one would make a run take minutes: the first line past each
+// count is named.
+TEST(ScenarioParserTest, TooManyOfAKindIsRefusedAtTheFirstLinePast) {
+  const auto repeated = [](std::string_view head, int count, const auto& line) {
+    std::string text(head);
+    for (int i = 0; i < count; ++i) text += line(i) + "\n";
+    return text;
+  };
+  const auto window = [](int i) { return "window W" + std::to_string(i) + " of A frame 0,0 1x1"; };
+  const auto app = [](int i) {
+    return "app A" + std::to_string(i) + " pid " + std::to_string(i + 1);
+  };
+  const auto click = [](int) { return std::string("at 1 click 5,5"); };
+  const auto expectation = [](int) { return std::string("expect log \"x\""); };
+  const auto screen = [](int) { return std::string("screen standard"); };
+  const auto addScreen = [](int) {
+    return std::string("at 1 add-screen 0,0 10x10 visible 0,0 10x10");
+  };
+  const auto item = [](int i) { return "    item I" + std::to_string(i); };
+  const auto submenu = [](int i) { return std::string(4 + 2 * i, ' ') + "item I"; };
+  const std::tuple<std::string, int, std::string_view> cases[] = {
+      {repeated("app A pid 1\n", 201, window), 202, "too many windows: at most 200"},
+      {repeated("", 101, app), 101, "too many apps: at most 100"},
+      {repeated("", 501, click), 501, "too many actions: at most 500"},
+      {repeated("", 501, expectation), 501, "too many expectations: at most 500"},
+      {repeated("", 17, screen), 17, "too many screens: at most 16"},
+      // The one screen there is when none is given, then fifteen more and one too many.
+      {repeated("", 16, addScreen), 16, "too many screens: at most 16"},
+      {repeated("app A pid 1\n  menu M\n", 1001, item), 1003,
+       "too many items in an app's menus: at most 1000"},
+      {repeated("app A pid 1\n  menu M\n", 9, submenu), 11, "menus nest at most 8 deep"},
+  };
+  for (const auto& [text, line, message] : cases) expectRefused(text, line, message);
+  // One fewer of each is taken.
+  EXPECT_EQ(parsed(repeated("app A pid 1\n", 200, window)).windows.size(), 200u);
+  EXPECT_EQ(parsed(repeated("", 500, click)).actions.size(), 500u);
+  EXPECT_EQ(parsed(repeated("", 15, addScreen)).actions.size(), 15u);
+  EXPECT_EQ(parsed(repeated("app A pid 1\n  menu M\n", 8, submenu)).apps.size(), 1u);
+}
+
+// A file that is not a scenario at all is named as such, and whatever of it the message shows
+// is printable: no control byte reaches the terminal, and the quote the message opens closes.
+TEST(ScenarioParserTest, AFileThatIsNotTextIsRefusedAsSuch) {
+  using namespace std::string_literals;
+  const std::tuple<std::string, int, std::string_view> cases[] = {
+      {"", 1, "the scenario is empty: nothing to run"},
+      {"# nothing but a comment\n\n   \n", 1, "the scenario is empty: nothing to run"},
+      {"\0\0\0\0"s, 1, "not a text file: NUL byte"},
+      // Found before what the first line lacks.
+      {"screen caf\xE9\nscreen standard\n\0"s, 3, "not a text file: NUL byte"},
+      {"\x7F"
+       "ELF\x02\x01\x01",
+       1, "not a text file: control character \\x7F"},
+      {"screen standard\n\x1B[31mapp A pid 5", 2, "not a text file: control character \\x1B"},
+      {"app A pid 5\nwindow W of A frame 0,0 1x1 title \"a\x07"
+       "b\"",
+       2, "not a text file: control character \\x07"},
+      {"screen\rstandard", 1, "not a text file: control character \\x0D"},
+      {"screen standard # caf\xE9", 1, "not UTF-8 text: byte \\xE9 (save the file as UTF-8)"},
+      {"scr\xC3\xA9"
+       "en standard\nscre\xC3"
+       "en",
+       2, "not UTF-8 text: byte \\xC3 (save the file as UTF-8)"},
+      {"\xC0\xAF", 1, "not UTF-8 text: byte \\xC0 (save the file as UTF-8)"},
+      {"\xE0\x80\xAF", 1, "not UTF-8 text: byte \\xE0 (save the file as UTF-8)"},
+      {"screen standard\n\xE2\x82 standard", 2,
+       "not UTF-8 text: byte \\xE2 (save the file as UTF-8)"},
+      {"\xED\xA0\x80", 1, "not UTF-8 text: byte \\xED (save the file as UTF-8)"},
+      {"\xF4\x90\x80\x80", 1, "not UTF-8 text: byte \\xF4 (save the file as UTF-8)"},
+      // Inside quotes any byte but a control character may be tested; named back escaped.
+      {"at 1 focus \"caf\xE9\"", 1, "unknown window 'caf\\xE9'"},
+      {"scr\xC3\xA9"
+       "en standard",
+       1,
+       "unknown statement 'scr\xC3\xA9"
+       "en'"},
+  };
+  for (const auto& [text, line, message] : cases) expectRefused(text, line, message);
+  // What editors write is text: a byte order mark, Windows line ends, any UTF-8 in a title.
+  const Scenario s = parsed(
+      "\xEF\xBB\xBF"
+      "app A pid 5\r\nwindow W of A frame 0,0 1x1 title \"\xF0\x9F\x8D\x87 "
+      "caf\xE9\"\r\n");
+  EXPECT_EQ(s.windows.at(0).title, "\xF0\x9F\x8D\x87 caf\xE9");
+  // The file's name is printed as safely as its words.
+  EXPECT_EQ(errorLine("\x1B[2J.scn", ParseError{3, "m"}), "\\x1B[2J.scn:3: m");
 }
 
 }  // namespace

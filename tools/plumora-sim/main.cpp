@@ -14,15 +14,24 @@
 #include "replay/replay_run.hpp"
 #include "run/builtin_scenario.hpp"
 #include "run/simulation.hpp"
+#include "scenario/scenario_limits.hpp"
 #include "scenario/scenario_parser.hpp"
+#include "scenario/scenario_text.hpp"
 
 using namespace plumora::simtool;
 
 namespace {
 
-std::optional<std::string> readFile(const std::string& path) {
+// The scenario's text, or why there is none. A large file is not read at all: it is no scenario,
+// and reading it would take the time a refusal should not.
+std::optional<std::string> readScenario(const std::string& path, std::string& why) {
   std::error_code error;
+  why = "cannot read the scenario '" + printable(path) + "'";
   if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
+  if (std::filesystem::file_size(path, error) > limits::kMaxFileBytes) {
+    why += ": larger than 1 MiB, so not a scenario";
+    return std::nullopt;
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
   std::ostringstream text;
@@ -31,12 +40,64 @@ std::optional<std::string> readFile(const std::string& path) {
   return text.str();
 }
 
+// A recording's text, or why there is none. Recordings are capped well below this; a file past it
+// is no recording of ours.
+std::optional<std::string> readRecordingFile(const std::string& path, std::string& why) {
+  constexpr std::uintmax_t kLargestRecording = std::uintmax_t{256} << 20;
+  std::error_code error;
+  why = "cannot read the recording '" + printable(path) + "'";
+  if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
+  if (std::filesystem::file_size(path, error) > kLargestRecording) {
+    why += ": larger than 256 MiB, so not a recording";
+    return std::nullopt;
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream text;
+  text << in.rdbuf();
+  if (in.bad()) return std::nullopt;
+  return text.str();
+}
+
+// An output that would overwrite the scenario, or the other output, is a slip of the command line.
+bool distinctOutputs(const CommandLine& command) {
+  const auto same = [](const std::optional<std::string>& a, const std::optional<std::string>& b) {
+    if (!a || !b) return false;
+    std::error_code errorA, errorB;
+    const auto pathA = std::filesystem::weakly_canonical(*a, errorA);
+    const auto pathB = std::filesystem::weakly_canonical(*b, errorB);
+    return *a == *b || (!errorA && !errorB && pathA == pathB);
+  };
+  if (same(command.page, command.replay)) {
+    std::cerr << "plumora-sim: the page would overwrite the recording '"
+              << printable(*command.replay) << "'\n";
+    return false;
+  }
+  if (same(command.page, command.file) || same(command.picture, command.file) ||
+      same(command.record, command.file)) {
+    std::cerr << "plumora-sim: the output would overwrite the scenario '"
+              << printable(*command.file) << "'\n";
+    return false;
+  }
+  if (same(command.record, command.page) || same(command.record, command.picture)) {
+    std::cerr << "plumora-sim: --record names the file of another output '"
+              << printable(*command.record) << "'\n";
+    return false;
+  }
+  if (same(command.page, command.picture)) {
+    std::cerr << "plumora-sim: --html and --svg name the same file '" << printable(*command.page)
+              << "'\n";
+    return false;
+  }
+  return true;
+}
+
 // Made (and emptied) before the run, so that a place that cannot be written stops it early.
 bool openOutput(std::ofstream& out, const std::optional<std::string>& path, const char* what) {
   if (!path) return true;
   out.open(*path, std::ios::binary | std::ios::trunc);
   if (out) return true;
-  std::cerr << "plumora-sim: cannot write the " << what << " '" << *path << "'\n";
+  std::cerr << "plumora-sim: cannot write the " << what << " '" << printable(*path) << "'\n";
   return false;
 }
 
@@ -45,7 +106,7 @@ bool writeOutput(std::ofstream& out, const std::string& path, const std::string&
   out << bytes;
   out.close();
   if (out) return true;
-  std::cerr << "plumora-sim: cannot write the " << what << " '" << path << "'\n";
+  std::cerr << "plumora-sim: cannot write the " << what << " '" << printable(path) << "'\n";
   return false;
 }
 
@@ -68,24 +129,27 @@ int main(int argc, char** argv) {
   }
 
   if (command->replay) {
-    const auto read = readFile(*command->replay);
+    std::string why;
+    const auto read = readRecordingFile(*command->replay, why);
     if (!read) {
-      std::cerr << "plumora-sim: cannot read the recording '" << *command->replay << "'\n";
+      std::cerr << "plumora-sim: " << why << "\n";
       return kBadInput;
     }
     auto recording = readRecording(*read);
     if (const auto* bad = std::get_if<RecordingError>(&recording)) {
-      std::cerr << "plumora-sim: " << *command->replay;
+      std::cerr << "plumora-sim: " << printable(*command->replay);
       if (bad->line) std::cerr << ':' << bad->line;
       std::cerr << ": " << bad->why << '\n';
       return kBadInput;
     }
     std::ofstream pageOut;
-    if (!openOutput(pageOut, command->page, "page")) return kBadInput;
+    if (!distinctOutputs(*command) || !openOutput(pageOut, command->page, "page")) {
+      return kBadInput;
+    }
     PageContent content;
     const ExitStatus status =
-        replay(std::get<Recording>(recording), *command->replay, command->quiet, std::cout,
-               std::cerr, command->page ? &content : nullptr);
+        replay(std::get<Recording>(recording), printable(*command->replay), command->quiet,
+               std::cout, std::cerr, command->page ? &content : nullptr);
     std::cout.flush();
     if (command->page && !writeOutput(pageOut, *command->page, writePage(content), "page")) {
       return kBadInput;
@@ -96,21 +160,28 @@ int main(int argc, char** argv) {
   std::string text(kBuiltinScenario);
   std::string name(kBuiltinScenarioName);
   if (command->file) {
-    const auto read = readFile(*command->file);
+    std::string why;
+    const auto read = readScenario(*command->file, why);
     if (!read) {
-      std::cerr << "plumora-sim: cannot read the scenario '" << *command->file << "'\n";
+      std::cerr << "plumora-sim: " << why << "\n";
       return kBadInput;
     }
     text = *read;
-    name = *command->file;
+    // The name goes into the output: a control character in it must not reach the terminal.
+    name = printable(*command->file);
   }
   auto parsed = parseScenario(text);
   if (const auto* bad = std::get_if<ParseError>(&parsed)) {
     std::cerr << errorLine(name, *bad) << '\n';
     return kBadInput;
   }
+  // A desktop alone still shows how the program starts on it, which expectations may check.
+  if (std::get<Scenario>(parsed).actions.empty()) {
+    std::cerr << "plumora-sim: " << name
+              << ": no action ('at T ...'): the run shows only the program starting\n";
+  }
   std::ofstream pageOut, pictureOut, recordOut;
-  if (!openOutput(pageOut, command->page, "page") ||
+  if (!distinctOutputs(*command) || !openOutput(pageOut, command->page, "page") ||
       !openOutput(pictureOut, command->picture, "picture") ||
       !openOutput(recordOut, command->record, "recording")) {
     return kBadInput;

@@ -1,28 +1,44 @@
 # Runs plumora-sim once and checks what it did.
 #   SIM, WORKDIR      the command and where to run it
 #   ARG               its one argument, if any
+#   ARGS              or several, separated by |
 #   STATUS            the exit status it must give
 #   STDOUT_HAS        a text its standard output must contain
 #   STDOUT_EMPTY      ON: it prints nothing on its standard output
 #   STDERR_LINE       its standard error must be exactly this one line
 #   LOG_LINES_ONLY    ON: every line it prints is a log line in the log file's form
 #   SAME_TWICE        ON: a second run prints the same bytes
+#   MAX_SECONDS       it ends within this many seconds of the wall clock
 
 set(_args)
 if(DEFINED ARG)
   set(_args ${ARG})
+elseif(DEFINED ARGS)
+  string(REPLACE "|" ";" _args "${ARGS}")
 endif()
 
 function(run_once out_var err_var status_var)
-  execute_process(COMMAND ${SIM} ${_args} WORKING_DIRECTORY ${WORKDIR}
+  set(_timeout)
+  if(DEFINED MAX_SECONDS)
+    math(EXPR _limit "${MAX_SECONDS} * 10")
+    set(_timeout TIMEOUT ${_limit})  # a hang fails here, not at the test's own time limit
+  endif()
+  execute_process(COMMAND ${SIM} ${_args} WORKING_DIRECTORY ${WORKDIR} ${_timeout}
                   RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
   set(${out_var} "${out}" PARENT_SCOPE)
   set(${err_var} "${err}" PARENT_SCOPE)
   set(${status_var} "${status}" PARENT_SCOPE)
 endfunction()
 
+string(TIMESTAMP _started "%s%f")
 run_once(out err status)
+string(TIMESTAMP _ended "%s%f")
+math(EXPR _took_ms "(${_ended} - ${_started}) / 1000")
 set(_report "--- standard output\n${out}--- standard error\n${err}---")
+
+if(DEFINED MAX_SECONDS AND _took_ms GREATER "${MAX_SECONDS}000")
+  message(FATAL_ERROR "it took ${_took_ms} ms, more than ${MAX_SECONDS} s\n${_report}")
+endif()
 
 if(NOT status STREQUAL STATUS)
   message(FATAL_ERROR "exit status ${status}, expected ${STATUS}\n${_report}")

@@ -1,6 +1,7 @@
 #include "scenario/scenario_event_lines.hpp"
 
 #include "scenario/key_names.hpp"
+#include "scenario/scenario_limits.hpp"
 
 namespace plumora::simtool {
 namespace {
@@ -123,7 +124,7 @@ Action readAction(Words& w, const Scenario& declared) {
     }
     ChangePermission permission{change == "granted"};
     if (!permission.granted && w.accept("tap-notice-after")) {
-      permission.tapNoticeAfter = w.seconds("a delay in seconds");
+      permission.tapNoticeAfter = w.delay("a delay in seconds");
     }
     action.what = permission;
   } else {
@@ -145,6 +146,9 @@ Expectation readExpectation(Words& w, const Scenario& declared) {
     if (!negated && w.accept("times")) {
       const std::int64_t times = w.integer("a number of times");
       if (times < 1) w.fail("'times' counts from 1: use 'expect no log' for none");
+      if (times > limits::kMaxRepeats) {
+        w.fail("a number of times is at most " + std::to_string(limits::kMaxRepeats));
+      }
       log.times = static_cast<int>(times);
     }
     e.what = std::move(log);
@@ -156,7 +160,7 @@ Expectation readExpectation(Words& w, const Scenario& declared) {
     frame.frame = w.rect();
     while (!w.atEnd()) {
       if (w.accept("within")) {
-        frame.tolerance = w.seconds("a tolerance in points");
+        frame.tolerance = w.length("a tolerance in points");
       } else if (w.accept("at")) {
         frame.at = w.seconds("a time in seconds");
       } else {

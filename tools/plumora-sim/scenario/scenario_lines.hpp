@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/geometry.hpp"
+#include "scenario/scenario_limits.hpp"
 
 namespace plumora::simtool {
 
@@ -33,7 +34,8 @@ class SyntaxError : public std::runtime_error {
 
 // The lines that say something: blank lines and comments ("#" to the end of the line, outside
 // quotes) are left out. Words are separated by spaces; "double quotes" keep spaces, with \" and
-// \\ inside.
+// \\ inside. The text must be UTF-8 (inside quotes, any bytes but control characters), without
+// NUL bytes or control characters other than tabs; a byte order mark in front is skipped.
 std::vector<ScenarioLine> splitLines(std::string_view text);
 
 class Words {
@@ -49,15 +51,26 @@ class Words {
   std::string text(std::string_view what);
   // An unquoted word naming one of a fixed set, taken as is; the caller checks which.
   std::string keyword(std::string_view what);
-  double number(std::string_view what);
+  // Every number is within the bounds of scenario_limits.hpp: these are the only readers.
+  // From `least` to `most`.
+  double number(std::string_view what, double least = -limits::kMaxCoordinate,
+                double most = limits::kMaxCoordinate);
+  // Within the 32-bit range; the caller narrows it.
   std::int64_t integer(std::string_view what);
-  // Seconds of virtual time, not negative.
+  // "times N": 1 to limits::kMaxRepeats.
+  std::int64_t repeats(std::string_view what);
+  // Seconds of virtual time since the launch: 0 to limits::kMaxTime.
   double seconds(std::string_view what);
+  // Seconds something takes: 0 to limits::kMaxDelay.
+  double delay(std::string_view what);
+  // Points: 0 to limits::kMaxLength.
+  double length(std::string_view what);
   bool onOff();
-  // "x,y".
+  // "x,y", each within +-limits::kMaxCoordinate.
   Point point();
   bool nextIsPoint() const;
-  // "x,y wxh", optionally in parentheses as the log writes rectangles.
+  // "x,y wxh", optionally in parentheses as the log writes rectangles; the size up to
+  // limits::kMaxLength.
   Rect rect();
   // Nothing may follow.
   void end();
@@ -67,6 +80,10 @@ class Words {
 
  private:
   const Word& take(std::string_view what);
+  // The next word as a number from `least` to `most`, else a complaint naming them in `unit`.
+  double bounded(std::string_view what, double least, double most, std::string_view unit);
+  // Complains, naming the next word, when a point is out of bounds.
+  void checkCoordinates(double x, double y) const;
 
   const ScenarioLine& line_;
   std::size_t next_ = 0;

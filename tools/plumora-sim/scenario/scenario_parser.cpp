@@ -5,7 +5,9 @@
 #include <algorithm>
 
 #include "scenario/scenario_event_lines.hpp"
+#include "scenario/scenario_limits.hpp"
 #include "scenario/scenario_lines.hpp"
+#include "scenario/scenario_text.hpp"
 
 namespace plumora::simtool {
 namespace {
@@ -36,6 +38,8 @@ MenuPath menuPath(Words& w) {
 class Parser {
  public:
   Scenario read(const std::vector<ScenarioLine>& lines) {
+    // Most likely the wrong file, or one saved before it was written.
+    if (lines.empty()) throw SyntaxError(1, "the scenario is empty: nothing to run");
     for (const ScenarioLine& line : lines) {
       Words w(line);
       if (line.indent == 0) {
@@ -66,13 +70,10 @@ class Parser {
   void statement(Words& w) {
     const std::string what = w.keyword("a statement");
     if (what == "screen") {
+      atMost(s_.screens.size(), limits::kMaxScreens, "screens", w);
       s_.screens.push_back(w.accept("standard") ? kStandardScreen : readScreenFrames(w));
     } else if (what == "tiling-margin") {
-      s_.tilingMargin = w.number("the margin of a Fill in points");
-      if (!(s_.tilingMargin >= 0 && s_.tilingMargin <= kMaxTilingMargin)) {
-        w.fail("a tiling margin is from 0 to " +
-               std::to_string(static_cast<int>(kMaxTilingMargin)) + " points");
-      }
+      s_.tilingMargin = w.number("a tiling margin in points", 0, kMaxTilingMargin);
     } else if (what == "app") {
       app(w);
     } else if (what == "window") {
@@ -118,6 +119,7 @@ class Parser {
   }
 
   void app(Words& w) {
+    atMost(s_.apps.size(), limits::kMaxApps, "apps", w);
     AppSpec app;
     app.line = w.lineNumber();
     app.name = w.text("an app's name");
@@ -133,6 +135,7 @@ class Parser {
     s_.apps.push_back(std::move(app));
     block_ = Block::App;
     menusGiven_ = false;
+    menuItems_ = 0;
   }
 
   void appLine(Words& w, int indent) {
@@ -173,7 +176,7 @@ class Parser {
       const auto code = static_cast<AXError>(w.integer("an accessibility result code"));
       app.itemChanges.push_back(ItemChange{w.lineNumber(), std::move(path), std::nullopt, code});
     } else if (what == "tiling-delay") {
-      app.tilingDelay = w.seconds("a delay in seconds");
+      app.tilingDelay = w.delay("a delay in seconds");
     } else if (what == "restore-answer") {
       const std::string answer = w.keyword("'restore', 'ignore' or 'elsewhere'");
       if (answer == "restore") {
@@ -191,12 +194,12 @@ class Parser {
     } else if (what == "enhanced-ui") {
       app.enhancedUserInterface = w.onOff();
     } else if (what == "latency") {
-      app.latency = w.seconds("a latency in seconds");
+      app.latency = w.delay("a latency in seconds");
     } else if (what == "activation") {
       if (w.accept("never")) {
         app.activates = false;
       } else {
-        app.activationDelay = w.seconds("a delay in seconds, or 'never'");
+        app.activationDelay = w.delay("a delay in seconds, or 'never'");
       }
     } else {
       w.fail("unknown app property '" + what + "'");
@@ -206,6 +209,10 @@ class Parser {
   void menuItem(Words& w, int indent) {
     while (!menus_.empty() && menus_.back().indent >= indent) menus_.pop_back();
     if (menus_.empty()) w.fail("an item belongs under a menu line, indented more than it");
+    if (menus_.size() > limits::kMaxMenuDepth) {
+      w.fail("menus nest at most " + std::to_string(limits::kMaxMenuDepth) + " deep");
+    }
+    atMost(menuItems_++, limits::kMaxMenuItems, "items in an app's menus", w);
     sim::MenuItemSpec item;
     item.title = w.text("the item's title");
     while (!w.atEnd()) {
@@ -239,6 +246,7 @@ class Parser {
   }
 
   void window(Words& w) {
+    atMost(s_.windows.size(), limits::kMaxWindows, "windows", w);
     WindowSpec window;
     window.line = w.lineNumber();
     window.name = w.text("a window's name");
@@ -264,7 +272,7 @@ class Parser {
       if (w.accept("none")) {
         window.alpha.reset();
       } else {
-        window.alpha = w.number("an alpha from 0 to 1, or 'none'");
+        window.alpha = w.number("an alpha", 0, 1);
       }
     } else if (what == "full-screen") {
       window.fullScreen = true;
@@ -299,9 +307,9 @@ class Parser {
       rebound.to = w.rect();
       while (!w.atEnd()) {
         if (w.accept("after")) {
-          rebound.delay = w.seconds("a delay in seconds");
+          rebound.delay = w.delay("a delay in seconds");
         } else if (w.accept("times")) {
-          rebound.times = static_cast<int>(w.integer("a number of times"));
+          rebound.times = static_cast<int>(w.repeats("a number of times"));
         } else {
           w.unexpected("'after' or 'times'");
         }
@@ -314,11 +322,22 @@ class Parser {
 
   // What can only be judged with the whole file read.
   void finish() {
+    // In file order still: the first line past the limit is named.
+    if (s_.actions.size() > limits::kMaxActions) {
+      throw SyntaxError(s_.actions[limits::kMaxActions].line,
+                        tooMany("actions", limits::kMaxActions));
+    }
+    if (s_.expectations.size() > limits::kMaxExpectations) {
+      throw SyntaxError(s_.expectations[limits::kMaxExpectations].line,
+                        tooMany("expectations", limits::kMaxExpectations));
+    }
     std::stable_sort(s_.actions.begin(), s_.actions.end(),
                      [](const Action& a, const Action& b) { return a.time < b.time; });
     std::size_t screens = std::max<std::size_t>(1, s_.screens.size());
     for (const Action& a : s_.actions) {
-      if (std::holds_alternative<AddScreen>(a.what)) ++screens;
+      if (std::holds_alternative<AddScreen>(a.what) && ++screens > limits::kMaxScreens) {
+        throw SyntaxError(a.line, tooMany("screens", limits::kMaxScreens));
+      }
       if (const auto* remove = std::get_if<RemoveScreen>(&a.what)) {
         if (screens == 0) throw SyntaxError(a.line, "there is no screen left at that time");
         if (remove->index >= screens) {
@@ -340,9 +359,18 @@ class Parser {
     }
   }
 
+  static std::string tooMany(std::string_view what, std::size_t limit) {
+    return "too many " + std::string(what) + ": at most " + std::to_string(limit);
+  }
+  // Before one more is added to `count` of them.
+  static void atMost(std::size_t count, std::size_t limit, std::string_view what, Words& w) {
+    if (count >= limit) w.fail(tooMany(what, limit));
+  }
+
   Scenario s_;
   Block block_ = Block::None;
   bool menusGiven_ = false;
+  std::size_t menuItems_ = 0;  // in the current app's menus
   std::vector<OpenMenu> menus_;
   int endLine_ = 0;
 };
@@ -353,12 +381,13 @@ std::variant<Scenario, ParseError> parseScenario(std::string_view text) {
   try {
     return Parser().read(splitLines(text));
   } catch (const SyntaxError& e) {
-    return ParseError{e.line, e.what()};
+    // Words of the file may be in the message: never a raw control byte to the terminal.
+    return ParseError{e.line, printable(e.what())};
   }
 }
 
 std::string errorLine(std::string_view file, const ParseError& error) {
-  return std::string(file) + ":" + std::to_string(error.line) + ": " + error.message;
+  return printable(file) + ":" + std::to_string(error.line) + ": " + error.message;
 }
 
 }  // namespace plumora::simtool
