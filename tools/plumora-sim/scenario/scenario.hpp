@@ -52,6 +52,8 @@ struct AppSpec {
   std::optional<double> activationDelay;
   bool activates = true;
   std::optional<bool> enhancedUserInterface;
+  std::optional<Size> sizeStep;
+  std::optional<Size> minimumSize;
 };
 
 enum class ButtonKind { Close, Minimize, Green };

@@ -59,6 +59,8 @@ class Words {
   bool nextIsPoint() const;
   // "x,y wxh", optionally in parentheses as the log writes rectangles.
   Rect rect();
+  // "wxh", not negative.
+  Size size();
   // Nothing may follow.
   void end();
 
