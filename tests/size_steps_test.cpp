@@ -170,8 +170,7 @@ const StepsRestore kStepsRestores[] = {
 };
 // clang-format on
 
-class StepsRestoreTest : public StepsRunTest, public ::testing::WithParamInterface<StepsRestore> {
-};
+class StepsRestoreTest : public StepsRunTest, public ::testing::WithParamInterface<StepsRestore> {};
 
 TEST_P(StepsRestoreTest, ARoundedFrameIsNotWrittenAgain) {
   const StepsRestore& r = GetParam();

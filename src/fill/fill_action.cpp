@@ -58,8 +58,8 @@ bool FillAction::run(const GreenClick& click) {
   }
   const auto before = click.window.frame();
   if (!before) return false;
-  // Searched on every run: the restore needs the window menu as much as the Fill does.
-  const auto menu = FillMenu::locate(app);
+  // Looked up on every run: the restore needs the window menu as much as the Fill does.
+  const auto menu = menus_.locate(click.pid, app);
 
   std::optional<FillRecord> record;
   if (choosesRestore(click, *before, record)) {

@@ -12,6 +12,7 @@
 #include "accessibility/element.hpp"
 #include "fill/assistive_mode.hpp"
 #include "fill/fill_menu.hpp"
+#include "fill/menu_memory.hpp"
 #include "fill/size_steps.hpp"
 #include "interception/green_click.hpp"
 #include "platform/dispatch.hpp"
@@ -89,7 +90,7 @@ class FillAction {
             double start);
   void restore(const Element& app, const GreenClick& click,
                const std::optional<FillMenu::Found>& menu, Rect before, double start);
-  void issueRestore(const std::optional<FillMenu::Found>& menu);
+  void issueRestore(std::int32_t pid, const std::optional<FillMenu::Found>& menu);
   // Writes the window's frame as its application (`app`, the run's element) will take it.
   void writeFrame(const Element& app, const GreenClick& click, Rect frame);
   void forget(const Element& window);
@@ -104,6 +105,7 @@ class FillAction {
   std::vector<FillRecord> records_;  // oldest first
   AssistiveModeOff assistiveModeOff_{0};
   SizeSteps sizeSteps_;
+  MenuMemory menus_;
 };
 
 // True when the two normalised rectangles agree within the tolerance in x, y, width and height.

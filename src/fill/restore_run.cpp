@@ -23,7 +23,7 @@ void FillAction::restore(const Element& app, const GreenClick& click,
   forget(window);
   const auto now = window.frame();
   if (!now) return;
-  issueRestore(menu);
+  issueRestore(click.pid, menu);
 
   if (sameFrame(*now, before, kAlreadyThatSize)) {
     context_.log.debug([&] {
@@ -89,9 +89,9 @@ void FillAction::restore(const Element& app, const GreenClick& click,
   });
 }
 
-void FillAction::issueRestore(const std::optional<FillMenu::Found>& menu) {
+void FillAction::issueRestore(std::int32_t pid, const std::optional<FillMenu::Found>& menu) {
   if (menu) {
-    const auto item = FillMenu::item(FillMenu::restoreID, menu->windowMenu, 1);
+    const auto item = menus_.restoreItem(pid, *menu);
     if (item && item->boolean("AXEnabled") != false) {
       item->setTimeout(kMenuItemTimeout);
       const AXError result = item->perform("AXPress");

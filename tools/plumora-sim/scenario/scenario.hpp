@@ -111,6 +111,10 @@ struct AddScreen {
 struct RemoveScreen {
   std::size_t index;
 };
+// The app builds its menus again: the same items, as new elements.
+struct RebuildMenus {
+  std::string app;
+};
 struct ChangePermission {
   bool granted;
   // How long after a revocation the system disables the program's event tap.
@@ -121,7 +125,7 @@ struct Action {
   int line = 0;
   double time = 0;
   std::variant<MouseAction, TapDisabled, FocusWindow, MoveWindow, MakeUnreadable, AddScreen,
-               RemoveScreen, ChangePermission>
+               RemoveScreen, ChangePermission, RebuildMenus>
       what;
 };
 
