@@ -35,6 +35,7 @@ const Observation kObservations[] = {
     {"OriginWithinAPoint", Rect::make(8, 33, 1424, 859), Rect::make(9, 32, 1422, 840), true, {2, 19}},
     {"Exact", Rect::make(0, 25, 1440, 875), Rect::make(0, 25, 1440, 875), false, {}},
     {"OriginMoved", Rect::make(200, 150, 800, 610), Rect::make(202, 150, 792, 600), false, {}},
+    {"OriginMovedDown", Rect::make(200, 150, 800, 610), Rect::make(200, 152, 792, 600), false, {}},
     {"LargerThanAsked", Rect::make(200, 150, 300, 200), Rect::make(200, 150, 405, 300), false, {}},
     {"ShortByALargestStep", Rect::make(0, 25, 1440, 875), Rect::make(0, 25, 1440, 827), false, {}},
     {"JustUnderALargestStep", Rect::make(0, 25, 1440, 875), Rect::make(0, 25, 1440, 827.5), true, {0, 47.5}},

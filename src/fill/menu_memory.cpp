@@ -26,9 +26,8 @@ std::optional<FillMenu::Found> MenuMemory::locate(std::int32_t pid, const Elemen
 }
 
 std::optional<Element> MenuMemory::restoreItem(std::int32_t pid, const FillMenu::Found& menu) {
+  // `menu` is what locate gave this run, so a remembered entry of the pid is the same menu's.
   App* known = find(pid);
-  // Only beside the Fill item it was found with: a menu found anew is searched anew.
-  if (known && !(known->found.fill == menu.fill)) known = nullptr;
   if (known && known->restore && FillMenu::isItem(*known->restore, FillMenu::restoreID)) {
     return known->restore;
   }

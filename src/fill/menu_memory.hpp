@@ -25,7 +25,8 @@ class MenuMemory {
 
   // The app's Fill item and its menu, as FillMenu::locate finds them.
   std::optional<FillMenu::Found> locate(std::int32_t pid, const Element& app);
-  // The return to the previous size in the menu of the Fill item, as FillMenu::item finds it.
+  // The return to the previous size in the menu of the Fill item that locate has just given for
+  // the pid, as FillMenu::item finds it.
   std::optional<Element> restoreItem(std::int32_t pid, const FillMenu::Found& menu);
 
  private:
