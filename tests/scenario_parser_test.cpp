@@ -97,8 +97,7 @@ expect received Editor from 1 press drag release
                                            EventType::LeftMouseUp));
 
   // The min-size, which no shipped scenario reaches.
-  EXPECT_EQ(parsed("app T pid 7\n  min-size 400x300\n").apps.at(0).minimumSize,
-            (Size{400, 300}));
+  EXPECT_EQ(parsed("app T pid 7\n  min-size 400x300\n").apps.at(0).minimumSize, (Size{400, 300}));
 
   // The run goes on a little after the last action, or to the end the scenario gives.
   EXPECT_DOUBLE_EQ(endOf(s), 3 + kRunOn);
