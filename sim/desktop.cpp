@@ -1,6 +1,7 @@
 #include "sim/desktop.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <stdexcept>
 
 namespace plumora::sim {
@@ -97,6 +98,22 @@ Size Desktop::fittedToScreen(const SimWindow& window, Size size) const {
   if (screenCount() == 0) return size;
   const Rect area = visibleFrame(screenOf(window));
   return Size{std::min(size.width, width(area)), std::min(size.height, height(area))};
+}
+
+Size Desktop::takenByApp(const SimWindow& window, Size size) {
+  const SimApp* a = app(window.pid);
+  if (!a) return size;
+  // Whole steps, rounded down; never below the minimum, itself taken in whole steps. A step or
+  // a minimum of 0 is none.
+  const auto axis = [](double asked, double step, double least) {
+    const double taken = step > 0 ? std::floor(asked / step) * step : asked;
+    if (taken >= least) return taken;
+    return step > 0 ? std::ceil(least / step) * step : least;
+  };
+  const Size step = a->sizeStep.value_or(Size{});
+  const Size least = a->minimumSize.value_or(Size{});
+  return Size{axis(size.width, step.width, least.width),
+              axis(size.height, step.height, least.height)};
 }
 
 // Applications and windows.
@@ -214,7 +231,8 @@ void Desktop::setResizable(SimWindow& window, bool resizable) {
       const Size* size = v.asSize();
       if (!size) return ax::kIllegalArgument;
       if (!acceptsFrameWrite(window)) return ax::kSuccess;
-      setFrame(window, Rect{window.frame.origin, fittedToScreen(window, *size)});
+      setFrame(window,
+               Rect{window.frame.origin, takenByApp(window, fittedToScreen(window, *size))});
       frameWritten(window);
       return ax::kSuccess;
     });

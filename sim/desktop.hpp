@@ -126,6 +126,10 @@ struct SimApp {
   RestoreAnswer restoreAnswer = RestoreAnswer::Restore;
   Rect elsewhere;
   bool shortcuts = true;
+  // A size the app is asked to take (another program's write, the system's tiling) is rounded
+  // down to whole steps, as terminals size in character cells, and raised to the minimum.
+  std::optional<Size> sizeStep;
+  std::optional<Size> minimumSize;
   // "AXEnhancedUserInterface", set by assistive software (none: the app has no such attribute).
   // While it is true the app animates frame changes and drops a frame write that comes within
   // 0.1 s of the one before.
@@ -164,8 +168,12 @@ class Desktop {
   SimApp& addApp(std::int32_t pid, const std::string& name, const std::string& bundleId = "");
   // A new window in front of its application's others; frontmost overall when its application is.
   SimWindow& addWindow(SimApp& app, Rect frame, const std::string& title);
+  // Menus given anew replace the old ones, whose elements answer kAXErrorInvalidUIElement from
+  // then on.
   void setMenus(SimApp& app, const std::vector<MenuSpec>& menus);
   void removeMenuBar(SimApp& app);
+  // The app builds its menus again, as they are now: the same items as new elements.
+  void rebuildMenus(SimApp& app);
   // The menu item reached by titles: the menu's title, then an item's, then a submenu item's.
   std::optional<NodeId> menuItem(const SimApp& app, const std::vector<std::string>& path);
   void setMenuItemEnabled(const SimApp& app, const std::vector<std::string>& path, bool enabled);
@@ -241,6 +249,8 @@ class Desktop {
   NodeId buildMenu(SimApp& app, const std::vector<MenuItemSpec>& items,
                    std::vector<MenuItemState*>& states);
   MenuItemState* findItem(const SimApp& app, const std::vector<std::string>& path);
+  MenuItemSpec specOf(const MenuItemState& item) const;
+  void dropMenus(const SimApp& app);
   void raiseLater(SimApp& app, SimWindow* window);
   void bringForward(SimApp& app, SimWindow* window);
   // Whether another program's frame write takes effect now; an app in assistive mode drops quick
@@ -253,6 +263,12 @@ class Desktop {
   // it lands on, as far as its size allows.
   Rect keptOnScreen(Rect frame) const;
   Size fittedToScreen(const SimWindow& window, Size size) const;
+  // The size the window's application takes when asked for `size`: whole steps, not below its
+  // minimum.
+  Size takenByApp(const SimWindow& window, Size size);
+  Rect takenByApp(const SimWindow& window, Rect frame) {
+    return Rect{frame.origin, takenByApp(window, frame.size)};
+  }
   void keyPosted(const PostedKey& key);
   struct QueuedInput {
     EventType type;
@@ -282,6 +298,8 @@ class Desktop {
   // Each application's menus by title, for tests to reach an item.
   std::map<std::int32_t, std::vector<std::pair<std::string, std::vector<MenuItemState*>>>>
       menuTree_;
+  // Every element of each application's menu bar, to be invalidated when the menus go.
+  std::map<std::int32_t, std::vector<NodeId>> menuNodes_;
   // The press that reached an application, for its release to complete a native click.
   struct Press {
     std::uint32_t window;

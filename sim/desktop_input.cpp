@@ -24,7 +24,8 @@ void Desktop::fill(SimApp& app) {
     // With margins the window stops short of the visible frame by the same inset on every side;
     // a margin too large for the screen leaves none.
     const Rect inner = inset(area, tilingMargin, tilingMargin);
-    const Rect target = isNull(inner) ? area : inner;
+    // The application takes the size as it takes any: in its steps, not below its minimum.
+    const Rect target = takenByApp(*w, isNull(inner) ? area : inner);
     w->tiledTo = target;
     setFrame(*w, target);
   });
@@ -37,12 +38,12 @@ void Desktop::returnToPreviousSize(SimApp& app) {
     if (!w || !w->onScreen) return;
     switch (a->restoreAnswer) {
       case RestoreAnswer::Restore:
-        if (w->untiled) setFrame(*w, *w->untiled);
+        if (w->untiled) setFrame(*w, takenByApp(*w, *w->untiled));
         break;
       case RestoreAnswer::Ignore:
         break;
       case RestoreAnswer::Elsewhere:
-        setFrame(*w, a->elsewhere);
+        setFrame(*w, takenByApp(*w, a->elsewhere));
         break;
     }
     w->untiled.reset();

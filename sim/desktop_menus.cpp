@@ -48,11 +48,14 @@ std::vector<MenuSpec> standardMenus(const std::string& appName, bool tiling) {
 
 NodeId Desktop::buildMenu(SimApp& app, const std::vector<MenuItemSpec>& items,
                           std::vector<MenuItemState*>& states) {
+  auto& made = menuNodes_[app.pid];
   const NodeId menu = ax_.addNode(app.pid);
+  made.push_back(menu);
   ax_.set(menu, "AXRole", RawValue::string("AXMenu"));
   RawValue::Array children;
   for (const MenuItemSpec& model : items) {
     const NodeId node = ax_.addNode(app.pid);
+    made.push_back(node);
     menuItems_.push_back(std::make_unique<MenuItemState>(MenuItemState{&app, model, node, {}}));
     MenuItemState* state = menuItems_.back().get();
     states.push_back(state);
@@ -85,13 +88,16 @@ NodeId Desktop::buildMenu(SimApp& app, const std::vector<MenuItemSpec>& items,
 }
 
 void Desktop::setMenus(SimApp& app, const std::vector<MenuSpec>& menus) {
+  dropMenus(app);
   const NodeId bar = ax_.addNode(app.pid);
+  menuNodes_[app.pid].push_back(bar);
   ax_.set(bar, "AXRole", RawValue::string("AXMenuBar"));
   RawValue::Array barItems;
   auto& tree = menuTree_[app.pid];
   tree.clear();
   for (const MenuSpec& menu : menus) {
     const NodeId barItem = ax_.addNode(app.pid);
+    menuNodes_[app.pid].push_back(barItem);
     ax_.set(barItem, "AXRole", RawValue::string("AXMenuBarItem"));
     ax_.set(barItem, "AXTitle", RawValue::string(menu.title));
     tree.push_back({menu.title, {}});
@@ -106,9 +112,38 @@ void Desktop::setMenus(SimApp& app, const std::vector<MenuSpec>& menus) {
 }
 
 void Desktop::removeMenuBar(SimApp& app) {
+  dropMenus(app);
   app.menuBar.reset();
   menuTree_.erase(app.pid);
   ax_.remove(app.node, "AXMenuBar");
+}
+
+void Desktop::dropMenus(const SimApp& app) {
+  auto made = menuNodes_.find(app.pid);
+  if (made == menuNodes_.end()) return;
+  // As on the platform, a handle to an element of menus that are gone answers every request
+  // with kAXErrorInvalidUIElement.
+  for (NodeId node : made->second) ax_.vanish(node);
+  menuNodes_.erase(made);
+}
+
+MenuItemSpec Desktop::specOf(const MenuItemState& item) const {
+  MenuItemSpec spec = item.model;
+  spec.submenu.clear();
+  for (const MenuItemState* child : item.submenu) spec.submenu.push_back(specOf(*child));
+  return spec;
+}
+
+void Desktop::rebuildMenus(SimApp& app) {
+  auto tree = menuTree_.find(app.pid);
+  if (tree == menuTree_.end()) return;
+  std::vector<MenuSpec> menus;
+  for (const auto& [title, items] : tree->second) {
+    MenuSpec menu{title, {}};
+    for (const MenuItemState* item : items) menu.items.push_back(specOf(*item));
+    menus.push_back(std::move(menu));
+  }
+  setMenus(app, menus);
 }
 
 Desktop::MenuItemState* Desktop::findItem(const SimApp& app, const std::vector<std::string>& path) {

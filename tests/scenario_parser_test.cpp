@@ -96,6 +96,9 @@ expect received Editor from 1 press drag release
   EXPECT_THAT(received.events, ElementsAre(EventType::LeftMouseDown, EventType::LeftMouseDragged,
                                            EventType::LeftMouseUp));
 
+  // The min-size, which no shipped scenario reaches.
+  EXPECT_EQ(parsed("app T pid 7\n  min-size 400x300\n").apps.at(0).minimumSize, (Size{400, 300}));
+
   // The run goes on a little after the last action, or to the end the scenario gives.
   EXPECT_DOUBLE_EQ(endOf(s), 3 + kRunOn);
   EXPECT_DOUBLE_EQ(endOf(parsed("at 1 permission granted\nend 4\n")), 4);
@@ -131,6 +134,10 @@ TEST(ScenarioParserTest, EachMistakeIsNamedWithItsLine) {
       {"at 5 click Doc green\nend 4", 4, "the run ends before the action of line 3"},
       {"tiling-margin -1", 3, "a tiling margin in points cannot be negative"},
       {"tiling-margin 101", 3, "a tiling margin in points is at most 100, not '101'"},
+      {"app Other pid 502\n  size-step 0x18", 4, "a size step is at least a point wide and high"},
+      {"app Other pid 502\n  size-step 9", 4, "expected a size like 9x18, found '9'"},
+      {"app Other pid 502\n  min-size 400x-1", 4, "a size cannot be negative"},
+      {"at 1 rebuild-menus Editr", 3, "unknown app 'Editr'"},
   };
   for (const auto& [text, line, message] : cases) {
     const auto error = std::get<ParseError>(parseScenario(kHead + std::string(text) + "\n"));

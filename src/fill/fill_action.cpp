@@ -58,11 +58,11 @@ bool FillAction::run(const GreenClick& click) {
   }
   const auto before = click.window.frame();
   if (!before) return false;
-  // Searched on every run: the restore needs the window menu as much as the Fill does.
-  const auto menu = FillMenu::locate(app);
+  // Looked up on every run: the restore needs the window menu as much as the Fill does.
+  const auto menu = menus_.locate(click.pid, app);
 
   std::optional<FillRecord> record;
-  if (choosesRestore(click.window, *before, record)) {
+  if (choosesRestore(click, *before, record)) {
     restore(app, click, menu, record->before, start);
   } else {
     fill(click, menu, *before, start);
@@ -70,18 +70,20 @@ bool FillAction::run(const GreenClick& click) {
   return true;
 }
 
-bool FillAction::choosesRestore(const Element& window, Rect current,
+bool FillAction::choosesRestore(const GreenClick& click, Rect current,
                                 std::optional<FillRecord>& found) {
   if (!settings_.restoreOnSecondClick()) return false;
-  found = record(window);
+  found = record(click.window);
   if (!found) return false;
   if (found->after) return sameFrame(current, *found->after, kStillFilledTolerance);
-  // Not measured yet (or unmeasurable): does the window cover a screen's usable area?
+  // Not measured yet (or unmeasurable): does the window cover a screen's usable area? An app
+  // seen rounding sizes down may leave the far edges short by up to its step.
+  const Size steps = sizeSteps_.rounding(click.pid);
   for (const Rect& area : visibleFrames()) {
     if (intersects(area, current) && within(minX(current), minX(area), kScreenEdgeTolerance) &&
         within(minY(current), minY(area), kScreenEdgeTolerance) &&
-        within(maxX(current), maxX(area), kScreenEdgeTolerance) &&
-        within(maxY(current), maxY(area), kScreenEdgeTolerance)) {
+        withinOrShort(maxX(current), maxX(area), kScreenEdgeTolerance, steps.width) &&
+        withinOrShort(maxY(current), maxY(area), kScreenEdgeTolerance, steps.height)) {
       return true;
     }
   }

@@ -12,6 +12,8 @@
 #include "accessibility/element.hpp"
 #include "fill/assistive_mode.hpp"
 #include "fill/fill_menu.hpp"
+#include "fill/menu_memory.hpp"
+#include "fill/size_steps.hpp"
 #include "interception/green_click.hpp"
 #include "platform/dispatch.hpp"
 #include "support/context.hpp"
@@ -83,16 +85,18 @@ class FillAction {
   void handle(const GreenClick& click);
   bool isActive(const Element& app, const Element& window, std::int32_t pid);
   void raise(const Element& app, const Element& window);
-  bool choosesRestore(const Element& window, Rect current, std::optional<FillRecord>& record);
+  bool choosesRestore(const GreenClick& click, Rect current, std::optional<FillRecord>& record);
   void fill(const GreenClick& click, const std::optional<FillMenu::Found>& menu, Rect before,
             double start);
   void restore(const Element& app, const GreenClick& click,
                const std::optional<FillMenu::Found>& menu, Rect before, double start);
-  void issueRestore(const std::optional<FillMenu::Found>& menu);
+  void issueRestore(std::int32_t pid, const std::optional<FillMenu::Found>& menu);
   // Writes the window's frame as its application (`app`, the run's element) will take it.
   void writeFrame(const Element& app, const GreenClick& click, Rect frame);
   void forget(const Element& window);
   void measure(const Element& window, double time);
+  // What the app made of the system's Fill: the usable area, inset as the window's origin shows.
+  void learnSteps(const Element& window, Rect filled);
 
   Context& context_;
   Settings& settings_;
@@ -100,6 +104,8 @@ class FillAction {
   std::optional<LastDone> lastDone_;
   std::vector<FillRecord> records_;  // oldest first
   AssistiveModeOff assistiveModeOff_{0};
+  SizeSteps sizeSteps_;
+  MenuMemory menus_;
 };
 
 // True when the two normalised rectangles agree within the tolerance in x, y, width and height.

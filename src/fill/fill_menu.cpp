@@ -35,6 +35,18 @@ bool identifierMatches(std::string_view identifier, std::string_view wanted) {
   return identifier == wanted;
 }
 
+bool isFillItem(const Element& entry) {
+  const auto slots = entry.values(kEntryAttributes);
+  const auto* identifier = slots[0].asString();
+  return (identifier && identifierMatches(*identifier, fillID)) ||
+         isFillKeyEquivalent(slots[1], slots[2]);
+}
+
+bool isItem(const Element& entry, std::string_view identifier) {
+  const auto id = entry.string("AXIdentifier");
+  return id && identifierMatches(*id, identifier);
+}
+
 std::optional<Found> locate(const Element& app) {
   const auto menuBar = app.element("AXMenuBar");
   if (!menuBar) return std::nullopt;

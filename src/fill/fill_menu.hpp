@@ -24,6 +24,11 @@ std::optional<Found> locate(const Element& app);
 // `depth` levels down.
 std::optional<Element> item(std::string_view identifier, const Element& menu, int depth = 1);
 
+// Whether an element still is the Fill item (by identifier or key equivalent), or the item with
+// the identifier: one request each, to check an item found earlier.
+bool isFillItem(const Element& entry);
+bool isItem(const Element& entry, std::string_view identifier);
+
 // The identifier rule: one trailing ":" is ignored, case counts.
 bool identifierMatches(std::string_view identifier, std::string_view wanted);
 

@@ -1,5 +1,6 @@
 // The memory of each filled window's frame from before its Fill.
 #include <algorithm>
+#include <cmath>
 
 #include "accessibility/rect_text.hpp"
 #include "fill/fill_action.hpp"
@@ -40,6 +41,21 @@ void FillAction::measure(const Element& window, double time) {
   // The read may have taken a while, but nothing else runs on this queue meanwhile.
   it->after = frame;
   context_.log.debug([&] { return "Misura dopo Riempi: " + describe(frame); });
+  if (frame) learnSteps(window, *frame);
+}
+
+void FillAction::learnSteps(const Element& window, Rect filled) {
+  // The system filled the window to a screen's usable area, inset by one margin on every side
+  // (none without tiled-window margins): the origin shows the margin, the size what the app
+  // made of the rest. A window that is not where a Fill puts it teaches nothing.
+  for (const Rect& area : visibleFrames()) {
+    const double margin = minX(filled) - minX(area);
+    if (margin >= 0 && margin <= kScreenEdgeTolerance &&
+        std::fabs(minY(filled) - minY(area) - margin) <= 1.0) {
+      sizeSteps_.observe(window.pid(), inset(area, margin, margin), filled);
+      return;
+    }
+  }
 }
 
 void FillAction::forget(const Element& window) {

@@ -5,6 +5,7 @@
 #include "accessibility/rect_text.hpp"
 #include "fill/fill_action.hpp"
 #include "fill/shortcut.hpp"
+#include "fill/size_steps.hpp"
 
 namespace plumora {
 namespace {
@@ -22,7 +23,7 @@ void FillAction::restore(const Element& app, const GreenClick& click,
   forget(window);
   const auto now = window.frame();
   if (!now) return;
-  issueRestore(menu);
+  issueRestore(click.pid, menu);
 
   if (sameFrame(*now, before, kAlreadyThatSize)) {
     context_.log.debug([&] {
@@ -34,7 +35,9 @@ void FillAction::restore(const Element& app, const GreenClick& click,
   const bool moved = waitForNativeMove(window, *now);
   const auto after = window.frame();
   if (!after) return;
-  if (sameFrame(*after, before, kRestored)) {
+  // An app that sizes in steps takes the earlier frame a little short: still put back, and
+  // writing it again would only be rounded again.
+  if (sameFrameRounded(*after, before, kRestored, sizeSteps_.rounding(click.pid))) {
     context_.log.debug([&] {
       return "Misura di prima rimessa da macOS " + describe(after) + ", " +
              context_.elapsedMs(start) + " ms";
@@ -66,7 +69,18 @@ void FillAction::restore(const Element& app, const GreenClick& click,
 
   if (!waitForNativeMove(window, before)) return;
   const auto final = window.frame();
-  if (!final || sameFrame(*final, before, kRestored)) return;
+  if (!final) return;
+  // What the app made of our own write: rounded down to its steps, it is where the app wants
+  // the window, and a second write would be rounded the same way.
+  const bool rounded = sizeSteps_.observe(click.pid, before, *final);
+  if (sameFrame(*final, before, kRestored)) return;
+  if (rounded) {
+    context_.log.debug([&] {
+      return "L'app ha arrotondato la misura a " + describe(final) + ", " +
+             context_.elapsedMs(start) + " ms";
+    });
+    return;
+  }
   // One more try, and no third: a window the system keeps moving is left where it put it.
   writeFrame(app, click, before);
   context_.log.debug([&] {
@@ -75,9 +89,9 @@ void FillAction::restore(const Element& app, const GreenClick& click,
   });
 }
 
-void FillAction::issueRestore(const std::optional<FillMenu::Found>& menu) {
+void FillAction::issueRestore(std::int32_t pid, const std::optional<FillMenu::Found>& menu) {
   if (menu) {
-    const auto item = FillMenu::item(FillMenu::restoreID, menu->windowMenu, 1);
+    const auto item = menus_.restoreItem(pid, *menu);
     if (item && item->boolean("AXEnabled") != false) {
       item->setTimeout(kMenuItemTimeout);
       const AXError result = item->perform("AXPress");

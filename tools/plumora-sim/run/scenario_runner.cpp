@@ -52,6 +52,8 @@ void perform(const Action& action, sim::SimMac& mac, const World& world, Timelin
     desktop.addScreen(add->screen.frame, add->screen.visible);
   } else if (const auto* remove = std::get_if<RemoveScreen>(&action.what)) {
     desktop.removeScreen(remove->index);
+  } else if (const auto* rebuild = std::get_if<RebuildMenus>(&action.what)) {
+    desktop.rebuildMenus(*world.app(rebuild->app));
   } else if (const auto* permission = std::get_if<ChangePermission>(&action.what)) {
     desktop.tapNoticeDelay = permission->tapNoticeAfter;
     mac.accessibility.setTrusted(permission->granted);

@@ -134,6 +134,9 @@ std::string StepCaptions::ofAction(const Action& action, const Scene& scene) {
   if (const auto* remove = std::get_if<RemoveScreen>(&action.what)) {
     return "The user disconnects " + screenText(remove->index) + ".";
   }
+  if (const auto* rebuild = std::get_if<RebuildMenus>(&action.what)) {
+    return rebuild->app + " builds its menus again: the menu items Plumora found before are gone.";
+  }
   const auto& permission = std::get<ChangePermission>(action.what);
   if (permission.granted) return "The user grants Plumora the Accessibility permission.";
   std::string text = "The user revokes Plumora's Accessibility permission";

@@ -98,6 +98,9 @@ std::string Timeline::actionText(const Action& action, std::optional<Point> at) 
   if (const auto* remove = std::get_if<RemoveScreen>(&action.what)) {
     return "screen " + std::to_string(remove->index) + " is removed";
   }
+  if (const auto* rebuild = std::get_if<RebuildMenus>(&action.what)) {
+    return rebuild->app + " builds its menus again";
+  }
   const auto& permission = std::get<ChangePermission>(action.what);
   std::string text = std::string("the accessibility permission is ") +
                      (permission.granted ? "granted" : "revoked");

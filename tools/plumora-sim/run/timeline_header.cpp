@@ -41,6 +41,14 @@ std::string appText(const AppSpec& described, const sim::SimApp& app) {
   if (app.enhancedUserInterface) {
     text += *app.enhancedUserInterface ? ", assistive mode on" : ", assistive mode off";
   }
+  if (app.sizeStep) {
+    text += ", sizes in steps of " + numberText(app.sizeStep->width) + "x" +
+            numberText(app.sizeStep->height);
+  }
+  if (app.minimumSize) {
+    text += ", at least " + numberText(app.minimumSize->width) + "x" +
+            numberText(app.minimumSize->height);
+  }
   if (!app.activates) {
     text += ", never comes to the front";
   } else if (described.activationDelay) {

@@ -29,6 +29,8 @@ void addApp(const AppSpec& described, sim::SimMac& mac, World& world) {
   if (described.activationDelay) app.activationDelay = *described.activationDelay;
   app.activates = described.activates;
   app.enhancedUserInterface = described.enhancedUserInterface;
+  app.sizeStep = described.sizeStep;
+  app.minimumSize = described.minimumSize;
   world.add(described.name, &app);
 }
 

@@ -52,6 +52,8 @@ struct AppSpec {
   std::optional<double> activationDelay;
   bool activates = true;
   std::optional<bool> enhancedUserInterface;
+  std::optional<Size> sizeStep;
+  std::optional<Size> minimumSize;
 };
 
 enum class ButtonKind { Close, Minimize, Green };
@@ -109,6 +111,10 @@ struct AddScreen {
 struct RemoveScreen {
   std::size_t index;
 };
+// The app builds its menus again: the same items, as new elements.
+struct RebuildMenus {
+  std::string app;
+};
 struct ChangePermission {
   bool granted;
   // How long after a revocation the system disables the program's event tap.
@@ -119,7 +125,7 @@ struct Action {
   int line = 0;
   double time = 0;
   std::variant<MouseAction, TapDisabled, FocusWindow, MoveWindow, MakeUnreadable, AddScreen,
-               RemoveScreen, ChangePermission>
+               RemoveScreen, ChangePermission, RebuildMenus>
       what;
 };
 

@@ -117,6 +117,8 @@ Action readAction(Words& w, const Scenario& declared) {
     const std::int64_t index = w.integer("a screen number");
     if (index < 0) w.fail("screens are numbered from 0");
     action.what = RemoveScreen{static_cast<std::size_t>(index)};
+  } else if (verb == "rebuild-menus") {
+    action.what = RebuildMenus{appName(w, declared)};
   } else if (verb == "permission") {
     const std::string change = w.keyword("'granted' or 'revoked'");
     if (change != "granted" && change != "revoked") {

@@ -269,6 +269,16 @@ Rect Words::rect() {
   return Rect::make(o->first, o->second, s->first, s->second);
 }
 
+Size Words::size() {
+  const auto s = toPair(take("a size like 9x18").text, 'x');
+  if (!s) {
+    --next_;
+    unexpected("a size like 9x18");
+  }
+  if (s->first < 0 || s->second < 0) fail("a size cannot be negative");
+  return Size{s->first, s->second};
+}
+
 void Words::end() {
   if (!atEnd()) fail("unexpected " + quote(line_.words[next_]) + " at the end of the line");
 }

@@ -72,6 +72,8 @@ class Words {
   // "x,y wxh", optionally in parentheses as the log writes rectangles; the size up to
   // limits::kMaxLength.
   Rect rect();
+  // "wxh", not negative.
+  Size size();
   // Nothing may follow.
   void end();
 

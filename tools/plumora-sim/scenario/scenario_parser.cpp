@@ -193,6 +193,13 @@ class Parser {
       app.shortcuts = w.onOff();
     } else if (what == "enhanced-ui") {
       app.enhancedUserInterface = w.onOff();
+    } else if (what == "size-step") {
+      app.sizeStep = w.size();
+      if (!(app.sizeStep->width > 0 && app.sizeStep->height > 0)) {
+        w.fail("a size step is at least a point wide and high");
+      }
+    } else if (what == "min-size") {
+      app.minimumSize = w.size();
     } else if (what == "latency") {
       app.latency = w.delay("a latency in seconds");
     } else if (what == "activation") {
