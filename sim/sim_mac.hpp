@@ -11,6 +11,7 @@
 #include "sim/sim_event_tap.hpp"
 #include "sim/sim_keyboard.hpp"
 #include "sim/sim_login_item.hpp"
+#include "sim/sim_recording_host.hpp"
 #include "sim/sim_status_bar.hpp"
 #include "sim/sim_system.hpp"
 #include "sim/sim_window_server.hpp"
@@ -35,6 +36,7 @@ class SimMac {
   SimEventTaps eventTaps{accessibility, dispatch};
   SimLoginItem loginItem;
   SimStatusBar statusBar;
+  SimRecordingHost recordingHost;
   Desktop desktop{clock, accessibility, system, keyboard, windowServer, eventTaps};
 
   // The user turns the Accessibility permission on or off: the system posts its notification

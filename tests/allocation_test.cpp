@@ -1,18 +1,30 @@
 // The event tap's callback sees every drag and release of every application: those that belong
 // to no recognised press must cost no allocation, and so must a press that the window list
-// alone sets aside. This binary counts every allocation.
+// alone sets aside, also on the recording's wrappers while nothing is recorded (the program runs
+// on them from its launch). This binary counts every allocation.
 #include <gtest/gtest.h>
 
 #include "counting_new.hpp"
 #include "interception/interceptor.hpp"
+#include "recording/recording_platform.hpp"
 #include "sim_fixture.hpp"
 
 namespace plumora {
 namespace {
 
-class AllocationTest : public test::SimFixture {
+class NoLines final : public RecordingSink {
+ public:
+  void write(std::string) override { ADD_FAILURE() << "a line while nothing is recorded"; }
+};
+
+// The parameter: the program on the recording's wrappers, stopped, instead of the ports.
+class AllocationTest : public test::SimFixture, public ::testing::WithParamInterface<bool> {
  protected:
-  Interceptor interceptor{context, [](const GreenClick&) {}};
+  NoLines noLines;
+  Recorder recorder{mac.clock, noLines};
+  RecordingPlatform wrapped{mac.platform, recorder};
+  Context wrappedContext{wrapped.platform()};
+  Interceptor interceptor{GetParam() ? wrappedContext : context, [](const GreenClick&) {}};
 
   // The allocations made while the live tap's callback takes these events, with their verdict.
   long allocationsOf(std::initializer_list<std::pair<EventType, sim::SimTapEvent>> events,
@@ -24,7 +36,7 @@ class AllocationTest : public test::SimFixture {
   }
 };
 
-TEST_F(AllocationTest, EventsThatAreNoGreenClickAllocateNothingAndAClickDoes) {
+TEST_P(AllocationTest, EventsThatAreNoGreenClickAllocateNothingAndAClickDoes) {
   auto& other = mac.desktop.addApp(502, "Finder");
   for (int i = 0; i < 50; ++i) mac.desktop.addWindow(other, kEditorFrame, "Behind");
   ASSERT_TRUE(interceptor.start());
@@ -49,6 +61,10 @@ TEST_F(AllocationTest, EventsThatAreNoGreenClickAllocateNothingAndAClickDoes) {
   const sim::SimTapEvent press(mac.desktop.center(*window, window->zoom), 0);
   EXPECT_GT(allocationsOf({{EventType::LeftMouseDown, press}}, TapVerdict::Swallow), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Ports, AllocationTest, ::testing::Bool(), [](const auto& info) {
+  return std::string(info.param ? "RecordingWrappersStopped" : "PlatformPorts");
+});
 
 }  // namespace
 }  // namespace plumora

@@ -364,5 +364,95 @@ TEST_F(AppControllerTest, TheWholeMenuInItalianAndWhatItsItemsDo) {
   EXPECT_THAT(lines(), IsEmpty());
 }
 
+// The recording item: offered with Option held as the menu opens, always there while a
+// recording runs, with the first line saying so; nowhere without a recording to drive.
+class FakeRecording : public SessionRecording {
+ public:
+  bool optionKeyHeld() override { return option; }
+  bool isRecording() override { return recording; }
+  bool start() override {
+    ++starts;
+    recording = startWorks;
+    return startWorks;
+  }
+  void stop() override {
+    ++stops;
+    recording = false;
+  }
+  bool option = false, recording = false, startWorks = true;
+  int starts = 0, stops = 0;
+};
+
+struct RecordingRow {
+  const char* name;
+  bool wired, option, recording;
+  const char* language;
+  const char *first, *item;  // item: "" when there is none
+};
+
+const RecordingRow kRecordingRows[] = {
+    {"NoOptionNoItem", true, false, false, "it", "Plumora", ""},
+    {"OptionOffersIt", true, true, false, "it", "Plumora", "Registra questa sessione"},
+    {"RecordingShowsStop", true, false, true, "it", "Plumora · registrazione in corso",
+     "Ferma la registrazione"},
+    {"RecordingWithOptionStillStop", true, true, true, "it", "Plumora · registrazione in corso",
+     "Ferma la registrazione"},
+    {"OptionInEnglish", true, true, false, "en-GB", "Plumora", "Record this session"},
+    {"RecordingInEnglish", true, false, true, "en-GB", "Plumora · recording this session",
+     "Stop recording"},
+    {"NotWiredNoItemEvenWithOption", false, true, true, "it", "Plumora", ""},
+};
+
+class RecordingItemTest : public AppControllerTest,
+                          public ::testing::WithParamInterface<RecordingRow> {};
+
+TEST_P(RecordingItemTest, FollowsOptionAndTheRecording) {
+  const RecordingRow& row = GetParam();
+  FakeRecording recording;
+  recording.option = row.option;
+  recording.recording = row.recording;
+  mac.system.languages = {row.language};
+  if (row.wired) app.setSessionRecording(&recording);
+  launched();
+  item().performClick();
+  const auto titles = menuTitles();
+  EXPECT_EQ(titles.front(), row.first);
+  std::vector<std::string> withAction;
+  for (const auto& m : item().menu) {
+    if (m.action == MenuAction::ToggleRecording) withAction.push_back(m.title);
+  }
+  if (*row.item) {
+    ASSERT_THAT(withAction, ElementsAre(row.item));
+    // Just above About, in the last group.
+    const auto at = std::find(titles.begin(), titles.end(), row.item);
+    ASSERT_NE(at + 1, titles.end());
+    EXPECT_EQ(*(at + 1), titles[titles.size() - 2]);
+    EXPECT_TRUE(menuItem(MenuAction::ToggleRecording).enabled);
+  } else {
+    EXPECT_THAT(withAction, IsEmpty());
+    EXPECT_EQ(titles.size(), 9u);
+  }
+  app.perform(MenuAction::ToggleRecording);
+  EXPECT_EQ(recording.starts, row.wired && !row.recording ? 1 : 0);
+  EXPECT_EQ(recording.stops, row.wired && row.recording ? 1 : 0);
+  EXPECT_THAT(lines(), IsEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, RecordingItemTest, ::testing::ValuesIn(kRecordingRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(AppControllerTest, ARecordingThatCouldNotStartLeavesTheMenuAsItWas) {
+  FakeRecording recording;
+  recording.option = true;
+  recording.startWorks = false;
+  app.setSessionRecording(&recording);
+  launched();
+  app.perform(MenuAction::ToggleRecording);
+  recording.option = false;
+  item().performClick();
+  EXPECT_EQ(menuTitles().front(), "Plumora");
+  EXPECT_THAT(menuTitles(), ::testing::Not(::testing::Contains("Ferma la registrazione")));
+}
+
 }  // namespace
 }  // namespace plumora

@@ -10,6 +10,7 @@
 
 #include "fill/fill_action.hpp"
 #include "interception/interceptor.hpp"
+#include "platform/session_recording.hpp"
 #include "platform/status_bar.hpp"
 #include "support/context.hpp"
 #include "support/settings.hpp"
@@ -26,6 +27,9 @@ class AppController {
   AppController(const AppController&) = delete;
   AppController& operator=(const AppController&) = delete;
 
+  // The recording the menu offers (with Option held) and stops; none: the menu has no such item.
+  void setSessionRecording(SessionRecording* session) { session_ = session; }
+
   void applicationDidFinishLaunching();
   void applicationWillTerminate();
   // Opens the status menu; always false, so the platform does nothing more.
@@ -41,6 +45,7 @@ class AppController {
   void openAccessibilitySettings();
   void showAbout();
   void quit();
+  void toggleRecording();
 
   bool trusted() const { return trusted_; }
   // The menu as it is now, for the platform to show.
@@ -55,6 +60,7 @@ class AppController {
   Settings& settings_;
   Interceptor& interceptor_;
   FillAction& fill_;
+  SessionRecording* session_ = nullptr;
   std::unique_ptr<StatusItem> statusItem_;
   std::unique_ptr<RepeatingTimer> trustTimer_;
   bool trusted_ = false;

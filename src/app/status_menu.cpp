@@ -37,7 +37,10 @@ void AppController::menuNeedsUpdate() {
 std::vector<MenuItemModel> AppController::menuItems() {
   Language& language = context_.language;
   std::vector<MenuItemModel> items;
-  items.push_back(label("Plumora"));
+  const bool recording = session_ && session_->isRecording();
+  items.push_back(label(
+      recording ? language.L("Plumora · registrazione in corso", "Plumora · recording this session")
+                : "Plumora"));
   if (!trusted_) {
     items.push_back(
         label(language.L("Manca il permesso di Accessibilità", "Accessibility permission needed")));
@@ -59,6 +62,14 @@ std::vector<MenuItemModel> AppController::menuItems() {
   items.push_back(item(language.L("Apri al login", "Open at Login"), MenuAction::ToggleLogin,
                        context_.platform.loginItem.status() == LoginItemStatus::Enabled));
   items.push_back(MenuItemModel::separatorItem());
+  // For a report: offered with Option held as the menu opens, and always while it runs.
+  if (recording) {
+    items.push_back(
+        item(language.L("Ferma la registrazione", "Stop recording"), MenuAction::ToggleRecording));
+  } else if (session_ && session_->optionKeyHeld()) {
+    items.push_back(item(language.L("Registra questa sessione", "Record this session"),
+                         MenuAction::ToggleRecording));
+  }
   items.push_back(
       item(language.L("Informazioni su Plumora", "About Plumora"), MenuAction::ShowAbout));
   items.push_back(
@@ -87,6 +98,9 @@ void AppController::perform(MenuAction action) {
       break;
     case MenuAction::Quit:
       quit();
+      break;
+    case MenuAction::ToggleRecording:
+      toggleRecording();
       break;
   }
 }
@@ -128,6 +142,15 @@ void AppController::showAbout() {
                           "Con ⌥ ⌘ ⌃ ⇧ o fn premuto, il tasto verde fa la sua azione normale.",
                           "The green window button fills the window instead of going full screen.\n"
                           "Hold ⌥ ⌘ ⌃ ⇧ or fn for its usual action."));
+}
+
+void AppController::toggleRecording() {
+  if (!session_) return;
+  if (session_->isRecording()) {
+    session_->stop();
+  } else {
+    session_->start();
+  }
 }
 
 void AppController::quit() {

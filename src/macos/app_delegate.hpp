@@ -8,12 +8,15 @@
 
 namespace plumora {
 class AppController;
-}
+class RecordingSession;
+}  // namespace plumora
 
 @interface PlumoraAppDelegate : NSObject <NSApplicationDelegate, NSMenuDelegate>
 
 // Set once, before the application runs; the controller outlives the delegate's use of it.
 - (void)setController:(plumora::AppController*)controller;
+// The recording the menu's choices are told to, and which the program finishes before it ends.
+- (void)setRecording:(plumora::RecordingSession*)recording;
 
 - (void)toggleEnabled:(id)sender;
 - (void)toggleRestore:(id)sender;
@@ -21,5 +24,6 @@ class AppController;
 - (void)openAccessibilitySettings:(id)sender;
 - (void)showAbout:(id)sender;
 - (void)quit:(id)sender;
+- (void)toggleRecording:(id)sender;
 
 @end

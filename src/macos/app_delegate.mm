@@ -1,18 +1,59 @@
 #import "macos/app_delegate.hpp"
 
+#include <memory>
+
 #include "app/app_controller.hpp"
 #include "macos/mac_dispatch.hpp"
+#include "recording/recording_session.hpp"
+
+namespace {
+
+// How long the end waits for the recording's last lines to reach the disk.
+constexpr double kRecordingWriteTimeout = 2.0;
+
+}  // namespace
 
 @implementation PlumoraAppDelegate {
   plumora::AppController* _controller;
+  plumora::RecordingSession* _recording;
 }
 
 - (void)setController:(plumora::AppController*)controller {
   _controller = controller;
 }
 
+- (void)setRecording:(plumora::RecordingSession*)recording {
+  _recording = recording;
+}
+
+// A menu choice reaches the program from outside its ports: the recording hears of it first.
+- (void)chose:(plumora::MenuAction)action {
+  if (_recording) _recording->menuChosen(action);
+}
+
 - (void)applicationDidFinishLaunching:(NSNotification*)notification {
   if (_controller) _controller->applicationDidFinishLaunching();
+}
+
+// A recording running as the program ends gets its closing line and every line before it on the
+// disk first; the system waits for the reply, or quits anyway after a short while.
+- (NSApplicationTerminateReply)applicationShouldTerminate:(NSApplication*)sender {
+  if (!_recording || !_recording->isRecording()) return NSTerminateNow;
+  auto replied = std::make_shared<bool>(false);
+  auto reply = [replied] {
+    plumora::performOnMainRunLoop([replied] {
+      if (*replied) return;
+      *replied = true;
+      [NSApp replyToApplicationShouldTerminate:YES];
+    });
+  };
+  _recording->finish(reply);
+  dispatch_after(
+      dispatch_time(DISPATCH_TIME_NOW, static_cast<int64_t>(kRecordingWriteTimeout * NSEC_PER_SEC)),
+      dispatch_get_global_queue(QOS_CLASS_UTILITY, 0), ^{
+        reply();
+      });
+  return NSTerminateLater;
 }
 
 - (void)applicationWillTerminate:(NSNotification*)notification {
@@ -36,27 +77,38 @@
 }
 
 - (void)toggleEnabled:(id)sender {
+  [self chose:plumora::MenuAction::ToggleEnabled];
   if (_controller) _controller->toggleEnabled();
 }
 
 - (void)toggleRestore:(id)sender {
+  [self chose:plumora::MenuAction::ToggleRestore];
   if (_controller) _controller->toggleRestore();
 }
 
 - (void)toggleLogin:(id)sender {
+  [self chose:plumora::MenuAction::ToggleLogin];
   if (_controller) _controller->toggleLogin();
 }
 
 - (void)openAccessibilitySettings:(id)sender {
+  [self chose:plumora::MenuAction::OpenAccessibilitySettings];
   if (_controller) _controller->openAccessibilitySettings();
 }
 
 - (void)showAbout:(id)sender {
+  [self chose:plumora::MenuAction::ShowAbout];
   if (_controller) _controller->showAbout();
 }
 
 - (void)quit:(id)sender {
+  [self chose:plumora::MenuAction::Quit];
   if (_controller) _controller->quit();
+}
+
+// Not told to the recording: starting one is no part of it, and stopping one is its end.
+- (void)toggleRecording:(id)sender {
+  if (_controller) _controller->toggleRecording();
 }
 
 @end

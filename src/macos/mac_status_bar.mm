@@ -34,6 +34,8 @@ SEL selectorFor(MenuAction action) {
       return @selector(showAbout:);
     case MenuAction::Quit:
       return @selector(quit:);
+    case MenuAction::ToggleRecording:
+      return @selector(toggleRecording:);
     case MenuAction::None:
       break;
   }

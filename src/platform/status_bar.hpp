@@ -19,6 +19,7 @@ enum class MenuAction {
   OpenAccessibilitySettings,
   ShowAbout,
   Quit,
+  ToggleRecording,
 };
 
 struct MenuItemModel {

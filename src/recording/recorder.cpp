@@ -65,6 +65,8 @@ void Recorder::begin(const RecordingHeader& header) {
   } else {
     line += "null";
   }
+  line += ",\"tiledWindowMargins\":";
+  line += !header.tiledWindowMargins ? "null" : *header.tiledWindowMargins ? "true" : "false";
   line += ",\"quirks\":[";
   for (std::size_t i = 0; i < header.quirks.size(); ++i) {
     if (i) line += ',';

@@ -35,6 +35,9 @@ struct RecordingHeader {
   std::string systemVersion;
   std::vector<Screen> screens;
   std::optional<double> tilingMargin;  // points; none when the system's setting is unreadable
+  // The system's "tiled windows have margins" switch, as the Mac tells it (how many points it
+  // leaves it does not tell); none when unreadable.
+  std::optional<bool> tiledWindowMargins;
   // Flags that tell a reader how the recording was made ("mid-session": started while the program
   // ran, so the elements it refers to may come from before it).
   std::vector<std::string> quirks;

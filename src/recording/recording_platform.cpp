@@ -70,6 +70,8 @@ std::string_view menuActionName(MenuAction action) {
       return "showAbout";
     case MenuAction::Quit:
       return "quit";
+    case MenuAction::ToggleRecording:
+      return "toggleRecording";
   }
   return "none";
 }

@@ -1,14 +1,56 @@
 #include "recording/trace_text.hpp"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
 namespace plumora {
 namespace {
 
+// A value with at most nine decimals, such as a coordinate or a whole number of milliseconds,
+// written without the C library: the recording's lines are made on the event tap's thread, and
+// printf is most of what a line costs. The text is the shortest with that many decimals, and
+// reads back as the same double: the division below rounds as a reader's conversion does.
+bool appendShortDecimal(std::string& line, double value) {
+  constexpr double kExact = 9007199254740992.0;  // 2^53: every integer below is a double
+  static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+  const double magnitude = std::fabs(value);
+  for (int decimals = 0; decimals < 10; ++decimals) {
+    const double scaled = magnitude * kPowers[decimals];
+    if (!(scaled < kExact)) return false;
+    // The product may round off the decimal it stands for (1.001 * 1000 is 1000.9999999999999):
+    // the nearest whole is tried, and kept when it divides back to the value exactly.
+    const double whole = std::round(scaled);
+    if (whole / kPowers[decimals] != magnitude) continue;
+    char digits[24];
+    const auto end =
+        std::to_chars(digits, digits + sizeof digits, static_cast<std::uint64_t>(whole)).ptr;
+    std::size_t count = static_cast<std::size_t>(end - digits);
+    if (std::signbit(value)) line += '-';
+    if (decimals == 0) {
+      line.append(digits, count);
+      line += ".0";
+      return true;
+    }
+    const auto point = static_cast<std::size_t>(decimals);
+    if (count <= point) {
+      line += "0.";
+      line.append(point - count, '0');
+      line.append(digits, count);
+    } else {
+      line.append(digits, count - point);
+      line += '.';
+      line.append(digits + count - point, point);
+    }
+    return true;
+  }
+  return false;
+}
+
 // The C library writes the locale's decimal point: whatever is not a digit, a sign or an
 // exponent becomes ".".
 void appendDouble(std::string& line, double value) {
+  if (appendShortDecimal(line, value)) return;
   char buffer[40];
   const int n = std::snprintf(buffer, sizeof buffer, "%.17g", value);
   if (n <= 0 || static_cast<std::size_t>(n) >= sizeof buffer) {
@@ -46,8 +88,14 @@ void appendPair(std::string& line, const char* tag, double a, double b) {
 void appendJsonString(std::string& line, std::string_view text) {
   static constexpr char kHex[] = "0123456789abcdef";
   line += '"';
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
+  // Runs of characters that need no escape go in at once.
+  std::size_t plain = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (byte >= 0x20 && byte != 0x7f && byte != '"' && byte != '\\') continue;
+    line.append(text.data() + plain, i - plain);
+    plain = i + 1;
+    const char c = text[i];
     switch (c) {
       case '"':
         line += "\\\"";
@@ -66,16 +114,17 @@ void appendJsonString(std::string& line, std::string_view text) {
           line += "\\u00";
           line += kHex[byte >> 4];
           line += kHex[byte & 15];
-        } else {
-          line += c;  // UTF-8 passes as it is; the reader takes bytes back as they were
         }
     }
   }
+  // UTF-8 passes as it is; the reader takes bytes back as they were.
+  line.append(text.data() + plain, text.size() - plain);
   line += '"';
 }
 
 void appendJsonInteger(std::string& line, std::int64_t value) {
-  line += std::to_string(value);
+  char digits[24];
+  line.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
 }
 
 void appendJsonNumber(std::string& line, double value, bool integral) {

@@ -53,6 +53,7 @@ def main():
         (r"run-e2e\.sh", "runs the end-to-end driver"),
         (r"check-bundle\.sh", "checks the bundle"),
         (r"ditto -c -k --keepParent", "zips the app"),
+        (r"plumora-sim --replay", "replays the end-to-end run's recording"),
     ]:
         if not re.search(wanted, everything):
             fail(f"no step {why}")
@@ -76,6 +77,12 @@ def main():
         fail("the desktop is not prepared (prepare-desktop.sh) before the end-to-end run")
     if seed > e2e:
         fail("the permission is seeded after the end-to-end run")
+    replay = first(r"plumora-sim --replay")
+    if replay < e2e:
+        fail("the recording is replayed before the end-to-end run made it")
+    if not re.search(r"defaults write \S+ RecordAtLaunch -bool true",
+                     (ROOT / "tests/macos/e2e/run-e2e.sh").read_text()):
+        fail("the end-to-end run does not record its session (RecordAtLaunch)")
     if not re.search(r"seed-permission\.sh[^\n]*--out", runs[seed]):
         fail("the permission seeding writes no rows or log into the artifact (--out)")
 
