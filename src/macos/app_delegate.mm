@@ -15,6 +15,15 @@
   if (_controller) _controller->applicationDidFinishLaunching();
 }
 
+// A run may be changing another application's assistive mode: the quit waits for it, without
+// blocking the main thread, and AppKit ends the process once the mode is given back.
+- (NSApplicationTerminateReply)applicationShouldTerminate:(NSApplication*)sender {
+  if (!_controller) return NSTerminateNow;
+  const bool now = _controller->applicationShouldTerminate(
+      [] { [NSApp replyToApplicationShouldTerminate:YES]; });
+  return now ? NSTerminateNow : NSTerminateLater;
+}
+
 - (void)applicationWillTerminate:(NSNotification*)notification {
   if (_controller) _controller->applicationWillTerminate();
 }
