@@ -131,6 +131,7 @@ TEST(ScenarioParserTest, EachMistakeIsNamedWithItsLine) {
       {"at 5 click Doc green\nend 4", 4, "the run ends before the action of line 3"},
       {"tiling-margin -1", 3, "a tiling margin is from 0 to 100 points"},
       {"tiling-margin 101", 3, "a tiling margin is from 0 to 100 points"},
+      {"tap-timeout 0", 3, "a tap timeout is more than 0 seconds"},
   };
   for (const auto& [text, line, message] : cases) {
     const auto error = std::get<ParseError>(parseScenario(kHead + std::string(text) + "\n"));

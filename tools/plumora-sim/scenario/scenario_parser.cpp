@@ -73,6 +73,9 @@ class Parser {
         w.fail("a tiling margin is from 0 to " +
                std::to_string(static_cast<int>(kMaxTilingMargin)) + " points");
       }
+    } else if (what == "tap-timeout") {
+      s_.tapTimeout = w.seconds("a tap timeout in seconds");
+      if (!(*s_.tapTimeout > 0)) w.fail("a tap timeout is more than 0 seconds");
     } else if (what == "app") {
       app(w);
     } else if (what == "window") {
