@@ -223,6 +223,9 @@ class Desktop {
   // How long after a revocation of the permission the system disables the program's tap; until
   // then the tap still sees clicks while every accessibility request is refused.
   double tapNoticeDelay = 0;
+  // How long the system waits for the tap's callback: past it, the system disables the tap (it
+  // reads as disabled from then on) and tells the tap's thread once the callback has returned.
+  double tapCallbackTimeout = 1.0;
   // The inset, in points, that a Fill leaves between the window and its screen's visible frame on
   // every side: the system setting "Tiled windows have margins" (0: off).
   double tilingMargin = 0;
@@ -274,11 +277,14 @@ class Desktop {
     EventType type;
     Point at;
     std::uint64_t flags;
+    std::shared_ptr<SimEventTap> tap;  // a notice's own tap; the live tap when empty
   };
   void deliver(EventType type, Point at, std::uint64_t flags);
   void queueInput(const QueuedInput& input);
   void deliverNow(EventType type, Point at, std::uint64_t flags);
-  void noticeNow(EventType reason);
+  // The event through the live tap's callback, timed as the system times it.
+  std::optional<TapVerdict> throughTap(EventType type, const TapEvent& event);
+  void noticeNow(EventType reason, const std::shared_ptr<SimEventTap>& to);
   void nativeButtonClick(SimWindow& window, TitleButton& button, std::uint64_t flags);
   double primaryHeight() const;
 
@@ -309,6 +315,10 @@ class Desktop {
   std::optional<Press> press_;
   std::deque<QueuedInput> input_;
   bool handlingInput_ = false;
+  // The callback under way (0: none), and the tap the system disabled while it ran.
+  std::uint64_t callbackUnderWay_ = 0;
+  std::uint64_t callbacks_ = 0;
+  std::shared_ptr<SimEventTap> timedOut_;
 };
 
 }  // namespace plumora::sim

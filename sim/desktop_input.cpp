@@ -1,6 +1,8 @@
 // The system's window tiling, its keyboard shortcuts, and mouse input through the event tap.
 #include "sim/desktop.hpp"
 
+#include <utility>
+
 namespace plumora::sim {
 namespace {
 
@@ -73,11 +75,11 @@ void Desktop::mouseUp(Point at, std::uint64_t flags) {
 }
 
 void Desktop::disableTap(EventType reason) {
-  queueInput(QueuedInput{reason, Point{}, 0});
+  queueInput(QueuedInput{reason, Point{}, 0, {}});
 }
 
 void Desktop::deliver(EventType type, Point at, std::uint64_t flags) {
-  queueInput(QueuedInput{type, at, flags});
+  queueInput(QueuedInput{type, at, flags, {}});
 }
 
 void Desktop::queueInput(const QueuedInput& input) {
@@ -98,25 +100,49 @@ void Desktop::queueInput(const QueuedInput& input) {
     input_.pop_front();
     if (next.type == EventType::TapDisabledByTimeout ||
         next.type == EventType::TapDisabledByUserInput) {
-      noticeNow(next.type);
+      noticeNow(next.type, next.tap);
     } else {
       deliverNow(next.type, next.at, next.flags);
     }
   }
 }
 
-void Desktop::noticeNow(EventType reason) {
-  auto tap = taps_.live();
-  if (!tap || !tap->running) return;
+void Desktop::noticeNow(EventType reason, const std::shared_ptr<SimEventTap>& to) {
+  // A stopped tap's thread has ended: its notice is never read.
+  auto tap = to ? to : taps_.live();
+  if (!tap || !tap->running || tap->invalidated) return;
   tap->enabled = false;
   SimTapEvent notice(Point{}, 0);
-  const auto verdict = taps_.deliver(reason, notice);
+  const auto verdict = taps_.deliverTo(tap, reason, notice);
   if (onInput) onInput(InputRecord{reason, Point{}, 0, verdict, std::nullopt, clock_.mediaTime()});
+}
+
+std::optional<TapVerdict> Desktop::throughTap(EventType type, const TapEvent& event) {
+  auto tap = taps_.live();
+  if (!tap || !tap->intercepts(type)) return std::nullopt;
+  const std::uint64_t call = ++callbacks_;
+  callbackUnderWay_ = call;
+  clock_.after(tapCallbackTimeout, [this, call, weak = std::weak_ptr<SimEventTap>(tap)] {
+    auto late = weak.lock();
+    if (callbackUnderWay_ != call || !late || !late->enabled) return;
+    late->enabled = false;
+    timedOut_ = late;
+  });
+  const auto verdict = taps_.deliver(type, event);
+  callbackUnderWay_ = 0;
+  // The notice waits for the callback, and for the tap's thread to take it: what falls due on
+  // the main thread meanwhile (the permission check) sees the tap disabled.
+  if (auto late = std::exchange(timedOut_, nullptr)) {
+    clock_.after(0, [this, late] {
+      queueInput(QueuedInput{EventType::TapDisabledByTimeout, Point{}, 0, late});
+    });
+  }
+  return verdict;
 }
 
 void Desktop::deliverNow(EventType type, Point at, std::uint64_t flags) {
   SimTapEvent event(at, flags);
-  const auto verdict = taps_.deliver(type, event);
+  const auto verdict = throughTap(type, event);
   InputRecord record{type, at, flags, verdict, std::nullopt, clock_.mediaTime()};
   if (verdict != TapVerdict::Swallow) {
     SimWindow* w = windowAt(at);

@@ -57,7 +57,11 @@ std::shared_ptr<SimEventTap> SimEventTaps::live() const {
 }
 
 std::optional<TapVerdict> SimEventTaps::deliver(EventType type, const TapEvent& event) {
-  auto tap = live();
+  return deliverTo(live(), type, event);
+}
+
+std::optional<TapVerdict> SimEventTaps::deliverTo(const std::shared_ptr<SimEventTap>& tap,
+                                                  EventType type, const TapEvent& event) {
   if (!tap || !tap->intercepts(type)) return std::nullopt;
   std::optional<TapVerdict> verdict;
   dispatch_.onWorkerThread([&] { verdict = tap->deliver(type, event); });

@@ -67,6 +67,9 @@ class SimEventTaps : public EventTaps {
   int created() const { return created_; }
   // Hands an event to the live tap on the tap's stand-in thread; nothing when no tap takes it.
   std::optional<TapVerdict> deliver(EventType type, const TapEvent& event);
+  // The same for a tap of this program's, live or not.
+  std::optional<TapVerdict> deliverTo(const std::shared_ptr<SimEventTap>& tap, EventType type,
+                                      const TapEvent& event);
 
   // Faults: the system refuses the next taps; the next tap's run-loop source cannot be made.
   bool refuse = false;

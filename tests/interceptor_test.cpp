@@ -71,10 +71,12 @@ TEST_F(InterceptorTest, StartMakesOneEnabledTapStopEndsItAndAStartReplacesADeafO
               ElementsAre("Osservazione dei clic attiva", "Osservazione dei clic fermata"));
   EXPECT_TRUE(interceptor->start());
   EXPECT_EQ(mac.eventTaps.created(), 2);
-  // A tap the system turned off while the permission was gone, and never turned back on, is
-  // replaced.
+  // A tap whose thread had the system's notice while the permission was gone, and left it off,
+  // is replaced once the permission is back.
   auto deaf = mac.eventTaps.live();
-  deaf->enabled = false;
+  mac.accessibility.setTrusted(false);
+  mac.accessibility.setTrusted(true);
+  ASSERT_FALSE(deaf->enabled);
   clearLines();
   EXPECT_TRUE(interceptor->start());
   EXPECT_TRUE(deaf->invalidated);

@@ -138,6 +138,7 @@ TEST(ScenarioParserTest, EachMistakeIsNamedWithItsLine) {
       {"app Other pid 502\n  size-step 9", 4, "expected a size like 9x18, found '9'"},
       {"app Other pid 502\n  min-size 400x-1", 4, "a size cannot be negative"},
       {"at 1 rebuild-menus Editr", 3, "unknown app 'Editr'"},
+      {"tap-timeout 0", 3, "a tap timeout is more than 0 seconds"},
   };
   for (const auto& [text, line, message] : cases) {
     const auto error = std::get<ParseError>(parseScenario(kHead + std::string(text) + "\n"));

@@ -42,6 +42,10 @@ void AppController::applicationDidFinishLaunching() {
                                                          [this] { refreshTrust(false); });
 }
 
+bool AppController::applicationShouldTerminate(std::function<void()> ready) {
+  return fill_.applicationShouldTerminate(std::move(ready));
+}
+
 void AppController::applicationWillTerminate() {
   interceptor_.stop();
   fill_.applicationWillTerminate();

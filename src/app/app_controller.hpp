@@ -4,6 +4,7 @@
 // watcher, the status item and its menu. Main thread only; the platform's application delegate
 // forwards to it.
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,6 +32,9 @@ class AppController {
   void setSessionRecording(SessionRecording* session) { session_ = session; }
 
   void applicationDidFinishLaunching();
+  // True when the process may end now; else `ready` is called on the main thread when it may
+  // (a run is giving back another application's assistive mode).
+  bool applicationShouldTerminate(std::function<void()> ready);
   void applicationWillTerminate();
   // Opens the status menu; always false, so the platform does nothing more.
   bool applicationShouldHandleReopen();

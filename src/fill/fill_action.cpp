@@ -32,8 +32,13 @@ void FillAction::perform(GreenClick click) {
   queue_->async([this, click = std::move(click)] { handle(click); });
 }
 
+bool FillAction::applicationShouldTerminate(std::function<void()> ready) {
+  return giveBackAssistiveModes(context_, assistiveModes_, kApplicationTimeout, kQuitPatience,
+                                std::move(ready));
+}
+
 void FillAction::applicationWillTerminate() {
-  giveBackAssistiveMode(context_, assistiveModeOff_, kApplicationTimeout);
+  giveBackAssistiveModes(context_, assistiveModes_, kApplicationTimeout, 0, nullptr);
 }
 
 void FillAction::handle(const GreenClick& click) {

@@ -5,6 +5,7 @@
 // had before Plumora filled them.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -42,6 +43,9 @@ class FillAction {
   static constexpr double kRecordLifetime = 8 * 3600.0;
   static constexpr std::size_t kMaxRecords = 40;
   static constexpr double kMeasureAfter = 0.8;
+  // How long a quit waits for a run's request about an assistive mode to be answered: the
+  // "off" and two tries of "on", each within the application's timeout.
+  static constexpr double kQuitPatience = 4.0;
 
   struct LastDone {
     Element window;
@@ -54,8 +58,11 @@ class FillAction {
 
   // Queues one run for the click and returns at once. Any thread.
   void perform(GreenClick click);
-  // Main thread, at quit: what a run has turned off in another application is turned back on,
-  // since the run may never finish.
+  // Main thread, when asked to quit: what a run has turned off in another application is turned
+  // back on, since the run may never finish. True when the process may end now; false when a
+  // run's request is on its way, and `ready` is called on the main thread when it may.
+  bool applicationShouldTerminate(std::function<void()> ready);
+  // Main thread, at quit: the same, without waiting for anything.
   void applicationWillTerminate();
 
   // What follows runs on the fill queue only. It is public so that tests can drive each step.
@@ -103,7 +110,7 @@ class FillAction {
   std::unique_ptr<SerialQueue> queue_;
   std::optional<LastDone> lastDone_;
   std::vector<FillRecord> records_;  // oldest first
-  AssistiveModeOff assistiveModeOff_{0};
+  AssistiveModes assistiveModes_;
   SizeSteps sizeSteps_;
   MenuMemory menus_;
 };

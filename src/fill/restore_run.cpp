@@ -109,7 +109,7 @@ void FillAction::writeFrame(const Element& app, const GreenClick& click, Rect fr
   // With assistive software attached an application animates frame changes and may drop the
   // second of two quick writes, leaving the new position with the old size: the mode is off
   // around our writes, and back on whatever they gave.
-  const AssistiveModePause pause(context_, app, click.pid, assistiveModeOff_);
+  const AssistiveModePause pause(context_, app, click.pid, assistiveModes_);
   // Size first so the position is not clamped by the old size, then the size again in case the
   // move changed it.
   const Element& window = click.window;

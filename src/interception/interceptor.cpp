@@ -21,10 +21,19 @@ Interceptor::Interceptor(Context& context, Perform perform)
 
 bool Interceptor::start() {
   if (tap_) {
-    if (tap_->isEnabled()) return true;
-    // The system turned the tap off and nobody turned it back on: its thread left it off because
-    // the permission was gone at its notice, and the permission is back. A new tap, so that the
-    // watcher never claims to run while deaf.
+    if (tap_->isEnabled()) {
+      disabledSince_.reset();
+      return true;
+    }
+    // The system disables a tap whose callback was slow at once, and tells its thread only when
+    // the callback has returned: until then the tap is healthy, and its thread turns it back on.
+    const double now = context_.now();
+    if (!recognition_->leftOff.load(std::memory_order_acquire)) {
+      if (!disabledSince_) disabledSince_ = now;
+      if (now - *disabledSince_ < kNoticeWait) return true;
+    }
+    // Its thread left it off because the permission was gone at its notice, and the permission is
+    // back; or no notice came. A new tap, so that the watcher never claims to run while deaf.
     stop();
   }
   return makeTap();
@@ -64,6 +73,7 @@ void Interceptor::stop() {
   // A callback still under way on the old tap's thread keeps its own state alive and alone.
   tap_.reset();
   recognition_.reset();
+  disabledSince_.reset();
   context_.log.info("Osservazione dei clic fermata");
 }
 
@@ -94,10 +104,12 @@ TapVerdict Interceptor::tapDisabled(Recognition& recognition, EventTap& tap, Eve
   if (!context_.platform.accessibility.isProcessTrusted(false)) {
     // The permission is gone: the system would only disable the tap again. It stays off, and the
     // main thread stops the watcher, or replaces the tap should the permission be back by then.
+    recognition.leftOff.store(true, std::memory_order_release);
     permissionLost();
     return TapVerdict::Pass;
   }
   // The tap in hand is this thread's own reference: stop() may be clearing tap_ meanwhile.
+  recognition.leftOff.store(false, std::memory_order_release);
   tap.setEnabled(true);
   context_.log.info(std::string("Osservazione dei clic riattivata (") +
                     (reason == EventType::TapDisabledByTimeout ? "timeout" : "input") + ")");

@@ -3,6 +3,7 @@
 // The click watcher: an active event tap on left-button presses, drags and releases, and the
 // recognition of a press and release on a window's green button.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -29,6 +30,9 @@ class Interceptor {
   static constexpr double kFallbackSide = 20.0;
   static constexpr double kReleaseTolerance = 6.0;
   static constexpr std::string_view kThreadName = "Plumora.EventTap";
+  // How long a tap the system disabled is kept while its thread has not had the notice: the
+  // notice waits for a slow callback, which the hit test's timeouts bound well within this.
+  static constexpr double kNoticeWait = 2.0;
 
   // `perform` receives every click released on its button (the fill engine's perform).
   Interceptor(Context& context, Perform perform);
@@ -40,7 +44,8 @@ class Interceptor {
   void onPermissionLost(std::function<void()> refresh) { permissionLost_ = std::move(refresh); }
 
   // Main thread. True when the tap runs (already or now). A tap the system has turned off
-  // while the permission was gone is replaced by a new one.
+  // while the permission was gone is replaced by a new one; one whose notice is still on its
+  // way is kept.
   bool start();
   void stop();
   bool isRunning() const { return tap_ != nullptr; }
@@ -64,6 +69,9 @@ class Interceptor {
   struct Recognition {
     bool swallowing = false;
     std::optional<GreenClick> pending;
+    // Set by the thread when it had the system's notice and left the tap off (the permission
+    // was gone); read by the main thread.
+    std::atomic<bool> leftOff{false};
     void forget() {
       swallowing = false;
       pending.reset();
@@ -85,6 +93,8 @@ class Interceptor {
   // Main thread only; the tap's callback holds its own references to both.
   std::shared_ptr<EventTap> tap_;
   std::shared_ptr<Recognition> recognition_;
+  // When the main thread first found the tap disabled with no word from its thread.
+  std::optional<double> disabledSince_;
   Element systemWide_;
   bool rightToLeft_;
 };

@@ -35,25 +35,37 @@ constexpr double kRecordingWriteTimeout = 2.0;
   if (_controller) _controller->applicationDidFinishLaunching();
 }
 
-// A recording running as the program ends gets its closing line and every line before it on the
-// disk first; the system waits for the reply, or quits anyway after a short while.
+// Before the process ends, without the main thread waiting: a run giving back another
+// application's assistive mode finishes first, so that a recording holds that too; then a
+// recording's last lines reach the disk. AppKit hears once both are done, or the recording's
+// wait runs out.
 - (NSApplicationTerminateReply)applicationShouldTerminate:(NSApplication*)sender {
-  if (!_recording || !_recording->isRecording()) return NSTerminateNow;
+  plumora::RecordingSession* recording = _recording;
   auto replied = std::make_shared<bool>(false);
+  // On the main thread, once.
   auto reply = [replied] {
-    plumora::performOnMainRunLoop([replied] {
-      if (*replied) return;
-      *replied = true;
-      [NSApp replyToApplicationShouldTerminate:YES];
-    });
+    if (*replied) return;
+    *replied = true;
+    [NSApp replyToApplicationShouldTerminate:YES];
   };
-  _recording->finish(reply);
-  dispatch_after(
-      dispatch_time(DISPATCH_TIME_NOW, static_cast<int64_t>(kRecordingWriteTimeout * NSEC_PER_SEC)),
-      dispatch_get_global_queue(QOS_CLASS_UTILITY, 0), ^{
-        reply();
-      });
-  return NSTerminateLater;
+  auto replyFromAnywhere = [reply] { plumora::performOnMainRunLoop(reply); };
+  // True when nothing is left to write.
+  auto finishRecording = [recording, replyFromAnywhere]() -> bool {
+    if (!recording || !recording->isRecording()) return true;
+    recording->finish(replyFromAnywhere);
+    dispatch_after(
+        dispatch_time(DISPATCH_TIME_NOW, static_cast<int64_t>(kRecordingWriteTimeout * NSEC_PER_SEC)),
+        dispatch_get_global_queue(QOS_CLASS_UTILITY, 0), ^{
+          replyFromAnywhere();
+        });
+    return false;
+  };
+  if (_controller && !_controller->applicationShouldTerminate([finishRecording, reply] {
+        if (finishRecording()) reply();
+      })) {
+    return NSTerminateLater;
+  }
+  return finishRecording() ? NSTerminateNow : NSTerminateLater;
 }
 
 - (void)applicationWillTerminate:(NSNotification*)notification {

@@ -98,6 +98,7 @@ std::string World::windowName(std::uint32_t number) const {
 World buildDesktop(const Scenario& scenario, sim::SimMac& mac, const std::string& home) {
   applySettings(scenario, mac, home);
   mac.desktop.tilingMargin = scenario.tilingMargin;
+  if (scenario.tapTimeout) mac.desktop.tapCallbackTimeout = *scenario.tapTimeout;
   if (scenario.screens.empty()) mac.desktop.addStandardScreen();
   for (const ScreenSpec& screen : scenario.screens) {
     mac.desktop.addScreen(screen.frame, screen.visible);

@@ -160,6 +160,8 @@ struct Scenario {
   std::vector<ScreenSpec> screens;  // none: one standard screen
   // The inset a Fill leaves around the window on every side (the system's tiled-window margins).
   double tilingMargin = 0;
+  // How long the system waits for the event tap's callback; none: the simulated system's own.
+  std::optional<double> tapTimeout;
   std::vector<AppSpec> apps;
   std::vector<WindowSpec> windows;   // front to back
   std::optional<std::string> focus;  // none: the first window

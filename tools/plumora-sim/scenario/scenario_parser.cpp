@@ -74,6 +74,9 @@ class Parser {
       s_.screens.push_back(w.accept("standard") ? kStandardScreen : readScreenFrames(w));
     } else if (what == "tiling-margin") {
       s_.tilingMargin = w.number("a tiling margin in points", 0, kMaxTilingMargin);
+    } else if (what == "tap-timeout") {
+      s_.tapTimeout = w.delay("a tap timeout in seconds");
+      if (!(*s_.tapTimeout > 0)) w.fail("a tap timeout is more than 0 seconds");
     } else if (what == "app") {
       app(w);
     } else if (what == "window") {
