@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "command_line.hpp"
+#include "compare/compare_run.hpp"
+#include "compare/derived_scenario.hpp"
 #include "page/page_writer.hpp"
 #include "replay/recording_file.hpp"
 #include "replay/replay_run.hpp"
@@ -67,21 +69,30 @@ int main(int argc, char** argv) {
     return kAllMet;
   }
 
-  if (command->replay) {
-    const auto read = readFile(*command->replay);
+  if (command->replay || command->derive || command->compare) {
+    const std::string& path = command->replay   ? *command->replay
+                              : command->derive ? *command->derive
+                                                : *command->compare;
+    const auto read = readFile(path);
     if (!read) {
-      std::cerr << "plumora-sim: cannot read the recording '" << *command->replay << "'\n";
+      std::cerr << "plumora-sim: cannot read the recording '" << path << "'\n";
       return kBadInput;
     }
     auto recording = readRecording(*read);
     if (const auto* bad = std::get_if<RecordingError>(&recording)) {
-      std::cerr << "plumora-sim: " << *command->replay;
+      std::cerr << "plumora-sim: " << path;
       if (bad->line) std::cerr << ':' << bad->line;
       std::cerr << ": " << bad->why << '\n';
       return kBadInput;
     }
-    return replay(std::get<Recording>(recording), *command->replay, command->quiet, std::cout,
-                  std::cerr);
+    if (command->derive) {
+      std::cout << derivedScenario(std::get<Recording>(recording));
+      return kAllMet;
+    }
+    if (command->compare) {
+      return compareWithSimulator(std::get<Recording>(recording), path, std::cout, std::cerr);
+    }
+    return replay(std::get<Recording>(recording), path, command->quiet, std::cout, std::cerr);
   }
 
   std::string text(kBuiltinScenario);

@@ -1,0 +1,95 @@
+#include "compare/tiling_timings.hpp"
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "compare/recorded_desktop.hpp"
+
+namespace plumora::simtool {
+namespace {
+
+bool readsFrame(const RecordedEvent& e) {
+  const JsonValue* attrs = e.field("attrs");
+  return e.event == "ax.copyMany" && attrs && attrs->items.size() == 2 &&
+         attrs->items[0].text == "AXPosition" && attrs->items[1].text == "AXSize";
+}
+
+std::string text(const RecordedEvent& e, std::string_view key) {
+  const JsonValue* v = e.field(key);
+  return v && v->kind == JsonValue::Kind::String ? v->text : std::string();
+}
+
+bool sameFrame(const Rect& a, const Rect& b) {
+  return minX(a) == minX(b) && minY(a) == minY(b) && width(a) == width(b) && height(a) == height(b);
+}
+
+struct Stretch {
+  std::size_t started = 0;
+  double at = 0;
+  std::string window;
+  Rect before;
+  std::vector<std::pair<double, Rect>> reads;
+};
+
+void close(std::optional<Stretch>& s, Timings& timings) {
+  if (!s || s->reads.empty()) {
+    s.reset();
+    return;
+  }
+  const Rect final = s->reads.back().second;
+  if (!sameFrame(final, s->before)) {
+    std::size_t first = s->reads.size() - 1;
+    while (first > 0 && sameFrame(s->reads[first - 1].second, final)) --first;
+    timings.settling[s->started] = s->reads[first].first - s->at;
+  }
+  s.reset();
+}
+
+}  // namespace
+
+Timings timingsOf(const Recording& recording) {
+  Timings timings;
+  std::optional<Stretch> stretch;
+  std::string lastWindow;
+  std::optional<Rect> lastFrame;
+  struct Asked {
+    std::size_t number;
+    double at;
+    std::string pid;
+  };
+  std::optional<Asked> activation;
+  for (const RecordedEvent& e : recording.events) {
+    const bool tilingKey = e.event == "kb.post" && e.field("down") && e.field("down")->boolean &&
+                           e.field("key") &&
+                           (e.field("key")->number == 3 || e.field("key")->number == 15);
+    const bool press =
+        e.event == "ax.perform" && e.thread == "fill" && text(e, "action") == "AXPress";
+    if (e.event == "tap.event" && text(e, "type") == "leftDown") {
+      close(stretch, timings);
+      activation.reset();
+    } else if ((tilingKey || press) && !lastWindow.empty() && lastFrame) {
+      close(stretch, timings);
+      stretch = Stretch{e.number, e.before, lastWindow, *lastFrame, {}};
+    } else if (readsFrame(e) && e.thread == "fill") {
+      const auto frame = frameOf(e.field("v"));
+      if (!frame) continue;
+      if (stretch && stretch->window == text(e, "el"))
+        stretch->reads.emplace_back(e.before, *frame);
+      lastWindow = text(e, "el");
+      lastFrame = frame;
+    } else if (e.event == "ax.set" && text(e, "attr") == "AXFrontmost" && !activation) {
+      const std::string el = text(e, "el");
+      activation = Asked{e.number, e.before, el.substr(0, el.find(':'))};
+    } else if (e.event == "sys.frontmost" && activation && e.field("v") &&
+               e.field("v")->text == activation->pid) {
+      timings.activation[activation->number] = e.before - activation->at;
+      activation.reset();
+    }
+  }
+  close(stretch, timings);
+  return timings;
+}
+
+}  // namespace plumora::simtool
