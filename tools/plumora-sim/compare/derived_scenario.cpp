@@ -119,10 +119,11 @@ void writeApp(std::string& out, const RecordedApp& app) {
 
 void writeWindow(std::string& out, const RecordedWindow& w) {
   const Rect frame = w.frame.value_or(Rect::make(0, 0, 0, 0));
-  out += "window " + windowName(w.number) + " of " + appName(w.pid) + " frame " + rectText(frame) +
-         '\n';
+  out += "window " + windowName(w.number) + " of " + appName(w.pid) + " frame " + rectText(frame);
+  if (w.title) out += " title " + quoted(*w.title);
+  out += '\n';
   if (!w.frame) out += "  # its frame was never read: a placeholder\n";
-  out += "  # its title is written in the recording as a hash only\n";
+  if (!w.title) out += "  # its title is written in the recording as a hash only\n";
   if (w.layer != 0) out += "  layer " + std::to_string(w.layer) + '\n';
   if (!w.alpha) {
     out += "  alpha none\n";

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "recording/trace_text.hpp"
+
 namespace plumora::simtool {
 namespace {
 
@@ -96,6 +98,7 @@ struct TilingStretch {
 };
 
 struct Reader {
+  explicit Reader(const Recording& r) : recording(r) {}
   const Recording& recording;
   RecordedDesktop desktop;
 
@@ -104,15 +107,18 @@ struct Reader {
   std::map<std::int32_t, std::string> menuBars;
   std::map<std::string, std::uint32_t> windowOfElement;
   std::map<std::string, std::pair<double, Rect>> lastFrame;  // by window element
-  std::map<std::string, Rect> beforeFill;                    // by window element
+  std::map<std::string, std::vector<Rect>> beforeFill;  // by window element
   std::map<std::int32_t, std::vector<double>> latencies;
   std::optional<std::pair<std::uint32_t, std::int32_t>> walkMatch;
   std::optional<TilingStretch> stretch;
   struct Activation {
     std::int32_t pid;
+    std::string window;
     double asked;
-    double lastPoll;
+    double previousPoll;
+    double poll;
   };
+  std::string raised;  // the window last raised
   std::optional<Activation> activation;
   std::optional<std::int32_t> front;
   double frontReadAt = 0;
@@ -121,6 +127,8 @@ struct Reader {
   std::vector<std::pair<double, bool>> notices;  // time, and whether the next trust read said yes
   bool noticeWaiting = false;
   std::map<std::string, bool> settingWritten;
+  std::map<std::string, std::string> titleHashes;   // by window element
+  std::map<std::string, std::string> loggedTitles;  // by hash
 
   RecordedApp& app(std::int32_t pid) {
     if (RecordedApp* a = desktop.app(pid)) return *a;
@@ -202,12 +210,14 @@ void Reader::closeStretch() {
     effect = s.key == 3 ? ItemEffect::Fill : ItemEffect::Restore;
     owner.shortcuts = owner.shortcuts.value_or(false) || changed;
   }
-  if (effect == ItemEffect::Fill && changed) beforeFill[s.window] = *s.before;
+  if (effect == ItemEffect::Fill && changed) beforeFill[s.window].push_back(*s.before);
   if (effect == ItemEffect::Restore && (!s.item.empty() ? !items[s.item].pressAnswer : true)) {
     const auto filledFrom = beforeFill.find(s.window);
     if (!changed) {
       owner.restore = RestoreSeen::Ignored;
-    } else if (filledFrom != beforeFill.end() && same(final, filledFrom->second)) {
+    } else if (filledFrom != beforeFill.end() &&
+               std::any_of(filledFrom->second.begin(), filledFrom->second.end(),
+                           [&](const Rect& r) { return same(final, r); })) {
       owner.restore = RestoreSeen::Restored;
     } else {
       owner.restore = RestoreSeen::Elsewhere;
@@ -263,13 +273,9 @@ void Reader::read(const RecordedEvent& e) {
   } else if (e.event == "sys.frontmost") {
     const auto now = static_cast<std::int32_t>(numberOf(value).value_or(0));
     if (!desktop.frontmost && !front) desktop.frontmost = now;
-    if (activation && activation->pid == now) {
-      const double delay =
-          ((activation->lastPoll - activation->asked) + (e.before - activation->asked)) / 2;
-      app(now).activation = std::max(app(now).activation.value_or(0), std::max(delay, 0.0));
-      activation.reset();
-    } else if (activation) {
-      activation->lastPoll = e.before;
+    if (activation) {
+      activation->previousPoll = activation->poll;
+      activation->poll = e.before;
     } else if (front && *front != now && now != 0) {
       RecordedAction focus;
       focus.kind = RecordedActionKind::Focus;
@@ -279,6 +285,15 @@ void Reader::read(const RecordedEvent& e) {
     }
     front = now;
     frontReadAt = e.before;
+  } else if (e.event == "ax.copy" && activation && pid == activation->pid && front == pid &&
+             (attribute == "AXFocusedWindow" || attribute == "AXMainWindow") &&
+             elementOf(value) == activation->window) {
+    // The poll that saw the window active; the one before did not.
+    const double delay =
+        ((activation->previousPoll - activation->asked) + (activation->poll - activation->asked)) / 2;
+    RecordedApp& a = app(*pid);
+    a.activation = std::max(a.activation.value_or(0), std::max(delay, 0.0));
+    activation.reset();
   } else if (e.event == "sys.screens" && value) {
     std::vector<RecordingScreen> now;
     for (const JsonValue& s : value->items) {
@@ -432,8 +447,24 @@ void Reader::read(const RecordedEvent& e) {
             TilingStretch{{}, key, windowElement, e.before, lastFrame[windowElement].second, {}};
       }
     }
+  } else if (e.event == "ax.set" && (attribute == "AXPosition" || attribute == "AXSize")) {
+    // The program moving the window itself: what follows is no longer the system's answer.
+    closeStretch();
+  } else if (e.event == "ax.perform" && textOf(e.field("action")) == "AXRaise") {
+    raised = element;
   } else if (e.event == "ax.set" && attribute == "AXFrontmost" && pid) {
-    if (!activation) activation = Activation{*pid, e.before, e.before};
+    if (!activation) activation = Activation{*pid, raised, e.before, e.before, e.before};
+  } else if (e.event == "ax.copy" && attribute == "AXTitle" && value && value->find("hash")) {
+    titleHashes[element] = textOf(value->find("hash"));
+  } else if (e.event == "log" && value) {
+    // A title the program logged, between single quotes, may be matched to a window by its hash.
+    for (std::size_t open = value->text.find('\''); open != std::string::npos;) {
+      const std::size_t close = value->text.find('\'', open + 1);
+      if (close == std::string::npos) break;
+      const std::string quoted = value->text.substr(open + 1, close - open - 1);
+      loggedTitles[textHash(quoted)] = quoted;
+      open = value->text.find('\'', close + 1);
+    }
   }
 }
 
@@ -451,6 +482,11 @@ RecordedItem Reader::buildItem(const std::string& element, int depth) {
 void Reader::finish() {
   closeStretch();
   closeActivation(false);
+  for (const auto& [element, hash] : titleHashes) {
+    const auto title = loggedTitles.find(hash);
+    RecordedWindow* w = windowAt(element);
+    if (w && title != loggedTitles.end()) w->title = title->second;
+  }
   for (auto& [pid, times] : latencies) {
     if (RecordedApp* a = desktop.app(pid)) a->latency = median(times);
   }
@@ -538,7 +574,7 @@ std::optional<Rect> frameOf(const JsonValue* value) {
 }
 
 RecordedDesktop readDesktop(const Recording& recording) {
-  Reader reader{recording, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, 0, 0, {}, {}, false, {}};
+  Reader reader{recording};
   reader.desktop.screens = recording.screens;
   reader.screens = recording.screens;
   reader.desktop.tilingMargin = recording.tilingMargin;

@@ -58,7 +58,10 @@ Timings timingsOf(const Recording& recording) {
     std::size_t number;
     double at;
     std::string pid;
+    std::string window;
   };
+  std::string raised, front;
+  double polled = 0;
   std::optional<Asked> activation;
   for (const RecordedEvent& e : recording.events) {
     const bool tilingKey = e.event == "kb.post" && e.field("down") && e.field("down")->boolean &&
@@ -79,12 +82,23 @@ Timings timingsOf(const Recording& recording) {
         stretch->reads.emplace_back(e.before, *frame);
       lastWindow = text(e, "el");
       lastFrame = frame;
+    } else if (e.event == "ax.set" &&
+               (text(e, "attr") == "AXPosition" || text(e, "attr") == "AXSize")) {
+      close(stretch, timings);
+    } else if (e.event == "ax.perform" && text(e, "action") == "AXRaise") {
+      raised = text(e, "el");
     } else if (e.event == "ax.set" && text(e, "attr") == "AXFrontmost" && !activation) {
       const std::string el = text(e, "el");
-      activation = Asked{e.number, e.before, el.substr(0, el.find(':'))};
-    } else if (e.event == "sys.frontmost" && activation && e.field("v") &&
-               e.field("v")->text == activation->pid) {
-      timings.activation[activation->number] = e.before - activation->at;
+      activation = Asked{e.number, e.before, el.substr(0, el.find(':')), raised};
+    } else if (e.event == "sys.frontmost" && e.field("v")) {
+      front = e.field("v")->text;
+      polled = e.before;
+    } else if (e.event == "ax.copy" && activation && front == activation->pid &&
+               (text(e, "attr") == "AXFocusedWindow" || text(e, "attr") == "AXMainWindow") &&
+               e.field("v") && text(e, "el").rfind(activation->pid + ":", 0) == 0 &&
+               e.field("v")->find("el") && e.field("v")->find("el")->text == activation->window) {
+      // Active: its application in front, and the window focused or main.
+      timings.activation[activation->number] = polled - activation->at;
       activation.reset();
     }
   }
