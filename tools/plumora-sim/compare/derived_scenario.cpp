@@ -1,5 +1,6 @@
 #include "compare/derived_scenario.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -143,6 +144,13 @@ void writeWindow(std::string& out, const RecordedWindow& w) {
       out += std::string("  # its ") + place.name + " button was read at " + rectText(b.frame) +
              ": the simulator puts it in its usual place\n";
     }
+  }
+  if (!w.rebound.empty()) {
+    // The simulator moves it to one place, as often as it was seen, after the longest delay.
+    double after = 0;
+    for (const RecordedRebound& r : w.rebound) after = std::max(after, r.after);
+    out += "  rebound " + rectText(w.rebound.back().frame) + " after " + decimalText(after) +
+           " times " + std::to_string(w.rebound.size()) + '\n';
   }
   if (w.unreadableFrom && *w.unreadableFrom <= 0) out += "  unreadable\n";
   if (w.unreadableFrom && *w.unreadableFrom > 0) {

@@ -151,12 +151,52 @@ struct Reader {
     return found == windowOfElement.end() ? nullptr : desktop.window(found->second);
   }
 
+  // The program's last frame write, and whether the application then moved the window again.
+  struct FrameWrite {
+    std::string window;
+    double at = 0;
+    double lastRead = 0;
+    std::optional<Point> position;
+    std::optional<Size> size;
+  };
+  std::optional<FrameWrite> writing;
+  void wrote(const std::string& window, const std::string& attribute, const JsonValue* value,
+             double at);
+  void readAfterWrite(RecordedWindow& window, const Rect& frame, double at);
+
   void closeStretch();
   void closeActivation(bool gaveUp);
   void read(const RecordedEvent& e);
   void finish();
   RecordedItem buildItem(const std::string& element, int depth);
 };
+
+void Reader::wrote(const std::string& window, const std::string& attribute,
+                   const JsonValue* value, double at) {
+  if (!writing || writing->window != window) writing = FrameWrite{window, at, at, {}, {}};
+  writing->at = at;
+  writing->lastRead = at;
+  const JsonValue* pair = value ? value->find(attribute == "AXPosition" ? "pt" : "sz") : nullptr;
+  if (!pair || pair->items.size() != 2) return;
+  if (attribute == "AXPosition") writing->position = Point{pair->items[0].number, pair->items[1].number};
+  if (attribute == "AXSize") writing->size = Size{pair->items[0].number, pair->items[1].number};
+}
+
+void Reader::readAfterWrite(RecordedWindow& window, const Rect& frame, double at) {
+  const bool moved =
+      (writing->position && (std::fabs(writing->position->x - minX(frame)) > 1 ||
+                             std::fabs(writing->position->y - minY(frame)) > 1)) ||
+      (writing->size && (std::fabs(writing->size->width - width(frame)) > 1 ||
+                         std::fabs(writing->size->height - height(frame)) > 1));
+  if (!moved) {
+    writing->lastRead = at;
+    return;
+  }
+  RecordedRebound& r = window.rebound.emplace_back();
+  r.frame = frame;
+  r.after = ((writing->lastRead - writing->at) + (at - writing->at)) / 2;
+  writing.reset();
+}
 
 void Reader::closeActivation(bool gaveUp) {
   if (!activation) return;
@@ -168,6 +208,16 @@ void Reader::closeStretch() {
   if (!stretch) return;
   const TilingStretch s = *stretch;
   stretch.reset();
+  if (!s.item.empty()) {
+    // The system's own items are known by their identifiers, even when nothing could be read.
+    RecordedItem& item = items[s.item];
+    if (!item.pressAnswer && item.enabled && item.identifier == "_zoomFill") {
+      item.effect = ItemEffect::Fill;
+    }
+    if (!item.pressAnswer && item.enabled && item.identifier == "_zoomUntile") {
+      item.effect = ItemEffect::Restore;
+    }
+  }
   const auto pid = pidOfElement(s.window);
   if (!pid || s.reads.empty() || !s.before) return;
   RecordedApp& owner = app(*pid);
@@ -322,6 +372,7 @@ void Reader::read(const RecordedEvent& e) {
     if (type == "leftDown") {
       closeStretch();
       closeActivation(true);
+      writing.reset();
       a.kind = RecordedActionKind::Press;
       walkMatch.reset();
     } else if (type == "leftUp") {
@@ -381,6 +432,7 @@ void Reader::read(const RecordedEvent& e) {
     RecordedWindow* w = windowAt(element);
     if (frame) {
       if (w && !w->frame) w->frame = frame;
+      if (writing && writing->window == element) readAfterWrite(*w, *frame, e.before);
       if (stretch && stretch->window == element && e.thread == "fill") {
         stretch->reads.emplace_back(e.before, *frame);
       }
@@ -450,6 +502,7 @@ void Reader::read(const RecordedEvent& e) {
   } else if (e.event == "ax.set" && (attribute == "AXPosition" || attribute == "AXSize")) {
     // The program moving the window itself: what follows is no longer the system's answer.
     closeStretch();
+    if (rc == 0) wrote(element, attribute, e.field("value"), e.before);
   } else if (e.event == "ax.perform" && textOf(e.field("action")) == "AXRaise") {
     raised = element;
   } else if (e.event == "ax.set" && attribute == "AXFrontmost" && pid) {

@@ -58,6 +58,12 @@ struct RecordedButton {
   bool readable = true;
 };
 
+// The application moving its window again after the program wrote its frame.
+struct RecordedRebound {
+  Rect frame;
+  double after = 0;
+};
+
 struct RecordedWindow {
   std::uint32_t number = 0;
   std::int32_t pid = 0;
@@ -70,6 +76,7 @@ struct RecordedWindow {
   std::optional<bool> resizable;
   std::map<std::string, RecordedButton> buttons;  // by subrole
   std::optional<double> unreadableFrom;           // 0: from the start
+  std::vector<RecordedRebound> rebound;           // each time it happened
 };
 
 enum class RecordedActionKind { Press, Drag, Release, TapDisabled, Permission, Screens, Focus };
