@@ -219,6 +219,11 @@ void writeAction(std::string& out, const RecordedAction& a, const RecordedDeskto
           if (s.frame == k.frame) known = true;
         }
         if (!known) {
+          if (a.inferred) {
+            out +=
+                "# a Fill landed outside every screen read: a screen there, its usable area "
+                "what the Fill covered\n";
+          }
           out += at + "add-screen " + rectText(s.frame) + " visible " + rectText(s.visible) + '\n';
           screens.push_back(s);
         }

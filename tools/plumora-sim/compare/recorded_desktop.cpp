@@ -107,7 +107,7 @@ struct Reader {
   std::map<std::int32_t, std::string> menuBars;
   std::map<std::string, std::uint32_t> windowOfElement;
   std::map<std::string, std::pair<double, Rect>> lastFrame;  // by window element
-  std::map<std::string, std::vector<Rect>> beforeFill;  // by window element
+  std::map<std::string, std::vector<Rect>> beforeFill;       // by window element
   std::map<std::int32_t, std::vector<double>> latencies;
   std::optional<std::pair<std::uint32_t, std::int32_t>> walkMatch;
   std::optional<TilingStretch> stretch;
@@ -124,8 +124,10 @@ struct Reader {
   double frontReadAt = 0;
   double screensReadAt = 0;
   std::vector<RecordingScreen> screens;
-  std::vector<std::pair<double, bool>> notices;  // time, and whether the next trust read said yes
-  bool noticeWaiting = false;
+  std::vector<double> notices;  // the system's notices of a permission change not yet placed
+  std::optional<bool> trust;
+  std::vector<RecordedAction> permissionChanges;
+  std::optional<double> clickAt;  // the last press
   std::map<std::string, bool> settingWritten;
   std::map<std::string, std::string> titleHashes;   // by window element
   std::map<std::string, std::string> loggedTitles;  // by hash
@@ -171,23 +173,23 @@ struct Reader {
   RecordedItem buildItem(const std::string& element, int depth);
 };
 
-void Reader::wrote(const std::string& window, const std::string& attribute,
-                   const JsonValue* value, double at) {
+void Reader::wrote(const std::string& window, const std::string& attribute, const JsonValue* value,
+                   double at) {
   if (!writing || writing->window != window) writing = FrameWrite{window, at, at, {}, {}};
   writing->at = at;
   writing->lastRead = at;
   const JsonValue* pair = value ? value->find(attribute == "AXPosition" ? "pt" : "sz") : nullptr;
   if (!pair || pair->items.size() != 2) return;
-  if (attribute == "AXPosition") writing->position = Point{pair->items[0].number, pair->items[1].number};
+  if (attribute == "AXPosition")
+    writing->position = Point{pair->items[0].number, pair->items[1].number};
   if (attribute == "AXSize") writing->size = Size{pair->items[0].number, pair->items[1].number};
 }
 
 void Reader::readAfterWrite(RecordedWindow& window, const Rect& frame, double at) {
-  const bool moved =
-      (writing->position && (std::fabs(writing->position->x - minX(frame)) > 1 ||
-                             std::fabs(writing->position->y - minY(frame)) > 1)) ||
-      (writing->size && (std::fabs(writing->size->width - width(frame)) > 1 ||
-                         std::fabs(writing->size->height - height(frame)) > 1));
+  const bool moved = (writing->position && (std::fabs(writing->position->x - minX(frame)) > 1 ||
+                                            std::fabs(writing->position->y - minY(frame)) > 1)) ||
+                     (writing->size && (std::fabs(writing->size->width - width(frame)) > 1 ||
+                                        std::fabs(writing->size->height - height(frame)) > 1));
   if (!moved) {
     writing->lastRead = at;
     return;
@@ -246,6 +248,21 @@ void Reader::closeStretch() {
     if (same(final, area)) filled = true;
   }
   ItemEffect effect = ItemEffect::None;
+  const bool fillAsked = s.item.empty() ? s.key == 3 : items[s.item].identifier == "_zoomFill";
+  if (fillAsked && changed && !filled && clickAt) {
+    // A Fill that landed where no known screen is: a screen the program never read, there
+    // since before the click.
+    const Rect area = Rect::make(minX(final) - margin, primary - maxY(final) - margin,
+                                 width(final) + 2 * margin, height(final) + 2 * margin);
+    RecordedAction added;
+    added.kind = RecordedActionKind::Screens;
+    added.time = std::max(0.0, *clickAt - 0.001);
+    screens.push_back({area, area});
+    added.screens = screens;
+    added.inferred = true;
+    desktop.actions.push_back(added);
+    filled = true;
+  }
   if (!s.item.empty()) {
     RecordedItem& item = items[s.item];
     if (item.identifier == "_zoomFill") {
@@ -300,15 +317,25 @@ void Reader::read(const RecordedEvent& e) {
   } else if (e.event == "sys.languages" && desktop.settings.languages.empty() && value) {
     for (const JsonValue& l : value->items) desktop.settings.languages.push_back(l.text);
   } else if (e.event == "ax.trusted") {
+    // A change of the permission shows as a read that differs from the one before; the system's
+    // notice of it, when one came first, says when.
     const auto trusted = boolOf(value);
-    if (!desktop.settings.permission) desktop.settings.permission = trusted;
-    if (noticeWaiting && trusted) {
-      notices.back().second = *trusted;
-      noticeWaiting = false;
+    if (!desktop.settings.permission) {
+      desktop.settings.permission = trusted;
+    } else if (trusted && trust && *trusted != *trust) {
+      RecordedAction change;
+      change.kind = RecordedActionKind::Permission;
+      change.time = e.before;
+      change.granted = *trusted;
+      if (!notices.empty() && notices.front() <= e.before) {
+        change.time = notices.front();
+        notices.erase(notices.begin());
+      }
+      permissionChanges.push_back(change);
     }
+    if (trusted) trust = trusted;
   } else if (e.event == "sys.notice") {
-    notices.emplace_back(e.before, true);
-    noticeWaiting = true;
+    notices.push_back(e.before);
   } else if (e.event == "defaults.setBool") {
     settingWritten[textOf(e.field("key"))] = true;
   } else if (e.event == "defaults.bool") {
@@ -340,7 +367,8 @@ void Reader::read(const RecordedEvent& e) {
              elementOf(value) == activation->window) {
     // The poll that saw the window active; the one before did not.
     const double delay =
-        ((activation->previousPoll - activation->asked) + (activation->poll - activation->asked)) / 2;
+        ((activation->previousPoll - activation->asked) + (activation->poll - activation->asked)) /
+        2;
     RecordedApp& a = app(*pid);
     a.activation = std::max(a.activation.value_or(0), std::max(delay, 0.0));
     activation.reset();
@@ -373,6 +401,7 @@ void Reader::read(const RecordedEvent& e) {
       closeStretch();
       closeActivation(true);
       writing.reset();
+      clickAt = e.before;
       a.kind = RecordedActionKind::Press;
       walkMatch.reset();
     } else if (type == "leftUp") {
@@ -557,26 +586,24 @@ void Reader::finish() {
       a.menus.push_back(std::move(menu));
     }
   }
-  // A permission change: the notice, and the event tap disabled with it.
+  // A revocation, and the event tap disabled with it: at once, later, or not within the recording.
   double previous = 0;
-  for (const auto& [time, granted] : notices) {
-    RecordedAction change;
-    change.kind = RecordedActionKind::Permission;
-    change.time = time;
-    change.granted = granted;
-    if (!granted) {
+  for (RecordedAction change : permissionChanges) {
+    if (!change.granted) {
+      change.tapNoticeAfter = desktop.lastTime + 1 - change.time;
       for (auto it = desktop.actions.begin(); it != desktop.actions.end(); ++it) {
         if (it->kind != RecordedActionKind::TapDisabled || it->reason != "input" ||
             it->time < previous) {
           continue;
         }
+        const double time = change.time;
         change.time = std::min(time, it->time);
         change.tapNoticeAfter = it->time - change.time;
         desktop.actions.erase(it);
         break;
       }
     }
-    previous = time;
+    previous = change.time;
     desktop.actions.push_back(change);
   }
   std::stable_sort(

@@ -67,7 +67,7 @@ struct RecordedRebound {
 struct RecordedWindow {
   std::uint32_t number = 0;
   std::int32_t pid = 0;
-  std::optional<Rect> frame;  // as first seen
+  std::optional<Rect> frame;         // as first seen
   std::optional<std::string> title;  // when a log line named it
   std::int64_t layer = 0;
   std::optional<double> alpha = 1.0;
@@ -90,6 +90,7 @@ struct RecordedAction {
   bool granted = true;                   // a permission change
   double tapNoticeAfter = 0;             // a revocation: when the system disabled the tap
   std::vector<RecordingScreen> screens;  // the screens after a change
+  bool inferred = false;                 // a screen added where a Fill landed, never read
   std::uint32_t window = 0;  // a focus change: a window of the new frontmost application
   std::int32_t pid = 0;
 };
