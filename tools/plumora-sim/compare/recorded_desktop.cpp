@@ -249,7 +249,16 @@ void Reader::closeStretch() {
   }
   ItemEffect effect = ItemEffect::None;
   const bool fillAsked = s.item.empty() ? s.key == 3 : items[s.item].identifier == "_zoomFill";
-  if (fillAsked && changed && !filled && clickAt) {
+  // Outside every screen known, not merely off a screen's usable area: that would be the Mac
+  // filling otherwise than the simulator does, a difference to show.
+  bool onAScreen = false;
+  for (const RecordingScreen& screen : screens) {
+    const Rect& f = screen.frame;
+    const Rect top = Rect::make(minX(f), primary - maxY(f), width(f), height(f));
+    onAScreen = onAScreen || (minX(final) < maxX(top) && minX(top) < maxX(final) &&
+                              minY(final) < maxY(top) && minY(top) < maxY(final));
+  }
+  if (fillAsked && changed && !filled && !onAScreen && clickAt) {
     // A Fill that landed where no known screen is: a screen the program never read, there
     // since before the click.
     const Rect area = Rect::make(minX(final) - margin, primary - maxY(final) - margin,
