@@ -181,6 +181,9 @@ const Shown kShown[] = {
     {"a click with a modifier", "at 5.0 click 600,400 with option\n",
      "at 5 press 600,400 with option"},
     {"a revoked permission", "at 4.5 permission revoked\n", "at 4.5 permission revoked"},
+    {"a window server number as a real Mac gives it",
+     "window Nota of Editor frame 1100,600 200x100\n  number 4242\nat 4.0 click Nota green\n",
+     "  number 4242"},
 };
 
 // Each row's lines go where they belong in the Fill-and-back scenario: the application's
@@ -190,6 +193,9 @@ std::string withShown(const Shown& row) {
   std::string text = kFillAndBack;
   if (extra.rfind("  ", 0) == 0) {
     text.insert(text.find("window Documento"), extra);
+  } else if (extra.rfind("window ", 0) == 0) {
+    text.insert(text.find("at 1.0"), extra.substr(0, extra.find("at ")));
+    text += extra.substr(extra.find("at "));
   } else if (extra.rfind("at ", 0) == 0) {
     text += extra;
   } else if (extra.rfind("app Finder", 0) == 0) {

@@ -131,6 +131,9 @@ TEST(ScenarioParserTest, EachMistakeIsNamedWithItsLine) {
       {"at 5 click Doc green\nend 4", 4, "the run ends before the action of line 3"},
       {"tiling-margin -1", 3, "a tiling margin is from 0 to 100 points"},
       {"tiling-margin 101", 3, "a tiling margin is from 0 to 100 points"},
+      {"  number 0", 3, "a window number is from 1 to 2147483647"},
+      {"  number 7\nwindow Other of Editor frame 0,0 5x5\n  number 7", 5,
+       "window number 7 is Doc's already"},
   };
   for (const auto& [text, line, message] : cases) {
     const auto error = std::get<ParseError>(parseScenario(kHead + std::string(text) + "\n"));

@@ -122,7 +122,7 @@ void writeWindow(std::string& out, const RecordedWindow& w) {
   const Rect frame = w.frame.value_or(Rect::make(0, 0, 0, 0));
   out += "window " + windowName(w.number) + " of " + appName(w.pid) + " frame " + rectText(frame);
   if (w.title) out += " title " + quoted(*w.title);
-  out += '\n';
+  out += "\n  number " + std::to_string(w.number) + '\n';
   if (!w.frame) out += "  # its frame was never read: a placeholder\n";
   if (!w.title) out += "  # its title is written in the recording as a hash only\n";
   if (w.layer != 0) out += "  layer " + std::to_string(w.layer) + '\n';
