@@ -10,14 +10,13 @@
 
 #include "compare/compare_run.hpp"
 #include "compare/derived_scenario.hpp"
+#include "recording_lines.hpp"
 #include "replay/recording_file.hpp"
 #include "run/simulation.hpp"
 #include "scenario/scenario_parser.hpp"
 
 namespace plumora::simtool {
 namespace {
-
-using Lines = std::vector<std::string>;
 
 constexpr const char* kFillAndBack = R"(screen standard
 app Editor pid 501 bundle com.example.Editor
@@ -37,38 +36,6 @@ std::string recordingOf(const std::string& scenario) {
   std::string text;
   simulate(std::get<Scenario>(parsed), "scenario", true, out, errors, nullptr, &text);
   return text;
-}
-
-Lines linesOf(const std::string& text) {
-  Lines lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
-// The lines back into a file, events numbered again in their order and counted.
-std::string renumbered(const Lines& lines) {
-  static const std::regex number(R"("n":[0-9]+\})");
-  std::string text;
-  std::size_t n = 0;
-  for (const std::string& line : lines) {
-    if (line.rfind("{\"end\":", 0) == 0) {
-      text += "{\"end\":" + std::to_string(n) + "}\n";
-    } else if (line.rfind("{\"ev\":", 0) == 0) {
-      text += std::regex_replace(line, number, "\"n\":" + std::to_string(++n) + "}") + '\n';
-    } else {
-      text += line + '\n';
-    }
-  }
-  return text;
-}
-
-std::size_t indexOf(const Lines& lines, const std::string& part) {
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (lines[i].find(part) != std::string::npos) return i;
-  }
-  ADD_FAILURE() << "no line with " << part;
-  return 0;
 }
 
 // The frame read that measures the window 0.8 s after the Fill.
@@ -101,20 +68,20 @@ struct HandEdit {
 const HandEdit kHandEdits[] = {
     {"a Fill that settled 0.4 s later",
      [](Lines& lines) {
-       std::string& line = lines[measurementAfterFill(lines)];
+       std::string& line = lines.at(measurementAfterFill(lines));
        line = std::regex_replace(line, std::regex(R"re("t([01])":1\.8,)re"), "\"t$1\":2.2,");
      },
      DifferenceKind::Settling, "1.2 s", "0.8 s"},
     {"a frame after the Fill 8 points off",
      [](Lines& lines) {
-       std::string& line = lines[measurementAfterFill(lines)];
+       std::string& line = lines.at(measurementAfterFill(lines));
        line = std::regex_replace(line, std::regex(R"(\{"pt":\[0\.0,25\.0\]\})"),
                                  R"({"pt":[8.0,25.0]})");
      },
      DifferenceKind::Frame, "(8,25 1440x875), 8 points off", "(0,25 1440x875)"},
     {"a result code changed: the window's messaging timeout refused",
      [](Lines& lines) {
-       std::string& line = lines[indexOf(lines, R"("el":"501:2","seconds":1.5,"rc":0)")];
+       std::string& line = lines.at(indexOf(lines, R"("el":"501:2","seconds":1.5,"rc":0)"));
        line = std::regex_replace(line, std::regex(R"("rc":0)"), R"("rc":-25204)");
      },
      DifferenceKind::ResultCode, "-25204", "0"},
@@ -126,7 +93,7 @@ const HandEdit kHandEdits[] = {
      DifferenceKind::OnlySimulated, "-", "false"},
     {"a log line changed",
      [](Lines& lines) {
-       std::string& line = lines[indexOf(lines, "Misura dopo Riempi")];
+       std::string& line = lines.at(indexOf(lines, "Misura dopo Riempi"));
        line = std::regex_replace(line, std::regex("Misura dopo"), "Misura prima di");
      },
      DifferenceKind::LogLine, "\"Misura prima di Riempi: (0,25 1440x875)\"",

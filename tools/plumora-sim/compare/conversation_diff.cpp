@@ -7,6 +7,7 @@
 
 #include "compare/derived_scenario.hpp"
 #include "compare/recorded_desktop.hpp"
+#include "compare/recorded_values.hpp"
 #include "compare/tiling_timings.hpp"
 
 namespace plumora::simtool {
@@ -78,12 +79,6 @@ std::string frameText(const Rect& r) {
          "x" + decimalText(height(r)) + ")";
 }
 
-bool readsFrame(const RecordedEvent& e) {
-  const JsonValue* attrs = e.field("attrs");
-  return e.event == "ax.copyMany" && attrs && attrs->items.size() == 2 &&
-         attrs->items[0].text == "AXPosition" && attrs->items[1].text == "AXSize";
-}
-
 // Two answers to the same request.
 void compareAnswers(const RecordedEvent& r, const RecordedEvent& s, std::vector<Difference>& out) {
   const JsonValue* rcR = r.field("rc");
@@ -97,7 +92,7 @@ void compareAnswers(const RecordedEvent& r, const RecordedEvent& s, std::vector<
   const std::string answerR = answerText(r);
   const std::string answerS = answerText(s);
   if (answerR == answerS) return;
-  if (readsFrame(r)) {
+  if (recorded::readsFrame(r)) {
     const auto a = frameOf(r.field("v"));
     const auto b = frameOf(s.field("v"));
     if (a && b) {

@@ -6,23 +6,16 @@
 #include <vector>
 
 #include "compare/recorded_desktop.hpp"
+#include "compare/recorded_values.hpp"
 
 namespace plumora::simtool {
 namespace {
 
-bool readsFrame(const RecordedEvent& e) {
-  const JsonValue* attrs = e.field("attrs");
-  return e.event == "ax.copyMany" && attrs && attrs->items.size() == 2 &&
-         attrs->items[0].text == "AXPosition" && attrs->items[1].text == "AXSize";
-}
+using recorded::readsFrame;
+using recorded::same;
 
 std::string text(const RecordedEvent& e, std::string_view key) {
-  const JsonValue* v = e.field(key);
-  return v && v->kind == JsonValue::Kind::String ? v->text : std::string();
-}
-
-bool sameFrame(const Rect& a, const Rect& b) {
-  return minX(a) == minX(b) && minY(a) == minY(b) && width(a) == width(b) && height(a) == height(b);
+  return recorded::textOf(e.field(key));
 }
 
 struct Stretch {
@@ -39,9 +32,9 @@ void close(std::optional<Stretch>& s, Timings& timings) {
     return;
   }
   const Rect final = s->reads.back().second;
-  if (!sameFrame(final, s->before)) {
+  if (!same(final, s->before)) {
     std::size_t first = s->reads.size() - 1;
-    while (first > 0 && sameFrame(s->reads[first - 1].second, final)) --first;
+    while (first > 0 && same(s->reads[first - 1].second, final)) --first;
     timings.settling[s->started] = s->reads[first].first - s->at;
   }
   s.reset();
