@@ -147,6 +147,18 @@ const Shown kShown[] = {
     {"a disabled Fill item", "  disable \"Window > Fill\"\n", "disabled"},
     {"a click with a modifier", "at 5.0 click 600,400 with option\n",
      "at 5 press 600,400 with option"},
+    {"an application without a menu bar", "  menus none\n", "  menus none"},
+    {"an application in assistive mode, read when the program puts a window back itself",
+     "  enhanced-ui on\n  restore-answer elsewhere 300,300 500x400\n", "  enhanced-ui on"},
+    {"a restore through the menu that moves the window again",
+     "app Viewer pid 502\n  restore-answer ignore\nwindow Foto of Viewer frame 1050,400 "
+     "300x300\n  rebound 100,100 600x500 after 0.1 times 2\nat 6.0 click Foto green\nat 8.0 "
+     "click Foto green\n",
+     "  rebound 100,100 600x500 after 0.1"},
+    {"a green button that cannot be read",
+     "window Foto of Editor frame 1050,400 300x300\n  button green unreadable\nat 6.0 click "
+     "1105,414\n",
+     "  button green unreadable"},
     {"a revoked permission", "at 4.5 permission revoked\n", "at 4.5 permission revoked"},
     {"a window server number as a real Mac gives it",
      "window Nota of Editor frame 1100,600 200x100\n  number 4242\nat 4.0 click Nota green\n",
@@ -158,20 +170,23 @@ const Shown kShown[] = {
 std::string withShown(const Shown& row) {
   const std::string extra = row.scenario;
   std::string text = kFillAndBack;
-  if (extra.rfind("  ", 0) == 0) {
+  if (extra.rfind("  menus", 0) == 0) {
+    text.replace(text.find("  menus standard\n"), 17, extra);
+  } else if (extra.rfind("  ", 0) == 0) {
     text.insert(text.find("window Documento"), extra);
-  } else if (extra.rfind("window ", 0) == 0) {
-    text.insert(text.find("at 1.0"), extra.substr(0, extra.find("at ")));
-    text += extra.substr(extra.find("at "));
-  } else if (extra.rfind("at ", 0) == 0) {
-    text += extra;
   } else if (extra.rfind("app Finder", 0) == 0) {
     text.insert(text.find("app Editor"), extra.substr(0, extra.find("window")));
     text.insert(text.find("window Documento"), "  activation never\n");
     text.insert(text.find("at 1.0"),
                 extra.substr(extra.find("window"), extra.find("  #") - extra.find("window")));
   } else {
-    text.insert(0, extra);
+    // Desktop lines before the actions, actions after them.
+    const std::size_t actions = extra.rfind("at ", 0) == 0 ? 0 : extra.find("\nat ");
+    const std::size_t split = actions == std::string::npos ? extra.size()
+                              : actions == 0               ? 0
+                                                           : actions + 1;
+    text.insert(text.find("at 1.0"), extra.substr(0, split));
+    text += extra.substr(split);
   }
   return text;
 }
