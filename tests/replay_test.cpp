@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "recording_lines.hpp"
 #include "replay/recording_file.hpp"
 #include "replay/replay_run.hpp"
 #include "run/builtin_scenario.hpp"
@@ -15,8 +16,6 @@
 
 namespace plumora::simtool {
 namespace {
-
-using Lines = std::vector<std::string>;
 
 // Recorded once for all the rows.
 const std::string& demoRecording() {
@@ -29,39 +28,6 @@ const std::string& demoRecording() {
     return text;
   }();
   return recording;
-}
-
-Lines linesOf(const std::string& text) {
-  Lines lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
-// The lines back into a file, events numbered again in their order and counted, as a recorder
-// that had seen the edited conversation would have written them.
-std::string renumbered(const Lines& lines) {
-  static const std::regex number(R"("n":[0-9]+\})");
-  std::string text;
-  std::size_t n = 0;
-  for (const std::string& line : lines) {
-    if (line.rfind("{\"end\":", 0) == 0) {
-      text += "{\"end\":" + std::to_string(n) + "}\n";
-    } else if (line.rfind("{\"ev\":", 0) == 0) {
-      text += std::regex_replace(line, number, "\"n\":" + std::to_string(++n) + "}") + '\n';
-    } else {
-      text += line + '\n';
-    }
-  }
-  return text;
-}
-
-std::size_t indexOf(const Lines& lines, const std::string& part, std::size_t from = 0) {
-  for (std::size_t i = from; i < lines.size(); ++i) {
-    if (lines[i].find(part) != std::string::npos) return i;
-  }
-  ADD_FAILURE() << "no line with " << part;
-  return lines.size();
 }
 
 // The event number a line has once the file is renumbered: the header is line 0.

@@ -139,6 +139,9 @@ TEST(ScenarioParserTest, EachMistakeIsNamedWithItsLine) {
       {"app Other pid 502\n  min-size 400x-1", 4, "a size cannot be negative"},
       {"at 1 rebuild-menus Editr", 3, "unknown app 'Editr'"},
       {"tap-timeout 0", 3, "a tap timeout is more than 0 seconds"},
+      {"  number 0", 3, "a window number is from 1 to 2147483647"},
+      {"  number 7\nwindow Other of Editor frame 0,0 5x5\n  number 7", 5,
+       "window number 7 is Doc's already"},
   };
   for (const auto& [text, line, message] : cases) {
     const auto error = std::get<ParseError>(parseScenario(kHead + std::string(text) + "\n"));

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Checks the macOS workflow where it cannot run: it parses, runs on macos-15, runs ctest, seeds
-the permission, runs the end-to-end driver and uploads artifacts; the runner is prepared and the
+the permission, runs the end-to-end driver, compares its recording with the simulated Mac and
+uploads artifacts; the runner is prepared and the
 permission seeded before the driver runs, the artifacts are uploaded whatever happened, and every
 action is at a major that runs on Node 24; and shellcheck passes over every script it calls and
 every inline step.
@@ -83,6 +84,13 @@ def main():
     if not re.search(r"defaults write \S+ RecordAtLaunch -bool true",
                      (ROOT / "tests/macos/e2e/run-e2e.sh").read_text()):
         fail("the end-to-end run does not record its session (RecordAtLaunch)")
+    compare = first(r"--compare\b")
+    if compare is None or compare < e2e:
+        fail("the end-to-end run's recording is not compared with the simulated Mac (--compare)")
+    if not re.search(r"GITHUB_STEP_SUMMARY", runs[compare]):
+        fail("the comparison table does not go into the run's report")
+    if compare < replay:
+        fail("the recording is compared before it is replayed")
     if not re.search(r"seed-permission\.sh[^\n]*--out", runs[seed]):
         fail("the permission seeding writes no rows or log into the artifact (--out)")
 

@@ -53,6 +53,10 @@ std::optional<CommandLine> readCommandLine(const std::vector<std::string>& argum
       if (!value(command.record, "a file name")) return std::nullopt;
     } else if (!optionsEnded && argument == "--replay") {
       if (!value(command.replay, "a file name")) return std::nullopt;
+    } else if (!optionsEnded && argument == "--scenario-from") {
+      if (!value(command.derive, "a file name")) return std::nullopt;
+    } else if (!optionsEnded && argument == "--compare") {
+      if (!value(command.compare, "a file name")) return std::nullopt;
     } else if (!optionsEnded && argument == "--step") {
       if (command.step) {
         error.message = "option '--step' given twice";
@@ -77,6 +81,13 @@ std::optional<CommandLine> readCommandLine(const std::vector<std::string>& argum
   }
   if (command.replay && (command.file || command.record || command.picture)) {
     error.message = "option '--replay' runs a recording alone: no scenario, --record or --svg";
+    return std::nullopt;
+  }
+  if ((command.derive || command.compare) &&
+      (command.file || command.record || command.page || command.picture || command.replay ||
+       command.quiet || (command.derive && command.compare))) {
+    error.message = std::string("option '") + (command.derive ? "--scenario-from" : "--compare") +
+                    "' reads a recording alone: no scenario or other option";
     return std::nullopt;
   }
   if (command.step && !command.picture) {

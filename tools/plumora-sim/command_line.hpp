@@ -19,6 +19,8 @@ struct CommandLine {
   std::optional<std::size_t> step;     // --step: which step --svg draws (none: the last)
   std::optional<std::string> record;   // --record: where the recording of the run goes
   std::optional<std::string> replay;   // --replay: the recording to run the program against
+  std::optional<std::string> derive;   // --scenario-from: the recording to write a scenario of
+  std::optional<std::string> compare;  // --compare: the recording to measure the simulator by
 };
 
 struct CommandLineError {
@@ -33,6 +35,7 @@ inline constexpr const char* kUsage =
     "usage: plumora-sim [--quiet] [--html FILE] [--svg FILE [--step N]] [--record FILE] "
     "[SCENARIO]\n"
     "       plumora-sim [--quiet] [--html FILE] --replay FILE\n"
+    "       plumora-sim --scenario-from FILE | --compare FILE\n"
     "\n"
     "Runs Plumora's core against a simulated Mac in virtual time and prints what happens:\n"
     "the user's actions, what the click watcher decided, what reached each application,\n"
@@ -48,6 +51,10 @@ inline constexpr const char* kUsage =
     "               there, one JSON line per request (see docs/recordings.md)\n"
     "  --replay FILE  run the program against a recording instead of a scenario: every\n"
     "               request answered from the file, every event at its recorded time\n"
+    "  --scenario-from FILE  write a scenario that rebuilds the recorded desktop, its\n"
+    "               applications' timings and the user's actions\n"
+    "  --compare FILE  run that scenario on the simulated Mac and list where its answers\n"
+    "               differ from the recording's: frames, result codes, timings, requests\n"
     "  --help       print this help\n"
     "  --version    print the version\n"
     "\n"
@@ -55,6 +62,7 @@ inline constexpr const char* kUsage =
     "2 for a bad argument, a malformed scenario or a file that cannot be written (nothing is\n"
     "run), or a --step past the last line, 3 when the run stopped on an internal error.\n"
     "With --replay: 0 when every request was answered from the file and the log lines are\n"
-    "the recorded ones, 1 at the first divergence, 2 for a file that is no whole recording.\n";
+    "the recorded ones, 1 at the first divergence, 2 for a file that is no whole recording.\n"
+    "With --compare: 0 when there is no difference, 1 when there is, 2 as --replay.\n";
 
 }  // namespace plumora::simtool

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "command_line.hpp"
+#include "compare/compare_run.hpp"
+#include "compare/derived_scenario.hpp"
 #include "page/page_writer.hpp"
 #include "replay/recording_file.hpp"
 #include "replay/replay_run.hpp"
@@ -128,19 +130,29 @@ int main(int argc, char** argv) {
     return kAllMet;
   }
 
-  if (command->replay) {
+  if (command->replay || command->derive || command->compare) {
+    const std::string& path = command->replay   ? *command->replay
+                              : command->derive ? *command->derive
+                                                : *command->compare;
     std::string why;
-    const auto read = readRecordingFile(*command->replay, why);
+    const auto read = readRecordingFile(path, why);
     if (!read) {
       std::cerr << "plumora-sim: " << why << "\n";
       return kBadInput;
     }
     auto recording = readRecording(*read);
     if (const auto* bad = std::get_if<RecordingError>(&recording)) {
-      std::cerr << "plumora-sim: " << printable(*command->replay);
+      std::cerr << "plumora-sim: " << printable(path);
       if (bad->line) std::cerr << ':' << bad->line;
       std::cerr << ": " << bad->why << '\n';
       return kBadInput;
+    }
+    if (command->derive) {
+      std::cout << derivedScenario(std::get<Recording>(recording));
+      return kAllMet;
+    }
+    if (command->compare) {
+      return compareWithSimulator(std::get<Recording>(recording), path, std::cout, std::cerr);
     }
     std::ofstream pageOut;
     if (!distinctOutputs(*command) || !openOutput(pageOut, command->page, "page")) {

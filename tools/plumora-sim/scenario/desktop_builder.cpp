@@ -50,6 +50,7 @@ void addWindow(const WindowSpec& described, sim::SimMac& mac, World& world) {
   }
   window.frameReadable = described.frameReadable;
   window.rebound = described.rebound;
+  if (described.number) window.number = *described.number;
   world.add(described.name, &window);
 }
 

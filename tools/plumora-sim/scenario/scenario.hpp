@@ -76,6 +76,7 @@ struct WindowSpec {
   ButtonSpec close, minimize, green;
   bool frameReadable = true;  // "unreadable from T" later is an action at T
   std::optional<sim::SimWindow::Rebound> rebound;
+  std::optional<std::uint32_t> number;  // none: the desktop's next, from 100
 };
 
 // Where a mouse action lands: a window's title-bar button, or a point.

@@ -271,6 +271,19 @@ class Parser {
     block_ = Block::Window;
   }
 
+  // The window server's number for a window, as a recording names it: unique among the numbers
+  // given.
+  void windowNumber(Words& w, WindowSpec& window) {
+    const std::int64_t number = w.integer("a window number");
+    if (number < 1 || number > 0x7fffffff) w.fail("a window number is from 1 to 2147483647");
+    for (const WindowSpec& other : s_.windows) {
+      if (other.number && *other.number == number) {
+        w.fail("window number " + std::to_string(number) + " is " + other.name + "'s already");
+      }
+    }
+    window.number = static_cast<std::uint32_t>(number);
+  }
+
   void windowLine(Words& w) {
     WindowSpec& window = s_.windows.back();
     const std::string what = w.keyword("a window property");
@@ -312,6 +325,8 @@ class Parser {
       } else {
         s_.actions.push_back(Action{w.lineNumber(), from, MakeUnreadable{window.name}});
       }
+    } else if (what == "number") {
+      windowNumber(w, window);
     } else if (what == "rebound") {
       sim::SimWindow::Rebound rebound;
       rebound.to = w.rect();

@@ -1,0 +1,225 @@
+// The simulator measured against a recording: a recording of the simulated Mac compares with no
+// difference, and each hand-made change to it shows as exactly that difference; the scenario
+// derived from a recording carries what the recording shows of the desktop.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "compare/compare_run.hpp"
+#include "compare/derived_scenario.hpp"
+#include "recording_lines.hpp"
+#include "replay/recording_file.hpp"
+#include "run/simulation.hpp"
+#include "scenario/scenario_parser.hpp"
+
+namespace plumora::simtool {
+namespace {
+
+constexpr const char* kFillAndBack = R"(screen standard
+app Editor pid 501 bundle com.example.Editor
+  menus standard
+window Documento of Editor frame 200,150 800x600
+at 1.0 click Documento green
+at 3.0 click Documento green
+)";
+
+std::string recordingOf(const std::string& scenario) {
+  const auto parsed = parseScenario(scenario);
+  if (const auto* bad = std::get_if<ParseError>(&parsed)) {
+    ADD_FAILURE() << errorLine("scenario", *bad);
+    return {};
+  }
+  std::ostringstream out, errors;
+  std::string text;
+  simulate(std::get<Scenario>(parsed), "scenario", true, out, errors, nullptr, &text);
+  return text;
+}
+
+// The frame read that measures the window 0.8 s after the Fill.
+std::size_t measurementAfterFill(const Lines& lines) {
+  return indexOf(lines, R"("t0":1.8,"el":"501:2","attrs":["AXPosition","AXSize"])");
+}
+
+Measure measured(const std::string& text) {
+  auto read = readRecording(text);
+  if (const auto* bad = std::get_if<RecordingError>(&read)) {
+    return {{}, std::to_string(bad->line) + ": " + bad->why};
+  }
+  return measureSimulator(std::get<Recording>(read));
+}
+
+TEST(Compare, TheSimulatedMacRecordedComparesWithNoDifference) {
+  const Measure measure = measured(recordingOf(kFillAndBack));
+  ASSERT_FALSE(measure.failure) << *measure.failure;
+  EXPECT_EQ(differenceTable(measure.differences, 0), differenceTable({}, 0));
+}
+
+struct HandEdit {
+  const char* name;
+  void (*apply)(Lines& lines);
+  DifferenceKind kind;
+  const char* recorded;   // what the table must say the recording held
+  const char* simulated;  // and the simulated Mac
+};
+
+const HandEdit kHandEdits[] = {
+    {"a Fill that settled 0.4 s later",
+     [](Lines& lines) {
+       std::string& line = lines.at(measurementAfterFill(lines));
+       line = std::regex_replace(line, std::regex(R"re("t([01])":1\.8,)re"), "\"t$1\":2.2,");
+     },
+     DifferenceKind::Settling, "1.2 s", "0.8 s"},
+    {"a frame after the Fill 8 points off",
+     [](Lines& lines) {
+       std::string& line = lines.at(measurementAfterFill(lines));
+       line = std::regex_replace(line, std::regex(R"(\{"pt":\[0\.0,25\.0\]\})"),
+                                 R"({"pt":[8.0,25.0]})");
+     },
+     DifferenceKind::Frame, "(8,25 1440x875), 8 points off", "(0,25 1440x875)"},
+    {"a result code changed: the window's messaging timeout refused",
+     [](Lines& lines) {
+       std::string& line = lines.at(indexOf(lines, R"("el":"501:2","seconds":1.5,"rc":0)"));
+       line = std::regex_replace(line, std::regex(R"("rc":0)"), R"("rc":-25204)");
+     },
+     DifferenceKind::ResultCode, "-25204", "0"},
+    {"a request the recording lacks: the full-screen check",
+     [](Lines& lines) {
+       lines.erase(lines.begin() +
+                   static_cast<std::ptrdiff_t>(indexOf(lines, R"("attr":"AXFullScreen")")));
+     },
+     DifferenceKind::OnlySimulated, "-", "false"},
+    {"a log line changed",
+     [](Lines& lines) {
+       std::string& line = lines.at(indexOf(lines, "Misura dopo Riempi"));
+       line = std::regex_replace(line, std::regex("Misura dopo"), "Misura prima di");
+     },
+     DifferenceKind::LogLine, "\"Misura prima di Riempi: (0,25 1440x875)\"",
+     "\"Misura dopo Riempi: (0,25 1440x875)\""},
+};
+
+class CompareHandEdit : public testing::TestWithParam<HandEdit> {};
+
+TEST_P(CompareHandEdit, GivesExactlyThatDifferenceAndExitOne) {
+  const HandEdit& edit = GetParam();
+  Lines lines = linesOf(recordingOf(kFillAndBack));
+  edit.apply(lines);
+  const std::string text = renumbered(lines);
+  const Measure measure = measured(text);
+  ASSERT_FALSE(measure.failure) << *measure.failure;
+  const std::string table = differenceTable(measure.differences, 0);
+  ASSERT_EQ(measure.differences.size(), 1u) << table;
+  const Difference& d = measure.differences.front();
+  EXPECT_EQ(d.kind, edit.kind) << table;
+  EXPECT_EQ(d.recordedText, edit.recorded) << table;
+  EXPECT_EQ(d.simulatedText, edit.simulated) << table;
+
+  std::ostringstream out, errors;
+  const auto read = readRecording(text);
+  EXPECT_EQ(compareWithSimulator(std::get<Recording>(read), "r", out, errors), kExpectationFailed);
+  EXPECT_NE(out.str().find(kindName(edit.kind)), std::string::npos) << out.str();
+}
+
+INSTANTIATE_TEST_SUITE_P(Edits, CompareHandEdit, testing::ValuesIn(kHandEdits),
+                         [](const auto& info) { return "row" + std::to_string(info.index); });
+
+// What a recording shows of the desktop, and the line of the derived scenario that carries it.
+struct Shown {
+  const char* name;
+  const char* scenario;
+  const char* derivedLine;
+};
+
+const Shown kShown[] = {
+    {"the tiling margins", "tiling-margin 12\n", "tiling-margin 12"},
+    {"a slow application", "  latency 0.07\n", "  latency 0.07  # the median of its requests"},
+    {"an application that never comes to the front",
+     "app Finder pid 400\n  menus standard\nwindow Cartella of Finder frame 40,60 100x80\n"
+     "focus Cartella\n  # Editor\n",
+     "  activation never"},
+    {"a restore the application ignores", "  restore-answer ignore\n", "  restore-answer ignore"},
+    {"a restore that lands elsewhere", "  restore-answer elsewhere 300,300 500x400\n",
+     "  restore-answer elsewhere 300,300 500x400"},
+    {"a Fill item that answers an error", "  press-answer \"Window > Fill\" -25200\n",
+     "answers -25200"},
+    {"a disabled Fill item", "  disable \"Window > Fill\"\n", "disabled"},
+    {"a click with a modifier", "at 5.0 click 600,400 with option\n",
+     "at 5 press 600,400 with option"},
+    {"an application without a menu bar", "  menus none\n", "  menus none"},
+    {"an application in assistive mode, read when the program puts a window back itself",
+     "  enhanced-ui on\n  restore-answer elsewhere 300,300 500x400\n", "  enhanced-ui on"},
+    {"a restore through the menu that moves the window again",
+     "app Viewer pid 502\n  restore-answer ignore\nwindow Foto of Viewer frame 1050,400 "
+     "300x300\n  rebound 100,100 600x500 after 0.1 times 2\nat 6.0 click Foto green\nat 8.0 "
+     "click Foto green\n",
+     "  rebound 100,100 600x500 after 0.1"},
+    {"a green button that cannot be read",
+     "window Foto of Editor frame 1050,400 300x300\n  button green unreadable\nat 6.0 click "
+     "1105,414\n",
+     "  button green unreadable"},
+    {"a revoked permission", "at 4.5 permission revoked\n", "at 4.5 permission revoked"},
+    {"a window server number as a real Mac gives it",
+     "window Nota of Editor frame 1100,600 200x100\n  number 4242\nat 4.0 click Nota green\n",
+     "  number 4242"},
+};
+
+// Each row's lines go where they belong in the Fill-and-back scenario: the application's
+// settings under its line, anything else at the top or the end.
+std::string withShown(const Shown& row) {
+  const std::string extra = row.scenario;
+  std::string text = kFillAndBack;
+  if (extra.rfind("  menus", 0) == 0) {
+    text.replace(text.find("  menus standard\n"), 17, extra);
+  } else if (extra.rfind("  ", 0) == 0) {
+    text.insert(text.find("window Documento"), extra);
+  } else if (extra.rfind("app Finder", 0) == 0) {
+    text.insert(text.find("app Editor"), extra.substr(0, extra.find("window")));
+    text.insert(text.find("window Documento"), "  activation never\n");
+    text.insert(text.find("at 1.0"),
+                extra.substr(extra.find("window"), extra.find("  #") - extra.find("window")));
+  } else {
+    // Desktop lines before the actions, actions after them.
+    const std::size_t actions = extra.rfind("at ", 0) == 0 ? 0 : extra.find("\nat ");
+    const std::size_t split = actions == std::string::npos ? extra.size()
+                              : actions == 0               ? 0
+                                                           : actions + 1;
+    text.insert(text.find("at 1.0"), extra.substr(0, split));
+    text += extra.substr(split);
+  }
+  return text;
+}
+
+class DerivedScenario : public testing::TestWithParam<Shown> {};
+
+TEST_P(DerivedScenario, CarriesWhatTheRecordingShowsAndComparesClean) {
+  const Shown& row = GetParam();
+  const std::string recording = recordingOf(withShown(row));
+  const auto read = readRecording(recording);
+  ASSERT_TRUE(std::holds_alternative<Recording>(read));
+  const std::string derived = derivedScenario(std::get<Recording>(read));
+  bool found = false;
+  for (const std::string& line : linesOf(derived)) {
+    found = found || line.find(row.derivedLine) != std::string::npos;
+  }
+  EXPECT_TRUE(found) << "no line with '" << row.derivedLine << "' in\n" << derived;
+  const Measure measure = measureSimulator(std::get<Recording>(read));
+  ASSERT_FALSE(measure.failure) << *measure.failure;
+  EXPECT_TRUE(measure.differences.empty()) << differenceTable(measure.differences, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Shown, DerivedScenario, testing::ValuesIn(kShown),
+                         [](const auto& info) { return "row" + std::to_string(info.index); });
+
+TEST(DerivedScenarioNumbers, AreWrittenToTheMicrosecondInEveryLocale) {
+  EXPECT_EQ(decimalText(0.07), "0.07");
+  EXPECT_EQ(decimalText(255), "255");
+  EXPECT_EQ(decimalText(-1055), "-1055");
+  EXPECT_EQ(decimalText(3.0700000000000003), "3.07");
+  EXPECT_EQ(decimalText(0.0000004), "0");
+  EXPECT_EQ(decimalText(-0.25), "-0.25");
+}
+
+}  // namespace
+}  // namespace plumora::simtool

@@ -1,0 +1,311 @@
+#include "compare/derived_scenario.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "scenario/key_names.hpp"
+
+namespace plumora::simtool {
+namespace {
+
+// Where the simulator puts a window's title-bar buttons, from the window's corner.
+constexpr double kButtonTop = 6;
+struct ButtonPlace {
+  const char* subrole;
+  const char* name;
+  double left;
+};
+constexpr ButtonPlace kButtons[] = {
+    {"AXCloseButton", "close", 8},
+    {"AXMinimizeButton", "minimize", 28},
+    {"AXFullScreenButton", "green", 48},
+};
+
+std::string rectText(const Rect& r) {
+  return decimalText(minX(r)) + "," + decimalText(minY(r)) + " " + decimalText(width(r)) + "x" +
+         decimalText(height(r));
+}
+
+std::string quoted(const std::string& text) {
+  std::string out = "\"";
+  for (char c : text) {
+    if (c == '"' || c == '\\') out += '\\';
+    out += c;
+  }
+  return out + '"';
+}
+
+std::string appName(std::int32_t pid) {
+  return "app" + std::to_string(pid);
+}
+std::string windowName(std::uint32_t number) {
+  return "window" + std::to_string(number);
+}
+
+void writeItems(std::string& out, const std::vector<RecordedItem>& items, int depth, int& counter) {
+  for (const RecordedItem& item : items) {
+    out += std::string(static_cast<std::size_t>(2 * depth), ' ');
+    out += "item " + quoted("item " + std::to_string(++counter));
+    if (item.identifier) out += " id " + quoted(*item.identifier);
+    if (item.key) out += " key " + quoted(*item.key);
+    if (item.modifiers) out += " modifiers " + std::to_string(*item.modifiers);
+    if (!item.enabled) out += " disabled";
+    if (item.effect == ItemEffect::Fill) out += " does fill";
+    if (item.effect == ItemEffect::Restore) out += " does restore";
+    if (item.pressAnswer) out += " answers " + std::to_string(*item.pressAnswer);
+    out += '\n';
+    writeItems(out, item.submenu, depth + 1, counter);
+  }
+}
+
+void writeApp(std::string& out, const RecordedApp& app) {
+  out += "app " + appName(app.pid) + " pid " + std::to_string(app.pid);
+  if (app.bundleId) out += " bundle " + *app.bundleId;
+  out += '\n';
+  if (!app.bundleId) out += "  # its bundle identifier was not read: the simulator's own\n";
+  switch (app.menuBar) {
+    case MenuBarSeen::NotRead:
+      out += "  # its menus were not read: the simulator's standard ones\n  menus standard\n";
+      break;
+    case MenuBarSeen::None:
+      out += "  menus none\n";
+      break;
+    case MenuBarSeen::Read: {
+      out += "  # the menus as far as they were read; titles are never read, so made up\n";
+      int counter = 0;
+      for (std::size_t i = 0; i < app.menus.size(); ++i) {
+        out += "  menu " + quoted("menu " + std::to_string(i + 1)) + '\n';
+        writeItems(out, app.menus[i].items, 2, counter);
+      }
+      break;
+    }
+  }
+  if (app.latency && *app.latency > 0) {
+    out += "  latency " + decimalText(*app.latency) + "  # the median of its requests\n";
+  }
+  if (app.neverActivated) {
+    out += "  activation never  # the program gave up waiting for it to come to the front\n";
+  } else if (app.activation) {
+    out += "  activation " + decimalText(*app.activation) +
+           "  # between the two polls that saw it come to the front\n";
+  } else {
+    out += "  # it was never asked to come to the front: the simulator's activation time\n";
+  }
+  if (app.tilingDelay) {
+    out += "  tiling-delay " + decimalText(*app.tilingDelay) +
+           "  # between the two polls that saw the window move\n";
+  } else if (app.settledWithin) {
+    out += "  # a Fill or restore settled within " + decimalText(*app.settledWithin) +
+           " s, not polled more closely: the simulator's tiling delay\n";
+  }
+  switch (app.restore) {
+    case RestoreSeen::NotSeen:
+      break;
+    case RestoreSeen::Restored:
+      out += "  restore-answer restore\n";
+      break;
+    case RestoreSeen::Ignored:
+      out += "  restore-answer ignore\n";
+      break;
+    case RestoreSeen::Elsewhere:
+      out += "  restore-answer elsewhere " + rectText(app.restoredTo) + '\n';
+      break;
+  }
+  if (app.shortcuts) out += std::string("  shortcuts ") + (*app.shortcuts ? "on" : "off") + '\n';
+  if (app.enhancedUserInterface) {
+    out += std::string("  enhanced-ui ") + (*app.enhancedUserInterface ? "on" : "off") + '\n';
+  }
+}
+
+void writeWindow(std::string& out, const RecordedWindow& w) {
+  const Rect frame = w.frame.value_or(Rect::make(0, 0, 0, 0));
+  out += "window " + windowName(w.number) + " of " + appName(w.pid) + " frame " + rectText(frame);
+  if (w.title) out += " title " + quoted(*w.title);
+  out += "\n  number " + std::to_string(w.number) + '\n';
+  if (!w.frame) out += "  # its frame was never read: a placeholder\n";
+  if (!w.title) out += "  # its title is written in the recording as a hash only\n";
+  if (w.layer != 0) out += "  layer " + std::to_string(w.layer) + '\n';
+  if (!w.alpha) {
+    out += "  alpha none\n";
+  } else if (*w.alpha != 1.0) {
+    out += "  alpha " + decimalText(*w.alpha) + '\n';
+  }
+  if (w.fullScreen.value_or(false)) out += "  full-screen\n";
+  if (!w.resizable.value_or(true)) out += "  not-resizable\n";
+  for (const ButtonPlace& place : kButtons) {
+    const auto found = w.buttons.find(place.subrole);
+    if (found == w.buttons.end()) continue;
+    const RecordedButton& b = found->second;
+    if (!b.enabled) out += std::string("  button ") + place.name + " disabled\n";
+    if (!b.readable) out += std::string("  button ") + place.name + " unreadable\n";
+    if (b.readable && (std::fabs(minX(b.frame) - minX(frame) - place.left) > 0.5 ||
+                       std::fabs(minY(b.frame) - minY(frame) - kButtonTop) > 0.5)) {
+      out += std::string("  # its ") + place.name + " button was read at " + rectText(b.frame) +
+             ": the simulator puts it in its usual place\n";
+    }
+  }
+  if (!w.rebound.empty()) {
+    // The simulator moves it to one place, as often as it was seen, after the longest delay.
+    double after = 0;
+    for (const RecordedRebound& r : w.rebound) after = std::max(after, r.after);
+    out += "  rebound " + rectText(w.rebound.back().frame) + " after " + decimalText(after) +
+           " times " + std::to_string(w.rebound.size()) + '\n';
+  }
+  if (w.unreadableFrom && *w.unreadableFrom <= 0) out += "  unreadable\n";
+  if (w.unreadableFrom && *w.unreadableFrom > 0) {
+    out += "  unreadable from " + decimalText(*w.unreadableFrom) + '\n';
+  }
+}
+
+std::string flagsText(std::uint64_t flags) {
+  const std::string names = modifierText(flags);
+  return names.empty() ? std::string() : " with " + names;
+}
+
+void writeAction(std::string& out, const RecordedAction& a, const RecordedDesktop& desktop,
+                 std::vector<RecordingScreen>& screens) {
+  const std::string at = "at " + decimalText(a.time) + ' ';
+  const std::string point = decimalText(a.point.x) + "," + decimalText(a.point.y);
+  switch (a.kind) {
+    case RecordedActionKind::Press:
+      out += at + "press " + point + flagsText(a.flags) + '\n';
+      break;
+    case RecordedActionKind::Drag:
+      out += at + "drag " + point + flagsText(a.flags) + '\n';
+      break;
+    case RecordedActionKind::Release:
+      out += at + "release " + point + flagsText(a.flags) + '\n';
+      break;
+    case RecordedActionKind::TapDisabled:
+      out += at + "tap-disabled " + a.reason + '\n';
+      break;
+    case RecordedActionKind::Permission:
+      out += at + "permission " + (a.granted ? "granted" : "revoked");
+      if (!a.granted && a.tapNoticeAfter > 0) {
+        out += " tap-notice-after " + decimalText(a.tapNoticeAfter);
+      }
+      out += '\n';
+      break;
+    case RecordedActionKind::Focus: {
+      bool written = false;
+      for (const RecordedWindow& w : desktop.windows) {
+        if (w.pid != a.pid) continue;
+        out += at + "focus " + windowName(w.number) + "  # its application came to the front\n";
+        written = true;
+        break;
+      }
+      if (!written) {
+        out += "# at " + decimalText(a.time) + " pid " + std::to_string(a.pid) +
+               " came to the front, with no window seen to focus\n";
+      }
+      break;
+    }
+    case RecordedActionKind::Screens: {
+      // Screens that went, from the last, then screens that came.
+      for (std::size_t i = screens.size(); i-- > 0;) {
+        bool kept = false;
+        for (const RecordingScreen& s : a.screens) {
+          if (s.frame == screens[i].frame) kept = true;
+        }
+        if (!kept) {
+          out += at + "remove-screen " + std::to_string(i) + '\n';
+          screens.erase(screens.begin() + static_cast<std::ptrdiff_t>(i));
+        }
+      }
+      for (const RecordingScreen& s : a.screens) {
+        bool known = false;
+        for (const RecordingScreen& k : screens) {
+          if (s.frame == k.frame) known = true;
+        }
+        if (!known) {
+          if (a.inferred) {
+            out +=
+                "# a Fill landed outside every screen read: a screen there, its usable area "
+                "what the Fill covered\n";
+          }
+          out += at + "add-screen " + rectText(s.frame) + " visible " + rectText(s.visible) + '\n';
+          screens.push_back(s);
+        }
+      }
+      break;
+    }
+  }
+}
+
+}  // namespace
+
+std::string decimalText(double value) {
+  const long long micro = std::llround(value * 1e6);
+  const unsigned long long magnitude = static_cast<unsigned long long>(micro < 0 ? -micro : micro);
+  std::string text = std::to_string(magnitude / 1000000);
+  std::string fraction = std::to_string(magnitude % 1000000);
+  fraction.insert(0, 6 - fraction.size(), '0');
+  while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
+  if (!fraction.empty()) text += "." + fraction;
+  return micro < 0 ? "-" + text : text;
+}
+
+std::string derivedScenario(const Recording& recording) {
+  return derivedScenario(readDesktop(recording));
+}
+
+std::string derivedScenario(const RecordedDesktop& d) {
+  std::string out =
+      "# The desktop of a recording, rebuilt as far as the recording shows it. Names are made\n"
+      "# up: the recording keeps pids and window numbers, never titles.\n";
+  for (const RecordingScreen& s : d.screens) {
+    out += "screen " + rectText(s.frame) + " visible " + rectText(s.visible) + '\n';
+  }
+  if (d.tilingMargin) {
+    out += "tiling-margin " + decimalText(*d.tilingMargin) + '\n';
+  } else {
+    out += "# the tiling margins could not be read: the simulator's default\n";
+  }
+  const auto setting = [&](const char* name, const std::optional<bool>& value, const char* on,
+                           const char* off) {
+    if (value) {
+      out += std::string("setting ") + name + ' ' + (*value ? on : off) + '\n';
+    } else {
+      out += std::string("# setting ") + name + " was not read: the default\n";
+    }
+  };
+  setting("enabled", d.settings.enabled, "on", "off");
+  setting("restore", d.settings.restore, "on", "off");
+  setting("verbose", d.settings.verbose, "on", "off");
+  setting("permission", d.settings.permission, "granted", "denied");
+  if (!d.settings.languages.empty()) {
+    out += "setting language";
+    for (const std::string& l : d.settings.languages) out += ' ' + l;
+    out += '\n';
+  }
+  out += '\n';
+  for (const RecordedApp& app : d.apps) {
+    if (app.pid == d.ownPid) continue;
+    writeApp(out, app);
+  }
+  out += '\n';
+  for (const RecordedWindow& w : d.windows) {
+    if (w.pid != d.ownPid) writeWindow(out, w);
+  }
+  if (d.frontmost) {
+    bool focused = false;
+    for (const RecordedWindow& w : d.windows) {
+      if (w.pid == *d.frontmost && !focused) {
+        out += "focus " + windowName(w.number) + '\n';
+        focused = true;
+      }
+    }
+    if (!focused) {
+      out += "# pid " + std::to_string(*d.frontmost) +
+             " was frontmost, with no window seen: the first window's application instead\n";
+    }
+  }
+  out += '\n';
+  std::vector<RecordingScreen> screens = d.screens;
+  for (const RecordedAction& a : d.actions) writeAction(out, a, d, screens);
+  out += "end " + decimalText(d.lastTime + 0.001) + '\n';
+  return out;
+}
+
+}  // namespace plumora::simtool

@@ -1,0 +1,267 @@
+#include "compare/desktop_reader.hpp"
+
+#include <algorithm>
+
+#include "compare/recorded_values.hpp"
+#include "recording/trace_text.hpp"
+
+namespace plumora::simtool::recorded {
+
+void Reader::read(const RecordedEvent& e) {
+  desktop.lastTime = std::max(desktop.lastTime, e.after);
+  const std::string element = textOf(e.field("el"));
+  const std::string attribute = textOf(e.field("attr"));
+  const JsonValue* value = e.field("v");
+  const auto rc = numberOf(e.field("rc"));
+  const auto pid = pidOfElement(element);
+  if (pid && e.event.rfind("ax.", 0) == 0 && rc != kPermissionDenied) {
+    latencies[*pid].push_back(e.after - e.before);
+  }
+
+  if (e.event == "sys.pid") {
+    desktop.ownPid = static_cast<std::int32_t>(numberOf(value).value_or(0));
+  } else if (e.event == "sys.running") {
+    const std::string bundle = textOf(e.field("bundleId"));
+    if (value && value->kind == JsonValue::Kind::Array) {
+      for (const JsonValue& p : value->items) {
+        const auto running = static_cast<std::int32_t>(p.number);
+        if (running != desktop.ownPid) app(running).bundleId = bundle;
+      }
+    }
+  } else if (e.event == "sys.languages" && desktop.settings.languages.empty() && value) {
+    for (const JsonValue& l : value->items) desktop.settings.languages.push_back(l.text);
+  } else if (e.event == "ax.trusted") {
+    // A change of the permission shows as a read that differs from the one before; the system's
+    // notice of it, when one came first, says when.
+    const auto trusted = boolOf(value);
+    if (!desktop.settings.permission) {
+      desktop.settings.permission = trusted;
+    } else if (trusted && trust && *trusted != *trust) {
+      RecordedAction change;
+      change.kind = RecordedActionKind::Permission;
+      change.time = e.before;
+      change.granted = *trusted;
+      if (!notices.empty() && notices.front() <= e.before) {
+        change.time = notices.front();
+        notices.erase(notices.begin());
+      }
+      permissionChanges.push_back(change);
+    }
+    if (trusted) trust = trusted;
+  } else if (e.event == "sys.notice") {
+    notices.push_back(e.before);
+  } else if (e.event == "defaults.setBool") {
+    settingWritten[textOf(e.field("key"))] = true;
+  } else if (e.event == "defaults.bool") {
+    const std::string key = textOf(e.field("key"));
+    const auto on = boolOf(value);
+    auto& s = desktop.settings;
+    if (!settingWritten[key]) {
+      if (key == "Enabled" && !s.enabled) s.enabled = on;
+      if (key == "RestoreOnSecondClick" && !s.restore) s.restore = on;
+      if (key == "DebugLog" && !s.verbose) s.verbose = on;
+    }
+  } else if (e.event == "sys.frontmost") {
+    const auto now = static_cast<std::int32_t>(numberOf(value).value_or(0));
+    if (!desktop.frontmost && !front) desktop.frontmost = now;
+    if (activation) {
+      activation->previousPoll = activation->poll;
+      activation->poll = e.before;
+    } else if (front && *front != now && now != 0) {
+      RecordedAction focus;
+      focus.kind = RecordedActionKind::Focus;
+      focus.time = (frontReadAt + e.before) / 2;
+      focus.pid = now;
+      desktop.actions.push_back(focus);
+    }
+    front = now;
+    frontReadAt = e.before;
+  } else if (e.event == "ax.copy" && activation && pid == activation->pid && front == pid &&
+             (attribute == "AXFocusedWindow" || attribute == "AXMainWindow") &&
+             elementOf(value) == activation->window) {
+    // The poll that saw the window active; the one before did not.
+    const double delay =
+        ((activation->previousPoll - activation->asked) + (activation->poll - activation->asked)) /
+        2;
+    RecordedApp& a = app(*pid);
+    a.activation = std::max(a.activation.value_or(0), std::max(delay, 0.0));
+    activation.reset();
+  } else if (e.event == "sys.screens" && value) {
+    std::vector<RecordingScreen> now;
+    for (const JsonValue& s : value->items) {
+      if (s.items.size() != 2) continue;
+      now.push_back({rectOf(&s.items[0]).value_or(Rect{}), rectOf(&s.items[1]).value_or(Rect{})});
+    }
+    bool differs = now.size() != screens.size();
+    for (std::size_t i = 0; !differs && i < now.size(); ++i) {
+      differs = !same(now[i].frame, screens[i].frame) || !same(now[i].visible, screens[i].visible);
+    }
+    if (differs) {
+      RecordedAction change;
+      change.kind = RecordedActionKind::Screens;
+      change.time = (screensReadAt + e.before) / 2;
+      change.screens = now;
+      desktop.actions.push_back(change);
+      screens = now;
+    }
+    screensReadAt = e.before;
+  } else if (e.event == "tap.event") {
+    const std::string type = textOf(e.field("type"));
+    RecordedAction a;
+    a.time = e.before;
+    a.point = {numberOf(e.field("x")).value_or(0), numberOf(e.field("y")).value_or(0)};
+    a.flags = static_cast<std::uint64_t>(numberOf(e.field("flags")).value_or(0));
+    if (type == "leftDown") {
+      closeStretch();
+      closeActivation(true);
+      writing.reset();
+      clickAt = e.before;
+      a.kind = RecordedActionKind::Press;
+      walkMatch.reset();
+    } else if (type == "leftUp") {
+      a.kind = RecordedActionKind::Release;
+    } else if (type == "leftDragged") {
+      a.kind = RecordedActionKind::Drag;
+    } else {
+      a.kind = RecordedActionKind::TapDisabled;
+      a.reason = type == "disabledByTimeout" ? "timeout" : "input";
+    }
+    desktop.actions.push_back(a);
+  } else if (e.event == "ws.walk" && value) {
+    for (const JsonValue& entry : value->items) {
+      if (entry.items.size() != 5) continue;
+      const auto ownerPid = static_cast<std::int32_t>(entry.items[3].number);
+      RecordedWindow& w = window(static_cast<std::uint32_t>(entry.items[4].number), ownerPid);
+      if (!w.walked) {
+        w.walked = true;
+        w.layer = static_cast<std::int64_t>(entry.items[0].number);
+        w.frame = frameOf(&entry.items[1]);
+        if (entry.items[2].kind == JsonValue::Kind::Null) {
+          w.alpha.reset();
+        } else {
+          w.alpha = entry.items[2].number;
+        }
+      }
+      walkMatch = std::make_pair(w.number, ownerPid);
+    }
+  } else if (e.event == "ax.application") {
+    app(static_cast<std::int32_t>(numberOf(e.field("pid")).value_or(0)));
+  } else if (e.event == "ax.copyMany" && slot(e, "AXWindow")) {
+    // The hit test's reading of a title-bar button.
+    const std::string windowElement = elementOf(slot(e, "AXWindow"));
+    if (walkMatch && pidOfElement(windowElement) == walkMatch->second &&
+        !windowOfElement.count(windowElement)) {
+      windowOfElement[windowElement] = walkMatch->first;
+    }
+    if (RecordedWindow* w = windowAt(windowElement)) {
+      RecordedButton b;
+      b.subrole = textOf(slot(e, "AXSubrole"));
+      b.enabled = boolOf(slot(e, "AXEnabled")).value_or(true);
+      const JsonValue* position = slot(e, "AXPosition");
+      const JsonValue* size = slot(e, "AXSize");
+      b.readable = position && size && !isError(*position) && !isError(*size);
+      if (b.readable) {
+        const JsonValue* p = position->find("pt");
+        const JsonValue* z = size->find("sz");
+        if (p && z && p->items.size() == 2 && z->items.size() == 2) {
+          b.frame = Rect::make(p->items[0].number, p->items[1].number, z->items[0].number,
+                               z->items[1].number);
+        }
+      }
+      if (!b.subrole.empty()) w->buttons.emplace(b.subrole, b);
+    }
+  } else if (readsFrame(e) && rc != kPermissionDenied) {
+    const auto frame = rc == 0 ? frameOf(value) : std::nullopt;
+    RecordedWindow* w = windowAt(element);
+    if (frame) {
+      if (w && !w->frame) w->frame = frame;
+      if (writing && writing->window == element) readAfterWrite(*w, *frame, e.before);
+      if (stretch && stretch->window == element && e.thread == "fill") {
+        stretch->reads.emplace_back(e.before, *frame);
+      }
+      lastFrame[element] = {e.before, *frame};
+    } else if (w && !w->unreadableFrom) {
+      const auto last = lastFrame.find(element);
+      w->unreadableFrom = last == lastFrame.end() ? 0 : (last->second.first + e.before) / 2;
+    }
+  } else if (e.event == "ax.copy" && attribute == "AXFullScreen") {
+    if (RecordedWindow* w = windowAt(element)) w->fullScreen = boolOf(value);
+  } else if (e.event == "ax.settable" && attribute == "AXSize") {
+    if (RecordedWindow* w = windowAt(element)) w->resizable = boolOf(value);
+  } else if (e.event == "ax.copy" && attribute == "AXMenuBar" && pid) {
+    const std::string bar = rc == 0 ? elementOf(value) : std::string();
+    app(*pid).menuBar = bar.empty() ? MenuBarSeen::None : MenuBarSeen::Read;
+    if (!bar.empty()) menuBars[*pid] = bar;
+  } else if (e.event == "ax.copy" && attribute == "AXEnhancedUserInterface" && pid && rc == 0) {
+    if (!app(*pid).enhancedUserInterface) app(*pid).enhancedUserInterface = boolOf(value);
+  } else if (e.event == "ax.copy" && attribute == "AXChildren" && rc == 0) {
+    children[element] = elementsOf(value);
+  } else if (e.event == "ax.copyMany" && slot(e, "AXIdentifier")) {
+    RecordedItem& item = items[element];
+    const JsonValue* id = slot(e, "AXIdentifier");
+    if (id && !isError(*id)) item.identifier = id->text;
+    if (const JsonValue* k = slot(e, "AXMenuItemCmdChar"); k && !isError(*k)) item.key = k->text;
+    if (const JsonValue* m = slot(e, "AXMenuItemCmdModifiers"); m && !isError(*m)) {
+      item.modifiers = static_cast<std::int64_t>(m->number);
+    }
+    if (const JsonValue* c = slot(e, "AXChildren"); c && !isError(*c)) {
+      children[element] = elementsOf(c);
+    }
+  } else if (e.event == "ax.copy" && attribute == "AXEnabled" && items.count(element)) {
+    items[element].enabled = boolOf(value).value_or(true);
+  } else if (e.event == "ax.perform" && textOf(e.field("action")) == "AXPress" &&
+             items.count(element)) {
+    if (rc && *rc != 0) items[element].pressAnswer = static_cast<std::int64_t>(*rc);
+    closeStretch();
+    std::string windowElement;
+    for (const auto& [el, last] : lastFrame) {
+      if (pidOfElement(el) == pid &&
+          (windowElement.empty() || last.first >= lastFrame[windowElement].first)) {
+        windowElement = el;
+      }
+    }
+    if (!windowElement.empty()) {
+      stretch =
+          TilingStretch{element, 0, windowElement, e.before, lastFrame[windowElement].second, {}};
+    }
+  } else if (e.event == "kb.post" && boolOf(e.field("down")).value_or(false)) {
+    const auto key = static_cast<std::uint16_t>(numberOf(e.field("key")).value_or(0));
+    if (key == 3 || key == 15) {
+      closeStretch();
+      // The window of the run: the one whose frame was read last on the fill queue.
+      std::string windowElement;
+      double latest = -1;
+      for (const auto& [el, last] : lastFrame) {
+        if (last.first >= latest) {
+          latest = last.first;
+          windowElement = el;
+        }
+      }
+      if (!windowElement.empty()) {
+        stretch =
+            TilingStretch{{}, key, windowElement, e.before, lastFrame[windowElement].second, {}};
+      }
+    }
+  } else if (e.event == "ax.set" && (attribute == "AXPosition" || attribute == "AXSize")) {
+    // The program moving the window itself: what follows is no longer the system's answer.
+    closeStretch();
+    if (rc == 0) wrote(element, attribute, e.field("value"), e.before);
+  } else if (e.event == "ax.perform" && textOf(e.field("action")) == "AXRaise") {
+    raised = element;
+  } else if (e.event == "ax.set" && attribute == "AXFrontmost" && pid) {
+    if (!activation) activation = Activation{*pid, raised, e.before, e.before, e.before};
+  } else if (e.event == "ax.copy" && attribute == "AXTitle" && value && value->find("hash")) {
+    titleHashes[element] = textOf(value->find("hash"));
+  } else if (e.event == "log" && value) {
+    // A title the program logged, between single quotes, may be matched to a window by its hash.
+    for (std::size_t open = value->text.find('\''); open != std::string::npos;) {
+      const std::size_t close = value->text.find('\'', open + 1);
+      if (close == std::string::npos) break;
+      const std::string quoted = value->text.substr(open + 1, close - open - 1);
+      loggedTitles[textHash(quoted)] = quoted;
+      open = value->text.find('\'', close + 1);
+    }
+  }
+}
+
+}  // namespace plumora::simtool::recorded

@@ -1,0 +1,102 @@
+#pragma once
+
+// The reading of a recording, event by event, into what it shows of the desktop: the state kept
+// between events (the menus read so far, the window whose tiling is being watched, the
+// application being brought forward, the program's last frame write).
+
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "compare/recorded_desktop.hpp"
+
+namespace plumora::simtool::recorded {
+
+struct TilingStretch {
+  std::string item;  // the menu item pressed, or empty for a posted shortcut
+  std::uint16_t key = 0;
+  std::string window;
+  double began = 0;
+  std::optional<Rect> before;
+  std::vector<std::pair<double, Rect>> reads;
+};
+
+struct Reader {
+  explicit Reader(const Recording& r) : recording(r) {}
+  const Recording& recording;
+  RecordedDesktop desktop;
+
+  std::map<std::string, std::vector<std::string>> children;
+  std::map<std::string, RecordedItem> items;
+  std::map<std::int32_t, std::string> menuBars;
+  std::map<std::string, std::uint32_t> windowOfElement;
+  std::map<std::string, std::pair<double, Rect>> lastFrame;  // by window element
+  std::map<std::string, std::vector<Rect>> beforeFill;       // by window element
+  std::map<std::int32_t, std::vector<double>> latencies;
+  std::optional<std::pair<std::uint32_t, std::int32_t>> walkMatch;
+  std::optional<TilingStretch> stretch;
+  struct Activation {
+    std::int32_t pid;
+    std::string window;
+    double asked;
+    double previousPoll;
+    double poll;
+  };
+  std::string raised;  // the window last raised
+  std::optional<Activation> activation;
+  std::optional<std::int32_t> front;
+  double frontReadAt = 0;
+  double screensReadAt = 0;
+  std::vector<RecordingScreen> screens;
+  std::vector<double> notices;  // the system's notices of a permission change not yet placed
+  std::optional<bool> trust;
+  std::vector<RecordedAction> permissionChanges;
+  std::optional<double> clickAt;  // the last press
+  std::map<std::string, bool> settingWritten;
+  std::map<std::string, std::string> titleHashes;   // by window element
+  std::map<std::string, std::string> loggedTitles;  // by hash
+
+  RecordedApp& app(std::int32_t pid) {
+    if (RecordedApp* a = desktop.app(pid)) return *a;
+    desktop.apps.push_back({});
+    desktop.apps.back().pid = pid;
+    return desktop.apps.back();
+  }
+
+  RecordedWindow& window(std::uint32_t number, std::int32_t pid) {
+    if (RecordedWindow* w = desktop.window(number)) return *w;
+    desktop.windows.push_back({});
+    desktop.windows.back().number = number;
+    desktop.windows.back().pid = pid;
+    if (pid != desktop.ownPid) app(pid);
+    return desktop.windows.back();
+  }
+
+  RecordedWindow* windowAt(const std::string& element) {
+    const auto found = windowOfElement.find(element);
+    return found == windowOfElement.end() ? nullptr : desktop.window(found->second);
+  }
+
+  // The program's last frame write, and whether the application then moved the window again.
+  struct FrameWrite {
+    std::string window;
+    double at = 0;
+    double lastRead = 0;
+    std::optional<Point> position;
+    std::optional<Size> size;
+  };
+  std::optional<FrameWrite> writing;
+  void wrote(const std::string& window, const std::string& attribute, const JsonValue* value,
+             double at);
+  void readAfterWrite(RecordedWindow& window, const Rect& frame, double at);
+
+  void closeStretch();
+  void closeActivation(bool gaveUp);
+  void read(const RecordedEvent& e);
+  void finish();
+  RecordedItem buildItem(const std::string& element, int depth);
+};
+
+}  // namespace plumora::simtool::recorded

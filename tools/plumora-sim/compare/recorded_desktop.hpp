@@ -1,0 +1,123 @@
+#pragma once
+
+// What a recording shows of the desktop it was made on: the screens, the applications with the
+// menus the program read, the windows it saw and their buttons, the timings the applications
+// kept, and the user's actions and the system's changes that reached the program. Only what the
+// conversation tells is filled in; everything else stays unknown, for the simulator's defaults.
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/geometry.hpp"
+#include "replay/recording_file.hpp"
+
+namespace plumora::simtool {
+
+enum class ItemEffect { None, Fill, Restore };
+
+struct RecordedItem {
+  std::optional<std::string> identifier;
+  std::optional<std::string> key;
+  std::optional<std::int64_t> modifiers;
+  bool enabled = true;
+  std::optional<std::int64_t> pressAnswer;  // a press that failed with this code
+  ItemEffect effect = ItemEffect::None;
+  std::vector<RecordedItem> submenu;
+};
+
+struct RecordedMenu {
+  std::vector<RecordedItem> items;
+};
+
+enum class MenuBarSeen { NotRead, None, Read };
+enum class RestoreSeen { NotSeen, Restored, Ignored, Elsewhere };
+
+struct RecordedApp {
+  std::int32_t pid = 0;
+  std::optional<std::string> bundleId;
+  MenuBarSeen menuBar = MenuBarSeen::NotRead;
+  std::vector<RecordedMenu> menus;
+  std::optional<double> latency;        // the typical time of its accessibility requests
+  std::optional<double> activation;     // from the request to the front, as the polls bracket it
+  bool neverActivated = false;          // the program gave up waiting
+  std::optional<double> settledWithin;  // the longest a Fill or restore took to settle
+  std::optional<double> tilingDelay;    // bracketed by the polls after a restore
+  RestoreSeen restore = RestoreSeen::NotSeen;
+  Rect restoredTo;                // where a restore put the window, when elsewhere
+  std::optional<bool> shortcuts;  // whether a posted tiling shortcut moved its window
+  std::optional<bool> enhancedUserInterface;
+};
+
+struct RecordedButton {
+  std::string subrole;
+  Rect frame;
+  bool enabled = true;
+  bool readable = true;
+};
+
+// The application moving its window again after the program wrote its frame.
+struct RecordedRebound {
+  Rect frame;
+  double after = 0;
+};
+
+struct RecordedWindow {
+  std::uint32_t number = 0;
+  std::int32_t pid = 0;
+  std::optional<Rect> frame;         // as first seen
+  std::optional<std::string> title;  // when a log line named it
+  std::int64_t layer = 0;
+  std::optional<double> alpha = 1.0;
+  bool walked = false;
+  std::optional<bool> fullScreen;
+  std::optional<bool> resizable;
+  std::map<std::string, RecordedButton> buttons;  // by subrole
+  std::optional<double> unreadableFrom;           // 0: from the start
+  std::vector<RecordedRebound> rebound;           // each time it happened
+};
+
+enum class RecordedActionKind { Press, Drag, Release, TapDisabled, Permission, Screens, Focus };
+
+struct RecordedAction {
+  double time = 0;
+  RecordedActionKind kind = RecordedActionKind::Press;
+  Point point;
+  std::uint64_t flags = 0;
+  std::string reason;                    // a disabled tap: "timeout" or "input"
+  bool granted = true;                   // a permission change
+  double tapNoticeAfter = 0;             // a revocation: when the system disabled the tap
+  std::vector<RecordingScreen> screens;  // the screens after a change
+  bool inferred = false;                 // a screen added where a Fill landed, never read
+  std::uint32_t window = 0;  // a focus change: a window of the new frontmost application
+  std::int32_t pid = 0;
+};
+
+struct RecordedSettings {
+  std::optional<bool> enabled, restore, verbose, permission;
+  std::vector<std::string> languages;
+};
+
+struct RecordedDesktop {
+  std::vector<RecordingScreen> screens;
+  std::optional<double> tilingMargin;
+  std::int32_t ownPid = 0;
+  std::optional<std::int32_t> frontmost;  // at launch
+  std::vector<RecordedApp> apps;          // by first sight
+  std::vector<RecordedWindow> windows;    // by number
+  RecordedSettings settings;
+  std::vector<RecordedAction> actions;  // in time order
+  double lastTime = 0;
+
+  RecordedApp* app(std::int32_t pid);
+  RecordedWindow* window(std::uint32_t number);
+};
+
+RecordedDesktop readDesktop(const Recording& recording);
+
+// A frame read as the port answers it: a position and a size, or a window list's bounds.
+std::optional<Rect> frameOf(const JsonValue* value);
+
+}  // namespace plumora::simtool
