@@ -1,6 +1,7 @@
 #include "recording/recorder.hpp"
 
 #include <algorithm>
+#include <thread>
 
 #include "platform/accessibility.hpp"
 #include "recording/trace_text.hpp"
@@ -80,7 +81,11 @@ void Recorder::begin(const RecordingHeader& header) {
 }
 
 void Recorder::finish() {
-  if (!active_.exchange(false, std::memory_order_acq_rel)) return;
+  if (!active_.exchange(false, std::memory_order_seq_cst)) return;
+  // A line another thread is handing to the sink goes before the closing line and in its count.
+  // Handing over is a few instructions and never waits for the file, so this waits for nothing
+  // longer.
+  while (writing_.load(std::memory_order_seq_cst) > 0) std::this_thread::yield();
   std::string line = "{\"end\":";
   appendJsonInteger(line, static_cast<std::int64_t>(events_.load()));
   line += '}';
@@ -166,7 +171,12 @@ Recorder::Line& Recorder::Line::raw(std::string_view k, std::string_view json) {
 }
 
 void Recorder::Line::done() {
-  if (!recorder_.active()) return;
+  // Counted as being written before the check, so that finish() sees it either way.
+  recorder_.writing_.fetch_add(1, std::memory_order_seq_cst);
+  if (!recorder_.active_.load(std::memory_order_seq_cst)) {
+    recorder_.writing_.fetch_sub(1, std::memory_order_seq_cst);
+    return;
+  }
   text_ += ",\"t1\":";
   appendJsonNumber(text_, recorder_.clock_.mediaTime(), false);
   text_ += ",\"n\":";
@@ -174,6 +184,7 @@ void Recorder::Line::done() {
   text_ += '}';
   recorder_.events_.fetch_add(1, std::memory_order_relaxed);
   recorder_.sink_.write(std::move(text_));
+  recorder_.writing_.fetch_sub(1, std::memory_order_seq_cst);
 }
 
 }  // namespace plumora

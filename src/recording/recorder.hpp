@@ -110,6 +110,7 @@ class Recorder {
   std::atomic<bool> active_{false};
   std::atomic<std::uint64_t> events_{0};
   std::atomic<std::uint64_t> next_{1};
+  std::atomic<int> writing_{0};  // lines between their check of active_ and their sink write
   // Guards the ids only, held for a lookup; the sink never runs under it.
   std::mutex idsMutex_;
   std::vector<Known> known_;
