@@ -71,6 +71,7 @@ ExitStatus simulate(const Scenario& scenario, std::string_view file, bool quiet,
     recorded.emplace(mac.platform, *conversation);
     RecordingHeader header = recorded->header(PLUMORA_VERSION);
     header.tilingMargin = mac.desktop.tilingMargin;
+    header.tiledWindowMargins = mac.desktop.tilingMargin > 0;
     conversation->begin(header);
   }
   // The recording's end is written however the run ends.
