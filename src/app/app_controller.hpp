@@ -5,6 +5,7 @@
 // forwards to it.
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "interception/interceptor.hpp"
 #include "platform/status_bar.hpp"
 #include "support/context.hpp"
+#include "support/exception_list.hpp"
 #include "support/settings.hpp"
 
 namespace plumora {
@@ -38,6 +40,8 @@ class AppController {
   void toggleEnabled();
   void toggleRestore();
   void toggleLogin();
+  // Adds the application the menu was opened over to the exceptions, or removes it.
+  void toggleException();
   void openAccessibilitySettings();
   void showAbout();
   void quit();
@@ -50,6 +54,10 @@ class AppController {
   void refreshTrust(bool prompt);
   void updateIcon();
   void accessibilityChanged();
+  // Reads the stored exceptions and hands them to the click watcher; says once what was left out.
+  StoredExceptions loadExceptions();
+  void reportSkipped(const StoredExceptions& stored);
+  std::optional<MenuItemModel> exceptionItem();
 
   Context& context_;
   Settings& settings_;
@@ -60,6 +68,15 @@ class AppController {
   bool trusted_ = false;
   std::string shownSymbol_;
   std::string shownToolTip_;
+  // The application whose item the menu shows, as it was when the menu opened; an empty bundle
+  // identifier when it has none.
+  struct MenuApp {
+    std::string bundleId;
+    std::string name;
+  };
+  std::optional<MenuApp> menuApp_;
+  // The last line said about stored exceptions left out, so that the same value is said once.
+  std::string skippedSaid_;
 };
 
 }  // namespace plumora

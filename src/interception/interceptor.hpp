@@ -7,8 +7,11 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
+#include <string>
 
 #include "accessibility/element.hpp"
+#include "interception/exception_set.hpp"
 #include "interception/green_click.hpp"
 #include "platform/event_tap.hpp"
 #include "support/context.hpp"
@@ -45,6 +48,11 @@ class Interceptor {
   void stop();
   bool isRunning() const { return tap_ != nullptr; }
 
+  // Main thread: the bundle identifiers of the applications whose green button keeps its own
+  // action, from the next press on.
+  void setExceptions(std::span<const std::string> ids) { exceptions_.publish(ids); }
+  const ExceptionSet& exceptions() const { return exceptions_.current(); }
+
   // The current tap's callback body, as its thread runs it (for tests and benchmarks that feed
   // events by hand; the tap itself calls in with its own recognition state).
   TapVerdict handle(EventTap& tap, EventType type, const TapEvent& event);
@@ -76,6 +84,8 @@ class Interceptor {
   TapVerdict release(Recognition& recognition, const TapEvent& event);
   TapVerdict tapDisabled(Recognition& recognition, EventTap& tap, EventType reason);
   bool inButtonZone(Point p, const Rect& bounds) const;
+  // Whether the application `pid` is an exception; says so in the log when it is.
+  bool isException(std::int32_t pid);
   // Hands the main thread a refresh of the permission, without waiting for it.
   void permissionLost();
 
@@ -87,6 +97,8 @@ class Interceptor {
   std::shared_ptr<Recognition> recognition_;
   Element systemWide_;
   bool rightToLeft_;
+  // Written by the main thread, read by the tap's; see exception_set.hpp.
+  PublishedExceptions exceptions_;
 };
 
 }  // namespace plumora

@@ -47,6 +47,10 @@
   if (_controller) _controller->toggleLogin();
 }
 
+- (void)toggleException:(id)sender {
+  if (_controller) _controller->toggleException();
+}
+
 - (void)openAccessibilitySettings:(id)sender {
   if (_controller) _controller->openAccessibilitySettings();
 }
