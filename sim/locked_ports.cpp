@@ -165,8 +165,7 @@ std::string LockedSystem::operatingSystemVersion() {
   Guard guard(world_);
   return inner_.operatingSystemVersion();
 }
-void LockedSystem::withBundleIdentifier(std::int32_t pid,
-                                        FunctionRef<void(std::string_view)> use) {
+void LockedSystem::withBundleIdentifier(std::int32_t pid, FunctionRef<void(std::string_view)> use) {
   Guard guard(world_);
   inner_.withBundleIdentifier(pid, use);
 }

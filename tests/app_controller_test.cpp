@@ -81,8 +81,9 @@ TEST_P(GrantTest, IsNoticedAfterTheNotificationOrAtTheNextPoll) {
   mac.accessibility.setTrusted(false);
   mac.system.version.reset();  // a missing version is a question mark
   app.applicationDidFinishLaunching();
-  EXPECT_THAT(lines(), ElementsAre("Plumora ? avviato su macOS Version 15.2 (Build 24C101), eccezioni: 0",
-                                   "Permesso di Accessibilità: mancante"));
+  EXPECT_THAT(lines(),
+              ElementsAre("Plumora ? avviato su macOS Version 15.2 (Build 24C101), eccezioni: 0",
+                          "Permesso di Accessibilità: mancante"));
   clearLines();
   mac.dispatch.runUntil(1.0);
   mac.changePermission(true, takesEffectAfter);
@@ -256,11 +257,11 @@ TEST_F(AppControllerTest, WithoutPermissionInEnglishTheMenuOffersToGrantIt) {
   mac.accessibility.setTrusted(false);
   launched();
   app.menuNeedsUpdate();
-  EXPECT_THAT(menuTitles(),
-              ElementsAre("Plumora", "Accessibility permission needed", "Grant Permission…", "---",
-                          "Enabled", "Click again to restore the previous size", "Open at Login",
-                          "---", "Normal green button in “TextEdit”", "---", "About Plumora",
-                          "Quit Plumora"));
+  EXPECT_THAT(
+      menuTitles(),
+      ElementsAre("Plumora", "Accessibility permission needed", "Grant Permission…", "---",
+                  "Enabled", "Click again to restore the previous size", "Open at Login", "---",
+                  "Normal green button in “TextEdit”", "---", "About Plumora", "Quit Plumora"));
   EXPECT_TRUE(menuItem(MenuAction::OpenAccessibilitySettings).enabled);
   app.showAbout();
   EXPECT_EQ(mac.statusBar.aboutCredits.at(0),
@@ -339,11 +340,10 @@ TEST_F(AppControllerTest, LoginItemOnOffAndFailure) {
 TEST_F(AppControllerTest, TheWholeMenuInItalianAndWhatItsItemsDo) {
   launched();
   app.menuNeedsUpdate();
-  EXPECT_THAT(menuTitles(),
-              ElementsAre("Plumora", "Attivo: il tasto verde fa «Riempi»", "---", "Attivo",
-                          "Secondo clic: torna alle dimensioni precedenti", "Apri al login", "---",
-                          "Tasto verde normale in «TextEdit»", "---", "Informazioni su Plumora",
-                          "Esci da Plumora"));
+  EXPECT_THAT(menuTitles(), ElementsAre("Plumora", "Attivo: il tasto verde fa «Riempi»", "---",
+                                        "Attivo", "Secondo clic: torna alle dimensioni precedenti",
+                                        "Apri al login", "---", "Tasto verde normale in «TextEdit»",
+                                        "---", "Informazioni su Plumora", "Esci da Plumora"));
   EXPECT_FALSE(item().menu[0].enabled);
   EXPECT_FALSE(item().menu[1].enabled);
   EXPECT_EQ(item().menu[0].action, MenuAction::None);

@@ -26,8 +26,8 @@ PublishedExceptions::PublishedExceptions() {
 
 void PublishedExceptions::publish(std::span<const std::string> ids) {
   ExceptionSet next(ids);
-  const auto same = std::find_if(kept_.begin(), kept_.end(),
-                                 [&](const auto& kept) { return *kept == next; });
+  const auto same =
+      std::find_if(kept_.begin(), kept_.end(), [&](const auto& kept) { return *kept == next; });
   if (same != kept_.end()) {
     current_.store(same->get(), std::memory_order_release);
     return;

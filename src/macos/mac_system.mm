@@ -106,7 +106,8 @@ std::optional<std::int32_t> MacSystem::frontmostApplicationPid() {
 }
 
 std::string MacSystem::applicationName(std::int32_t pid) {
-  return toStdString([NSRunningApplication runningApplicationWithProcessIdentifier:pid].localizedName);
+  return toStdString(
+      [NSRunningApplication runningApplicationWithProcessIdentifier:pid].localizedName);
 }
 
 std::vector<Screen> MacSystem::screens() {
