@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iostream>
 #include <sstream>
+#include <type_traits>
 
 #include "case_bytes.hpp"
 #include "scenario/scenario_parser.hpp"
@@ -34,8 +35,20 @@ int main(int argc, char** argv) {
   for (const simtool::Action& action : scenario.actions) {
     fuzz::FuzzAction converted;
     converted.time = action.time;
-    std::visit([&](const auto& what) { converted.what = what; }, action.what);
-    fuzzCase.actions.push_back(converted);
+    bool fuzzed = true;
+    std::visit(
+        [&](const auto& what) {
+          using T = std::decay_t<decltype(what)>;
+          // The status menu is no part of the fuzzed world.
+          if constexpr (std::is_same_v<T, simtool::OpenStatusMenu> ||
+                        std::is_same_v<T, simtool::ChooseMenuItem>) {
+            fuzzed = false;
+          } else {
+            converted.what = what;
+          }
+        },
+        action.what);
+    if (fuzzed) fuzzCase.actions.push_back(converted);
   }
   const auto bytes = fuzz::writeCase(fuzzCase);
   std::ofstream out(argv[2], std::ios::binary);

@@ -58,6 +58,8 @@ class Interceptor {
   TapVerdict handle(EventTap& tap, EventType type, const TapEvent& event);
   // The recognition of one press.
   std::optional<GreenClick> detect(const TapEvent& press);
+  // Whether the application `pid` is an exception; says so in the log when it is. Tap's thread.
+  bool isException(std::int32_t pid);
 
   // The current tap's recognition state; nothing is pending without a tap.
   bool swallowing() const { return recognition_ && recognition_->swallowing; }
@@ -84,8 +86,6 @@ class Interceptor {
   TapVerdict release(Recognition& recognition, const TapEvent& event);
   TapVerdict tapDisabled(Recognition& recognition, EventTap& tap, EventType reason);
   bool inButtonZone(Point p, const Rect& bounds) const;
-  // Whether the application `pid` is an exception; says so in the log when it is.
-  bool isException(std::int32_t pid);
   // Hands the main thread a refresh of the permission, without waiting for it.
   void permissionLost();
 

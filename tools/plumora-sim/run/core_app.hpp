@@ -3,6 +3,8 @@
 // The program's own objects over the simulated Mac, made as the application makes them: the
 // context, the settings, the fill engine, the click watcher and the application shell.
 
+#include <vector>
+
 #include "app/app_controller.hpp"
 #include "fill/fill_action.hpp"
 #include "interception/interceptor.hpp"
@@ -27,6 +29,14 @@ class CoreApp {
   void launch() { controller_.applicationDidFinishLaunching(); }
   // Main thread: the system's notice that the Accessibility permission changed.
   void permissionChanged() { mac_.system.postAccessibilityNotification(); }
+  // Main thread: the user clicks the status item and its menu opens, as the program builds it.
+  std::vector<MenuItemModel> openMenu() {
+    if (!mac_.statusBar.last) return {};
+    mac_.statusBar.last->performClick();
+    return mac_.statusBar.last->menu;
+  }
+  // Main thread: the user chooses an item of the open menu.
+  void choose(MenuAction action) { controller_.perform(action); }
 
  private:
   sim::SimMac& mac_;

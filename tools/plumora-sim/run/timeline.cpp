@@ -4,10 +4,10 @@
 #include <cstdio>
 
 #include "accessibility/rect_text.hpp"
+#include "run/text_format.hpp"
 #include "scenario/key_names.hpp"
 #include "sim/virtual_clock.hpp"
 #include "support/log_file.hpp"
-#include "run/text_format.hpp"
 
 namespace plumora::simtool {
 namespace {
@@ -108,6 +108,10 @@ std::string Timeline::actionText(const Action& action, std::optional<Point> at) 
   if (const auto* remove = std::get_if<RemoveScreen>(&action.what)) {
     return "screen " + std::to_string(remove->index) + " is removed";
   }
+  if (std::holds_alternative<OpenStatusMenu>(action.what)) return "open the status menu";
+  if (const auto* choice = std::get_if<ChooseMenuItem>(&action.what)) {
+    return "choose \"" + choice->title + "\" in the status menu";
+  }
   const auto& permission = std::get<ChangePermission>(action.what);
   std::string text = std::string("the accessibility permission is ") +
                      (permission.granted ? "granted" : "revoked");
@@ -119,7 +123,9 @@ std::string Timeline::actionText(const Action& action, std::optional<Point> at) 
 
 void Timeline::action(const Action& action, std::optional<Point> at) {
   flushKeys();
-  const bool user = std::holds_alternative<MouseAction>(action.what);
+  const bool user = std::holds_alternative<MouseAction>(action.what) ||
+                    std::holds_alternative<OpenStatusMenu>(action.what) ||
+                    std::holds_alternative<ChooseMenuItem>(action.what);
   Happening about;
   about.pointer = at;
   line(action.time, user ? "user" : "world", actionText(action, at), about);
@@ -201,6 +207,25 @@ void Timeline::frameChanged(const sim::SimWindow& window, Rect before) {
     about.frame = change;
     line(mac_.clock.mediaTime(), "frame", text, about);
   }
+}
+
+void Timeline::menu(const std::vector<MenuItemModel>& items) {
+  flushKeys();
+  std::string text;
+  for (const MenuItemModel& item : items) {
+    text += text.empty() ? "" : " | ";
+    if (item.separator) {
+      text += "---";
+      continue;
+    }
+    const std::string title = (item.checked ? "[x] " : "") + item.title;
+    text += item.enabled ? title : "(" + title + ")";
+  }
+  line(mac_.clock.mediaTime(), "menu", text);
+}
+
+void Timeline::menuNote(const std::string& text) {
+  line(mac_.clock.mediaTime(), "menu", text);
 }
 
 void Timeline::end(double time) {

@@ -57,6 +57,9 @@ class Words {
   // "x,y".
   Point point();
   bool nextIsPoint() const;
+  // An unquoted decimal number; a quoted word.
+  bool nextIsNumber() const;
+  bool nextIsQuoted() const { return !atEnd() && line_.words[next_].quoted; }
   // "x,y wxh", optionally in parentheses as the log writes rectangles.
   Rect rect();
   // Nothing may follow.
