@@ -82,9 +82,10 @@ std::optional<GreenClick> Interceptor::detect(const TapEvent& press) {
   }
   const auto window = axElement(slots[kWindow]);
   if (!window) return std::nullopt;
-  // Only a click known to be on a green button is looked up, with what is already at hand: the
-  // exception costs no request and the presses that pass for other reasons cost nothing more.
-  // Before the two requests below, which an exception does without.
+  // Here, and not earlier: only a press known to be on an enabled green button is looked up, by
+  // the button's owner, so the presses that pass for other reasons cost nothing more, and the
+  // log line can say it was the green button. And not later: an exception does without the two
+  // requests below. The check itself asks the application nothing.
   if (isException(pid)) return std::nullopt;
   if (window->boolean("AXFullScreen") == true) {
     context_.log.debug("Finestra a schermo intero: il tasto verde fa la sua azione normale");
