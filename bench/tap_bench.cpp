@@ -109,5 +109,50 @@ BENCHMARK(greenButtonPress)
     ->Arg(100)
     ->Arg(1000);
 
+// Exceptions in force: the presses that pass for other reasons cost what they cost without, and
+// a press on an excepted application's green button passes after the detection's first two
+// requests, without the two that a Fill's press makes next.
+const std::vector<std::string> kExceptions{"com.example.Finder", "com.example.TextEdit",
+                                           "org.example.Terminal"};
+
+void withExceptions(benchmark::State& state, std::uint64_t flags, bool onButton,
+                    TapVerdict expected) {
+  TapBench bench(1);
+  if (!bench.tap) return state.SkipWithError("the tap did not start");
+  bench.interceptor.setExceptions(kExceptions);
+  const sim::SimTapEvent event(
+      onButton ? bench.desktop.greenButton() : bench.desktop.titleBarOutsideZone(), flags);
+  const long before = counting::allocations();
+  for (auto _ : state) {
+    const TapVerdict verdict =
+        bench.interceptor.handle(*bench.tap, EventType::LeftMouseDown, event);
+    if (verdict != expected) state.SkipWithError("the press was not passed");
+  }
+  reportAllocations(state, before);
+}
+BENCHMARK_CAPTURE(withExceptions, outside, 0, false, TapVerdict::Pass)
+    ->Name("tap/press in the title bar outside the zone, 3 exceptions");
+BENCHMARK_CAPTURE(withExceptions, modifier, 0x80000, true, TapVerdict::Pass)
+    ->Name("tap/press with Option on an exception's green button");
+BENCHMARK_CAPTURE(withExceptions, exception, 0, true, TapVerdict::Pass)
+    ->Name("tap/green-button press on an exception");
+
+void exceptionRequests(benchmark::State& state) {
+  TapBench bench(1);
+  if (!bench.tap) return state.SkipWithError("the tap did not start");
+  bench.interceptor.setExceptions(kExceptions);
+  const sim::SimTapEvent press(bench.desktop.greenButton(), 0);
+  std::uint64_t requests = 0;
+  for (auto _ : state) {
+    bench.desktop.mac.accessibility.resetRequestCounts();
+    if (bench.interceptor.handle(*bench.tap, EventType::LeftMouseDown, press) != TapVerdict::Pass) {
+      return state.SkipWithError("the exception's press was swallowed");
+    }
+    requests = bench.desktop.mac.accessibility.totalRequests();
+  }
+  state.counters["requests"] = static_cast<double>(requests);
+}
+BENCHMARK(exceptionRequests)->Name("requests/green-button press on an exception")->Iterations(1);
+
 }  // namespace
 }  // namespace plumora::bench

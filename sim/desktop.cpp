@@ -127,6 +127,7 @@ SimApp& Desktop::addApp(std::int32_t pid, const std::string& name, const std::st
   apps_.push_back(std::move(app));
   SimApp& added = *apps_.back();
   system_.running[pid] = added.bundleId;
+  system_.names[pid] = name;
   bindApp(added);
   return added;
 }

@@ -165,6 +165,15 @@ std::string LockedSystem::operatingSystemVersion() {
   Guard guard(world_);
   return inner_.operatingSystemVersion();
 }
+void LockedSystem::withBundleIdentifier(std::int32_t pid, FunctionRef<void(std::string_view)> use) {
+  Guard guard(world_);
+  inner_.withBundleIdentifier(pid, use);
+}
+std::string LockedSystem::applicationName(std::int32_t pid) {
+  requireMainThread("applicationName");
+  Guard guard(world_);
+  return inner_.applicationName(pid);
+}
 std::optional<std::int32_t> LockedSystem::frontmostApplicationPid() {
   requireMainThread("frontmostApplicationPid");
   Guard guard(world_);
@@ -220,6 +229,14 @@ bool LockedDefaults::boolForKey(std::string_view key) {
 void LockedDefaults::setBool(std::string_view key, bool value) {
   Guard guard(world_);
   inner_.setBool(key, value);
+}
+RawValue LockedDefaults::valueForKey(std::string_view key) {
+  Guard guard(world_);
+  return inner_.valueForKey(key);
+}
+void LockedDefaults::setStrings(std::string_view key, std::span<const std::string> values) {
+  Guard guard(world_);
+  inner_.setStrings(key, values);
 }
 
 bool LockedUnifiedLog::isEnabled(LogLevel level) {

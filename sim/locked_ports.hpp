@@ -54,7 +54,9 @@ class LockedSystem : public System {
   std::string bundleIdentifier() override;
   std::optional<std::string> bundleShortVersion() override;
   std::string operatingSystemVersion() override;
+  void withBundleIdentifier(std::int32_t pid, FunctionRef<void(std::string_view)> use) override;
   std::optional<std::int32_t> frontmostApplicationPid() override;
+  std::string applicationName(std::int32_t pid) override;
   std::vector<Screen> screens() override;
   std::vector<std::int32_t> runningApplications(std::string_view bundleIdentifier) override;
   bool openURL(std::string_view url) override;
@@ -87,6 +89,8 @@ class LockedDefaults : public Defaults {
   void registerDefaults(std::span<const std::pair<std::string_view, bool>> values) override;
   bool boolForKey(std::string_view key) override;
   void setBool(std::string_view key, bool value) override;
+  RawValue valueForKey(std::string_view key) override;
+  void setStrings(std::string_view key, std::span<const std::string> values) override;
 
  private:
   Defaults& inner_;

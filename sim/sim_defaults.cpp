@@ -13,7 +13,25 @@ bool SimDefaults::boolForKey(std::string_view key) {
 }
 
 void SimDefaults::setBool(std::string_view key, bool value) {
+  values_.erase(std::string(key));
   stored_[std::string(key)] = value;
+}
+
+RawValue SimDefaults::valueForKey(std::string_view key) {
+  if (auto it = stored_.find(key); it != stored_.end()) return RawValue::boolean(it->second);
+  if (auto it = values_.find(key); it != values_.end()) return it->second;
+  return RawValue();
+}
+
+void SimDefaults::setStrings(std::string_view key, std::span<const std::string> values) {
+  RawValue::Array items;
+  for (const std::string& value : values) items.push_back(RawValue::string(value));
+  setValue(key, RawValue::array(std::move(items)));
+}
+
+void SimDefaults::setValue(std::string_view key, RawValue value) {
+  stored_.erase(std::string(key));
+  values_[std::string(key)] = std::move(value);
 }
 
 std::optional<bool> SimDefaults::stored(std::string_view key) const {

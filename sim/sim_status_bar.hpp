@@ -34,7 +34,10 @@ class SimStatusItem : public StatusItem {
     toolTip = text;
     ++toolTipSets;
   }
-  void setMenuItems(const std::vector<MenuItemModel>& items) override { menu = items; }
+  void setMenuItems(const std::vector<MenuItemModel>& items) override {
+    menu = items;
+    if (menuSet) menuSet(items);
+  }
   // A click opens the menu, which first asks its delegate to bring it up to date.
   void performClick() override {
     ++clicks;
@@ -49,6 +52,7 @@ class SimStatusItem : public StatusItem {
   std::vector<MenuItemModel> menu;
   int clicks = 0;
   std::function<void()> menuWillOpen;
+  std::function<void(const std::vector<MenuItemModel>&)> menuSet;
 };
 
 class SimStatusBar : public StatusBar {
@@ -57,6 +61,7 @@ class SimStatusBar : public StatusBar {
     auto item = std::make_unique<SimStatusItem>();
     item->button = itemsHaveButtons;
     item->menuWillOpen = menuDelegate;
+    item->menuSet = [this](const std::vector<MenuItemModel>& items) { lastMenu = items; };
     last = item.get();
     ++itemsMade;
     return item;
@@ -74,6 +79,8 @@ class SimStatusBar : public StatusBar {
   std::function<void()> menuDelegate;
   // The item made last; it lives as long as the program keeps it.
   SimStatusItem* last = nullptr;
+  // The menu as the program last set it, kept after its item is gone.
+  std::vector<MenuItemModel> lastMenu;
   int itemsMade = 0;
   bool itemsHaveButtons = true;
   std::set<std::string> missingSymbols;

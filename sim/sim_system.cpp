@@ -30,6 +30,22 @@ std::optional<std::int32_t> SimSystem::frontmostApplicationPid() {
   return frontmost;
 }
 
+void SimSystem::withBundleIdentifier(std::int32_t p, FunctionRef<void(std::string_view)> use) {
+  if (p == pid) {
+    if (!bundleId.empty()) use(bundleId);
+    return;
+  }
+  const auto it = running.find(p);
+  if (it != running.end() && !it->second.empty()) use(it->second);
+}
+
+std::string SimSystem::applicationName(std::int32_t p) {
+  requireMainThread("applicationName");
+  if (p == pid) return "Plumora";
+  const auto it = names.find(p);
+  return it == names.end() ? std::string() : it->second;
+}
+
 std::vector<Screen> SimSystem::screens() {
   requireMainThread("screens");
   return screenList;

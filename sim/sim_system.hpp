@@ -29,7 +29,9 @@ class SimSystem : public System {
   std::optional<std::string> bundleShortVersion() override { return version; }
   std::string operatingSystemVersion() override { return systemVersion; }
 
+  void withBundleIdentifier(std::int32_t pid, FunctionRef<void(std::string_view)> use) override;
   std::optional<std::int32_t> frontmostApplicationPid() override;
+  std::string applicationName(std::int32_t pid) override;
   std::vector<Screen> screens() override;
   std::vector<std::int32_t> runningApplications(std::string_view bundleIdentifier) override;
   bool openURL(std::string_view url) override;
@@ -48,8 +50,10 @@ class SimSystem : public System {
   std::string systemVersion = "Version 15.2 (Build 24C101)";
   std::optional<std::int32_t> frontmost;
   std::vector<Screen> screenList;
-  // Other running processes and their bundle identifiers.
+  // Other running processes and their bundle identifiers (empty: the bundle has none).
   std::map<std::int32_t, std::string> running;
+  // The names the user sees for them.
+  std::map<std::int32_t, std::string> names;
   std::vector<std::string> openedURLs;
   bool acceptURLs = true;
   int terminations = 0;

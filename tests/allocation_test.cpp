@@ -66,5 +66,46 @@ INSTANTIATE_TEST_SUITE_P(Ports, AllocationTest, ::testing::Bool(), [](const auto
   return std::string(info.param ? "RecordingWrappersStopped" : "PlatformPorts");
 });
 
+// With exceptions in force, the events above still allocate nothing, also on an excepted
+// application's window; the check itself allocates nothing either way, and an excepted press
+// costs less than a recognised one. Verbose logging off, as the program runs by default.
+class ExceptionAllocationTest : public AllocationTest {
+ protected:
+  ExceptionAllocationTest() { mac.defaults.setBool("DebugLog", false); }
+};
+
+TEST_P(ExceptionAllocationTest, TheCheckAllocatesNothing) {
+  const std::vector<std::string> ids{"com.example.Finder", "com.example.TextEdit", "org.other.App"};
+  interceptor.setExceptions(ids);
+  ASSERT_TRUE(interceptor.start());
+  const sim::SimTapEvent away({600, 500}, 0);
+  const sim::SimTapEvent titleBar({minX(kEditorFrame) + 400, minY(kEditorFrame) + 10}, 0),
+      option(mac.desktop.center(*window, window->zoom), 0x80000),
+      green(mac.desktop.center(*window, window->zoom), 0);
+  allocationsOf({{EventType::LeftMouseDown, titleBar}, {EventType::LeftMouseDown, green}},
+                TapVerdict::Pass);
+  for (int i = 0; i < 20; ++i) {
+    EXPECT_EQ(allocationsOf({{EventType::LeftMouseDragged, away},
+                             {EventType::LeftMouseUp, away},
+                             {EventType::LeftMouseDown, titleBar},
+                             {EventType::LeftMouseDown, option}},
+                            TapVerdict::Pass),
+              0);
+  }
+  mac.system.running[503] = "com.example.Other";
+  for (const auto& [pid, excepted] : {std::pair(kEditorPid, true), std::pair(503, false)}) {
+    const long before = counting::allocations();
+    EXPECT_EQ(interceptor.isException(pid), excepted);
+    EXPECT_EQ(counting::allocations() - before, 0) << pid;
+  }
+  const long excepted = allocationsOf({{EventType::LeftMouseDown, green}}, TapVerdict::Pass);
+  interceptor.setExceptions({});
+  EXPECT_LT(excepted, allocationsOf({{EventType::LeftMouseDown, green}}, TapVerdict::Swallow));
+}
+
+INSTANTIATE_TEST_SUITE_P(Ports, ExceptionAllocationTest, ::testing::Bool(), [](const auto& info) {
+  return std::string(info.param ? "RecordingWrappersStopped" : "PlatformPorts");
+});
+
 }  // namespace
 }  // namespace plumora

@@ -47,7 +47,7 @@ TEST_F(AppControllerTest, LaunchInOrder) {
   mac.defaults.relaunch();  // nothing registered by anyone else in this process
   app.applicationDidFinishLaunching();
   EXPECT_THAT(lines(),
-              ElementsAre("Plumora 1.0 avviato su macOS Version 15.2 (Build 24C101)",
+              ElementsAre("Plumora 1.0 avviato su macOS Version 15.2 (Build 24C101), eccezioni: 0",
                           "Permesso di Accessibilità: concesso", "Osservazione dei clic attiva"));
   EXPECT_EQ(mac.statusBar.itemsMade, 1);
   EXPECT_THAT(item().menu, IsEmpty());
@@ -81,8 +81,9 @@ TEST_P(GrantTest, IsNoticedAfterTheNotificationOrAtTheNextPoll) {
   mac.accessibility.setTrusted(false);
   mac.system.version.reset();  // a missing version is a question mark
   app.applicationDidFinishLaunching();
-  EXPECT_THAT(lines(), ElementsAre("Plumora ? avviato su macOS Version 15.2 (Build 24C101)",
-                                   "Permesso di Accessibilità: mancante"));
+  EXPECT_THAT(lines(),
+              ElementsAre("Plumora ? avviato su macOS Version 15.2 (Build 24C101), eccezioni: 0",
+                          "Permesso di Accessibilità: mancante"));
   clearLines();
   mac.dispatch.runUntil(1.0);
   mac.changePermission(true, takesEffectAfter);
@@ -256,10 +257,11 @@ TEST_F(AppControllerTest, WithoutPermissionInEnglishTheMenuOffersToGrantIt) {
   mac.accessibility.setTrusted(false);
   launched();
   app.menuNeedsUpdate();
-  EXPECT_THAT(menuTitles(),
-              ElementsAre("Plumora", "Accessibility permission needed", "Grant Permission…", "---",
-                          "Enabled", "Click again to restore the previous size", "Open at Login",
-                          "---", "About Plumora", "Quit Plumora"));
+  EXPECT_THAT(
+      menuTitles(),
+      ElementsAre("Plumora", "Accessibility permission needed", "Grant Permission…", "---",
+                  "Enabled", "Click again to restore the previous size", "Open at Login", "---",
+                  "Normal green button in “TextEdit”", "---", "About Plumora", "Quit Plumora"));
   EXPECT_TRUE(menuItem(MenuAction::OpenAccessibilitySettings).enabled);
   app.showAbout();
   EXPECT_EQ(mac.statusBar.aboutCredits.at(0),
@@ -338,10 +340,10 @@ TEST_F(AppControllerTest, LoginItemOnOffAndFailure) {
 TEST_F(AppControllerTest, TheWholeMenuInItalianAndWhatItsItemsDo) {
   launched();
   app.menuNeedsUpdate();
-  EXPECT_THAT(menuTitles(),
-              ElementsAre("Plumora", "Attivo: il tasto verde fa «Riempi»", "---", "Attivo",
-                          "Secondo clic: torna alle dimensioni precedenti", "Apri al login", "---",
-                          "Informazioni su Plumora", "Esci da Plumora"));
+  EXPECT_THAT(menuTitles(), ElementsAre("Plumora", "Attivo: il tasto verde fa «Riempi»", "---",
+                                        "Attivo", "Secondo clic: torna alle dimensioni precedenti",
+                                        "Apri al login", "---", "Tasto verde normale in «TextEdit»",
+                                        "---", "Informazioni su Plumora", "Esci da Plumora"));
   EXPECT_FALSE(item().menu[0].enabled);
   EXPECT_FALSE(item().menu[1].enabled);
   EXPECT_EQ(item().menu[0].action, MenuAction::None);
@@ -430,7 +432,6 @@ TEST_P(RecordingItemTest, FollowsOptionAndTheRecording) {
     EXPECT_TRUE(menuItem(MenuAction::ToggleRecording).enabled);
   } else {
     EXPECT_THAT(withAction, IsEmpty());
-    EXPECT_EQ(titles.size(), 9u);
   }
   app.perform(MenuAction::ToggleRecording);
   EXPECT_EQ(recording.starts, row.wired && !row.recording ? 1 : 0);

@@ -104,6 +104,40 @@ expect received Editor from 1 press drag release
   EXPECT_DOUBLE_EQ(endOf(parsed("at 1 permission granted\nend 4\n")), 4);
 }
 
+// Stored values as a user's `defaults write` may leave them, the status menu and apps without a
+// bundle identifier.
+TEST(ScenarioParserTest, StoredValuesTheStatusMenuAndBundles) {
+  const Scenario s = parsed(R"(setting exceptions com.a 42 1.5 true false "" "3*x" 3*org.b
+app Tool pid 501 bundle none
+app Editor pid 502
+  bundle none
+app Notes pid 503 bundle com.example.Notes
+at 1 menu
+at 2 choose "Tasto verde normale in «Tool»"
+expect menu "Attivo" checked
+expect menu "Esci da Plumora" absent
+)");
+  const RawValue::Array& list = *s.exceptions->asArray();
+  ASSERT_EQ(list.size(), 10u);
+  EXPECT_EQ(*list[0].asString(), "com.a");
+  EXPECT_EQ(*list[1].asNumber()->integer, 42);
+  EXPECT_DOUBLE_EQ(list[2].asNumber()->value, 1.5);
+  EXPECT_EQ(std::tie(*list[3].asBool(), *list[4].asBool()), std::tuple(true, false));
+  EXPECT_EQ(*list[5].asString(), "");
+  EXPECT_EQ(*list[6].asString(), "3*x");  // quoted: a text as it is
+  EXPECT_EQ(*list[7].asString(), "org.b1");
+  EXPECT_EQ(*list[9].asString(), "org.b3");
+  EXPECT_TRUE(s.apps[0].noBundle && s.apps[1].noBundle);
+  EXPECT_FALSE(s.apps[2].noBundle);
+  EXPECT_TRUE(std::holds_alternative<OpenStatusMenu>(s.actions[0].what));
+  EXPECT_EQ(std::get<ChooseMenuItem>(s.actions[1].what).title, "Tasto verde normale in «Tool»");
+  EXPECT_EQ(std::get<MenuExpectation>(s.expectations[0].what).state, MenuItemState::Checked);
+  EXPECT_EQ(std::get<MenuExpectation>(s.expectations[1].what).state, MenuItemState::Absent);
+  EXPECT_EQ(*parsed("setting exceptions-value \"com.a\"\n").exceptions->asString(), "com.a");
+  EXPECT_EQ(parsed("setting exceptions\n").exceptions->asArray()->size(), 0u);
+  EXPECT_FALSE(parsed("app Editor pid 501\n").exceptions);
+}
+
 TEST(ScenarioParserTest, EachMistakeIsNamedWithItsLine) {
   const std::string kHead = "app Editor pid 501\nwindow Doc of Editor frame 0,0 10x10\n";
   const std::tuple<std::string_view, int, std::string_view> cases[] = {
@@ -142,6 +176,14 @@ TEST(ScenarioParserTest, EachMistakeIsNamedWithItsLine) {
       {"  number 0", 3, "a window number is from 1 to 2147483647"},
       {"  number 7\nwindow Other of Editor frame 0,0 5x5\n  number 7", 5,
        "window number 7 is Doc's already"},
+      {"setting exceptions 0*com.x", 3, "N*TEXT repeats a text from 1 to 100000 times"},
+      {"setting exceptions 100001*com.x", 3, "N*TEXT repeats a text from 1 to 100000 times"},
+      {"setting exceptions x*com.x", 3, "N*TEXT repeats a text N times"},
+      {"setting exceptions-value 1 2", 3, "unexpected '2' at the end of the line"},
+      {"at 1 choose", 3, "expected the title of an item of the status menu at the end of the line"},
+      {"expect menu \"Attivo\" on", 3, "unknown menu item state 'on'"},
+      {"app Other pid 502 bundle", 3,
+       "expected a bundle identifier, or 'none' at the end of the line"},
   };
   for (const auto& [text, line, message] : cases) {
     const auto error = std::get<ParseError>(parseScenario(kHead + std::string(text) + "\n"));

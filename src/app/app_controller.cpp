@@ -33,8 +33,11 @@ void AppController::applicationDidFinishLaunching() {
     return;
   }
 
+  const StoredExceptions exceptions = loadExceptions();
   context_.log.info("Plumora " + system.bundleShortVersion().value_or("?") + " avviato su macOS " +
-                    system.operatingSystemVersion());
+                    system.operatingSystemVersion() +
+                    ", eccezioni: " + std::to_string(exceptions.ids.size()));
+  reportSkipped(exceptions);
   statusItem_ = context_.platform.statusBar.makeSquareItem();
   refreshTrust(true);
   system.observeAccessibilityChanges([this] { accessibilityChanged(); });

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "platform/session_recording.hpp"
 #include "platform/status_bar.hpp"
 #include "support/context.hpp"
+#include "support/exception_list.hpp"
 #include "support/settings.hpp"
 
 namespace plumora {
@@ -46,6 +48,8 @@ class AppController {
   void toggleEnabled();
   void toggleRestore();
   void toggleLogin();
+  // Adds the application the menu was opened over to the exceptions, or removes it.
+  void toggleException();
   void openAccessibilitySettings();
   void showAbout();
   void quit();
@@ -59,6 +63,10 @@ class AppController {
   void refreshTrust(bool prompt);
   void updateIcon();
   void accessibilityChanged();
+  // Reads the stored exceptions and hands them to the click watcher; says once what was left out.
+  StoredExceptions loadExceptions();
+  void reportSkipped(const StoredExceptions& stored);
+  std::optional<MenuItemModel> exceptionItem();
 
   Context& context_;
   Settings& settings_;
@@ -70,6 +78,15 @@ class AppController {
   bool trusted_ = false;
   std::string shownSymbol_;
   std::string shownToolTip_;
+  // The application whose item the menu shows, as it was when the menu opened; an empty bundle
+  // identifier when it has none.
+  struct MenuApp {
+    std::string bundleId;
+    std::string name;
+  };
+  std::optional<MenuApp> menuApp_;
+  // The last line said about stored exceptions left out, so that the same value is said once.
+  std::string skippedSaid_;
 };
 
 }  // namespace plumora

@@ -29,8 +29,10 @@ MenuItemModel label(std::string_view title) {
 }  // namespace
 
 void AppController::menuNeedsUpdate() {
-  // The menu shows the permission of this moment, not of the last poll.
+  // The menu shows the permission of this moment, not of the last poll, and the exceptions as
+  // they are stored now.
   refreshTrust(false);
+  reportSkipped(loadExceptions());
   if (statusItem_) statusItem_->setMenuItems(menuItems());
 }
 
@@ -62,6 +64,10 @@ std::vector<MenuItemModel> AppController::menuItems() {
   items.push_back(item(language.L("Apri al login", "Open at Login"), MenuAction::ToggleLogin,
                        context_.platform.loginItem.status() == LoginItemStatus::Enabled));
   items.push_back(MenuItemModel::separatorItem());
+  if (auto exception = exceptionItem()) {
+    items.push_back(std::move(*exception));
+    items.push_back(MenuItemModel::separatorItem());
+  }
   // For a report: offered with Option held as the menu opens, and always while it runs.
   if (recording) {
     items.push_back(
@@ -89,6 +95,9 @@ void AppController::perform(MenuAction action) {
       break;
     case MenuAction::ToggleLogin:
       toggleLogin();
+      break;
+    case MenuAction::ToggleException:
+      toggleException();
       break;
     case MenuAction::OpenAccessibilitySettings:
       openAccessibilitySettings();

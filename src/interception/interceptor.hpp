@@ -8,8 +8,11 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
+#include <string>
 
 #include "accessibility/element.hpp"
+#include "interception/exception_set.hpp"
 #include "interception/green_click.hpp"
 #include "platform/event_tap.hpp"
 #include "support/context.hpp"
@@ -50,11 +53,18 @@ class Interceptor {
   void stop();
   bool isRunning() const { return tap_ != nullptr; }
 
+  // Main thread: the bundle identifiers of the applications whose green button keeps its own
+  // action, from the next press on.
+  void setExceptions(std::span<const std::string> ids) { exceptions_.publish(ids); }
+  const ExceptionSet& exceptions() const { return exceptions_.current(); }
+
   // The current tap's callback body, as its thread runs it (for tests and benchmarks that feed
   // events by hand; the tap itself calls in with its own recognition state).
   TapVerdict handle(EventTap& tap, EventType type, const TapEvent& event);
   // The recognition of one press.
   std::optional<GreenClick> detect(const TapEvent& press);
+  // Whether the application `pid` is an exception; says so in the log when it is. Tap's thread.
+  bool isException(std::int32_t pid);
 
   // The current tap's recognition state; nothing is pending without a tap.
   bool swallowing() const { return recognition_ && recognition_->swallowing; }
@@ -97,6 +107,8 @@ class Interceptor {
   std::optional<double> disabledSince_;
   Element systemWide_;
   bool rightToLeft_;
+  // Written by the main thread, read by the tap's; see exception_set.hpp.
+  PublishedExceptions exceptions_;
 };
 
 }  // namespace plumora

@@ -21,6 +21,7 @@ class RecordingSession;
 - (void)toggleEnabled:(id)sender;
 - (void)toggleRestore:(id)sender;
 - (void)toggleLogin:(id)sender;
+- (void)toggleException:(id)sender;
 - (void)openAccessibilitySettings:(id)sender;
 - (void)showAbout:(id)sender;
 - (void)quit:(id)sender;

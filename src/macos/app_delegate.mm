@@ -85,6 +85,7 @@ constexpr double kRecordingWriteTimeout = 2.0;
 }
 
 - (void)menuNeedsUpdate:(NSMenu*)menu {
+  if (_recording) _recording->menuOpened();
   if (_controller) _controller->menuNeedsUpdate();
 }
 
@@ -101,6 +102,11 @@ constexpr double kRecordingWriteTimeout = 2.0;
 - (void)toggleLogin:(id)sender {
   [self chose:plumora::MenuAction::ToggleLogin];
   if (_controller) _controller->toggleLogin();
+}
+
+- (void)toggleException:(id)sender {
+  [self chose:plumora::MenuAction::ToggleException];
+  if (_controller) _controller->toggleException();
 }
 
 - (void)openAccessibilitySettings:(id)sender {

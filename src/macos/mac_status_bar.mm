@@ -28,6 +28,8 @@ SEL selectorFor(MenuAction action) {
       return @selector(toggleRestore:);
     case MenuAction::ToggleLogin:
       return @selector(toggleLogin:);
+    case MenuAction::ToggleException:
+      return @selector(toggleException:);
     case MenuAction::OpenAccessibilitySettings:
       return @selector(openAccessibilitySettings:);
     case MenuAction::ShowAbout:

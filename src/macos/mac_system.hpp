@@ -24,7 +24,9 @@ class MacSystem final : public System {
   std::optional<std::string> bundleShortVersion() override;
   std::string operatingSystemVersion() override;
 
+  void withBundleIdentifier(std::int32_t pid, FunctionRef<void(std::string_view)> use) override;
   std::optional<std::int32_t> frontmostApplicationPid() override;
+  std::string applicationName(std::int32_t pid) override;
   std::vector<Screen> screens() override;
   std::vector<std::int32_t> runningApplications(std::string_view bundleIdentifier) override;
   bool openURL(std::string_view url) override;

@@ -86,10 +86,28 @@ std::string MacSystem::operatingSystemVersion() {
   return toStdString([[NSProcessInfo processInfo] operatingSystemVersionString]);
 }
 
+void MacSystem::withBundleIdentifier(std::int32_t pid, FunctionRef<void(std::string_view)> use) {
+  // NSRunningApplication returns its properties atomically on any thread; the bundle identifier
+  // never changes while the process lives. The pool frees what the lookup made, on the tap's
+  // thread too.
+  @autoreleasepool {
+    NSString* identifier =
+        [NSRunningApplication runningApplicationWithProcessIdentifier:pid].bundleIdentifier;
+    if (identifier.length == 0) return;
+    const char* utf8 = identifier.UTF8String;
+    if (utf8) use(utf8);
+  }
+}
+
 std::optional<std::int32_t> MacSystem::frontmostApplicationPid() {
   NSRunningApplication* app = [[NSWorkspace sharedWorkspace] frontmostApplication];
   if (!app) return std::nullopt;
   return app.processIdentifier;
+}
+
+std::string MacSystem::applicationName(std::int32_t pid) {
+  return toStdString(
+      [NSRunningApplication runningApplicationWithProcessIdentifier:pid].localizedName);
 }
 
 std::vector<Screen> MacSystem::screens() {

@@ -16,6 +16,7 @@ enum class MenuAction {
   ToggleEnabled,
   ToggleRestore,
   ToggleLogin,
+  ToggleException,  // the frontmost application's green button: normal, or Fill
   OpenAccessibilitySettings,
   ShowAbout,
   Quit,

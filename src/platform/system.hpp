@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/function_ref.hpp"
 #include "platform/geometry.hpp"
 
 namespace plumora {
@@ -44,8 +45,15 @@ class System {
   virtual std::optional<std::string> bundleShortVersion() = 0;
   virtual std::string operatingSystemVersion() = 0;
 
+  // Any thread (the tap's thread asks it of the application under a click): calls `use` with
+  // the bundle identifier of the running application `pid`, a view valid during the call only;
+  // does not call it when the process is gone or its bundle has no identifier. Nothing is copied.
+  virtual void withBundleIdentifier(std::int32_t pid, FunctionRef<void(std::string_view)> use) = 0;
+
   // Main thread only.
   virtual std::optional<std::int32_t> frontmostApplicationPid() = 0;
+  // The name the user sees for a running application; empty when it has none or is gone.
+  virtual std::string applicationName(std::int32_t pid) = 0;
   virtual std::vector<Screen> screens() = 0;  // the primary screen first
   virtual std::vector<std::int32_t> runningApplications(std::string_view bundleIdentifier) = 0;
   virtual bool openURL(std::string_view url) = 0;

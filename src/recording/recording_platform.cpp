@@ -46,6 +46,10 @@ void RecordingPlatform::menuChosen(MenuAction action) {
   if (recorder_.active()) recorder_.line("menu.choice").text("v", menuActionName(action)).done();
 }
 
+void RecordingPlatform::menuOpened() {
+  if (recorder_.active()) recorder_.line("menu.open").done();
+}
+
 RecordingHeader RecordingPlatform::header(std::string plumoraVersion) {
   RecordingHeader header;
   header.plumoraVersion = std::move(plumoraVersion);
@@ -64,6 +68,8 @@ std::string_view menuActionName(MenuAction action) {
       return "toggleRestore";
     case MenuAction::ToggleLogin:
       return "toggleLogin";
+    case MenuAction::ToggleException:
+      return "toggleException";
     case MenuAction::OpenAccessibilitySettings:
       return "openAccessibilitySettings";
     case MenuAction::ShowAbout:

@@ -26,6 +26,8 @@ class RecordingPlatform {
   // What reaches the program from outside the ports, told by the application's shell as it
   // passes it on: the user chose an item of the status menu.
   void menuChosen(MenuAction action);
+  // The status menu is about to open (the user clicked the item, or the program did).
+  void menuOpened();
 
   // The header of a recording of this platform, as far as the ports tell it. Main thread.
   RecordingHeader header(std::string plumoraVersion);

@@ -257,6 +257,23 @@ void RecordingDefaults::setBool(std::string_view key, bool value) {
   inner_.setBool(key, value);
 }
 
+RawValue RecordingDefaults::valueForKey(std::string_view key) {
+  RawValue value = inner_.valueForKey(key);
+  if (recorder_.active())
+    recorder_.line("defaults.value").text("key", key).value("v", value).done();
+  return value;
+}
+
+void RecordingDefaults::setStrings(std::string_view key, std::span<const std::string> values) {
+  if (recorder_.active()) {
+    recorder_.line("defaults.setStrings")
+        .text("key", key)
+        .raw("v", textList(std::vector<std::string>(values.begin(), values.end())))
+        .done();
+  }
+  inner_.setStrings(key, values);
+}
+
 bool RecordingUnifiedLog::isEnabled(LogLevel level) {
   const bool enabled = inner_.isEnabled(level);
   if (recorder_.active()) {
@@ -346,6 +363,32 @@ std::optional<std::int32_t> RecordingSystem::frontmostApplicationPid() {
     line.done();
   }
   return pid;
+}
+
+void RecordingSystem::withBundleIdentifier(std::int32_t pid,
+                                           FunctionRef<void(std::string_view)> use) {
+  // Asked on the tap's thread for a click: with no recording running, nothing is copied.
+  if (!recorder_.active()) {
+    inner_.withBundleIdentifier(pid, use);
+    return;
+  }
+  auto line = recorder_.line("sys.bundleOf");
+  line.integer("pid", pid);
+  std::optional<std::string> id;
+  inner_.withBundleIdentifier(pid, [&](std::string_view bundle) { id = std::string(bundle); });
+  if (id) {
+    line.text("v", *id);
+  } else {
+    line.raw("v", "null");
+  }
+  line.done();
+  if (id) use(*id);
+}
+
+std::string RecordingSystem::applicationName(std::int32_t pid) {
+  auto name = inner_.applicationName(pid);
+  if (recorder_.active()) recorder_.line("sys.appName").integer("pid", pid).text("v", name).done();
+  return name;
 }
 
 std::vector<Screen> RecordingSystem::screens() {

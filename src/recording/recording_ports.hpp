@@ -99,6 +99,8 @@ class RecordingDefaults final : public Defaults {
   void registerDefaults(std::span<const std::pair<std::string_view, bool>> values) override;
   bool boolForKey(std::string_view key) override;
   void setBool(std::string_view key, bool value) override;
+  RawValue valueForKey(std::string_view key) override;
+  void setStrings(std::string_view key, std::span<const std::string> values) override;
 
  private:
   Defaults& inner_;
@@ -126,7 +128,9 @@ class RecordingSystem final : public System {
   std::string bundleIdentifier() override;
   std::optional<std::string> bundleShortVersion() override;
   std::string operatingSystemVersion() override;
+  void withBundleIdentifier(std::int32_t pid, FunctionRef<void(std::string_view)> use) override;
   std::optional<std::int32_t> frontmostApplicationPid() override;
+  std::string applicationName(std::int32_t pid) override;
   std::vector<Screen> screens() override;
   std::vector<std::int32_t> runningApplications(std::string_view bundleIdentifier) override;
   bool openURL(std::string_view url) override;

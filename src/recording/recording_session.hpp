@@ -42,6 +42,7 @@ class RecordingSession final : public SessionRecording {
   Platform& platform() { return platform_.platform(); }
   // The shell passes each chosen menu item on, except the recording's own.
   void menuChosen(MenuAction action) { platform_.menuChosen(action); }
+  void menuOpened() { platform_.menuOpened(); }
 
   // Before the program starts: records from its first request when the defaults key is on.
   void startIfAskedAtLaunch();

@@ -9,18 +9,20 @@ namespace {
 constexpr std::size_t kEventsShownBefore = 6;
 
 constexpr std::array kReads = {
-    "ax.copy",       "ax.copyMany",    "ax.settable",    "ax.pid",       "ax.hit",
-    "ax.systemWide", "ax.application", "ax.trusted",     "ws.walk",      "sys.languages",
-    "sys.direction", "sys.home",       "sys.pid",        "sys.bundleId", "sys.shortVersion",
-    "sys.osVersion", "sys.frontmost",  "sys.screens",    "sys.running",  "defaults.bool",
-    "log.enabled",   "tap.isEnabled",  "item.hasButton", "item.symbol",  "login.status"};
-constexpr std::array kInputs = {"tap.event", "sys.notice", "menu.choice"};
+    "ax.copy",        "ax.copyMany",    "ax.settable",    "ax.pid",       "ax.hit",
+    "ax.systemWide",  "ax.application", "ax.trusted",     "ws.walk",      "sys.languages",
+    "sys.direction",  "sys.home",       "sys.pid",        "sys.bundleId", "sys.shortVersion",
+    "sys.osVersion",  "sys.frontmost",  "sys.screens",    "sys.running",  "defaults.bool",
+    "log.enabled",    "tap.isEnabled",  "item.hasButton", "item.symbol",  "login.status",
+    "defaults.value", "sys.bundleOf",   "sys.appName"};
+constexpr std::array kInputs = {"tap.event", "sys.notice", "menu.choice", "menu.open"};
 // Written down for the reader, not asked by the program: the replay's own clock and queues do
 // these again.
 constexpr std::array kNotes = {"timer.fire", "timer.tick", "clock.sleep"};
-constexpr std::array kPayloads = {"log",         "item.toolTip",      "item.menu",
-                                  "item.image",  "item.template",     "defaults.setBool",
-                                  "tap.verdict", "defaults.register", "menu.choice"};
+constexpr std::array kPayloads = {
+    "log",           "item.toolTip",       "item.menu",   "item.image",
+    "item.template", "defaults.setBool",   "tap.verdict", "defaults.register",
+    "menu.choice",   "defaults.setStrings"};
 
 template <std::size_t N>
 bool in(const std::array<const char*, N>& names, std::string_view event) {

@@ -340,6 +340,21 @@ class Ports::Defaults final : public plumora::Defaults {
     line.text("key", key);
     ports_.write(line, value ? "true" : "false");
   }
+  RawValue valueForKey(std::string_view key) override {
+    auto line = ports_.requests.line("defaults.value");
+    line.text("key", key);
+    return ports_.value(ports_.read(line, "defaults"));
+  }
+  void setStrings(std::string_view key, std::span<const std::string> values) override {
+    std::string list = "[";
+    for (const std::string& value : values) {
+      if (list.size() > 1) list += ',';
+      appendJsonString(list, value);
+    }
+    auto line = ports_.requests.line("defaults.setStrings");
+    line.text("key", key);
+    ports_.write(line, list + "]");
+  }
 
  private:
   Ports& ports_;
@@ -405,6 +420,17 @@ class Ports::System final : public plumora::System {
   }
   std::string operatingSystemVersion() override {
     auto line = ports_.requests.line("sys.osVersion");
+    return textOf(ports_.read(line, "sys").field("v"));
+  }
+  void withBundleIdentifier(std::int32_t pid, FunctionRef<void(std::string_view)> use) override {
+    auto line = ports_.requests.line("sys.bundleOf");
+    line.integer("pid", pid);
+    const JsonValue* v = ports_.read(line, "sys").field("v");
+    if (v && v->kind == JsonValue::Kind::String) use(v->text);
+  }
+  std::string applicationName(std::int32_t pid) override {
+    auto line = ports_.requests.line("sys.appName");
+    line.integer("pid", pid);
     return textOf(ports_.read(line, "sys").field("v"));
   }
   std::optional<std::int32_t> frontmostApplicationPid() override {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <deque>
 #include <optional>
+#include <set>
 #include <sstream>
 
 #include "accessibility/rect_text.hpp"
@@ -51,7 +52,8 @@ std::optional<EventType> eventTypeNamed(std::string_view name) {
 std::optional<MenuAction> menuActionNamed(std::string_view name) {
   for (const MenuAction action :
        {MenuAction::ToggleEnabled, MenuAction::ToggleRestore, MenuAction::ToggleLogin,
-        MenuAction::OpenAccessibilitySettings, MenuAction::ShowAbout, MenuAction::Quit}) {
+        MenuAction::ToggleException, MenuAction::OpenAccessibilitySettings, MenuAction::ShowAbout,
+        MenuAction::Quit, MenuAction::ToggleRecording}) {
     if (menuActionName(action) == name) return action;
   }
   return std::nullopt;
@@ -228,7 +230,24 @@ ExitStatus replay(const Recording& recording, std::string_view file, bool quiet,
 
   try {
     core.emplace(platform.platform());
-    ports.onMenuOpen([&] { core->menuNeedsUpdate(); });
+    // The status menu opens when the user clicks the item, at its recorded time, or within the
+    // program's own click on it; each recorded opening happens once.
+    std::vector<const RecordedEvent*> openings;
+    std::set<const RecordedEvent*> opened;
+    const auto open = [&](const RecordedEvent& event) {
+      if (!opened.insert(&event).second) return;
+      book.delivered(event);
+      print.line(clock.mediaTime(), "user", "the status menu opens");
+      core->menuNeedsUpdate();
+    };
+    ports.onMenuOpen([&] {
+      for (const RecordedEvent* event : openings) {
+        if (!opened.count(event)) {
+          if (event->before <= clock.mediaTime()) open(*event);
+          return;
+        }
+      }
+    });
     for (const RecordedEvent* input : book.inputs()) {
       const RecordedEvent& event = *input;
       if (event.event == "tap.event") {
@@ -239,6 +258,9 @@ ExitStatus replay(const Recording& recording, std::string_view file, bool quiet,
           print.line(clock.mediaTime(), "world", "the permission notice arrives");
           if (ports.permissionHandler()) ports.permissionHandler()();
         });
+      } else if (event.event == "menu.open") {
+        openings.push_back(&event);
+        dispatch.mainAfter(event.before - recording.start, [&] { open(event); });
       } else if (event.event == "menu.choice") {
         dispatch.mainAfter(event.before - recording.start, [&] {
           book.delivered(event);

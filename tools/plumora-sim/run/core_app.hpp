@@ -6,6 +6,8 @@
 
 #include <functional>
 
+#include <vector>
+
 #include "app/app_controller.hpp"
 #include "fill/fill_action.hpp"
 #include "interception/interceptor.hpp"
@@ -26,13 +28,21 @@ class CoreApp {
   // Main thread, at the start of the run.
   void launch() { controller_.applicationDidFinishLaunching(); }
   // As the application delegate does: the status menu asks the shell before it opens.
-  void menuNeedsUpdate() { controller_.menuNeedsUpdate(); }
-  // The user chose an item of the status menu; `told` hears of it first, as a recording does.
+  void menuNeedsUpdate() {
+    if (toldOpen_) toldOpen_();
+    controller_.menuNeedsUpdate();
+  }
+  // The user chose an item of the status menu.
   void choose(MenuAction action) {
-    if (told_) told_(action);
+    if (toldChoice_) toldChoice_(action);
     controller_.perform(action);
   }
-  void tellChoices(std::function<void(MenuAction)> told) { told_ = std::move(told); }
+  // What reaches the program through the shell rather than its ports, told first, as a
+  // recording hears of it.
+  void tellShell(std::function<void()> opened, std::function<void(MenuAction)> chosen) {
+    toldOpen_ = std::move(opened);
+    toldChoice_ = std::move(chosen);
+  }
 
  private:
   Platform& platform_;
@@ -41,7 +51,8 @@ class CoreApp {
   FillAction fill_{context_, settings_};
   Interceptor interceptor_{context_, [this](const GreenClick& click) { fill_.perform(click); }};
   AppController controller_{context_, settings_, interceptor_, fill_};
-  std::function<void(MenuAction)> told_;
+  std::function<void()> toldOpen_;
+  std::function<void(MenuAction)> toldChoice_;
 };
 
 }  // namespace plumora::simtool

@@ -111,6 +111,25 @@ ExpectationResult check(const ShortcutExpectation& e, sim::SimMac& mac) {
   return r;
 }
 
+ExpectationResult check(const MenuExpectation& e, sim::SimMac& mac) {
+  static constexpr const char* kStates[] = {"checked", "unchecked", "disabled", "absent"};
+  const auto stateOf = [&]() -> MenuItemState {
+    for (const MenuItemModel& item : mac.statusBar.lastMenu) {
+      if (item.separator || item.title != e.title) continue;
+      if (!item.enabled) return MenuItemState::Disabled;
+      return item.checked ? MenuItemState::Checked : MenuItemState::Unchecked;
+    }
+    return MenuItemState::Absent;
+  };
+  const MenuItemState seen = stateOf();
+  ExpectationResult r;
+  r.expected = "status menu item \"" + e.title + "\" " + kStates[static_cast<int>(e.state)] +
+               " when last opened";
+  r.met = seen == e.state;
+  r.seen = std::string("it was ") + kStates[static_cast<int>(seen)];
+  return r;
+}
+
 }  // namespace
 
 std::vector<ExpectationResult> checkExpectations(const Scenario& scenario, sim::SimMac& mac,
@@ -124,6 +143,7 @@ std::vector<ExpectationResult> checkExpectations(const Scenario& scenario, sim::
           if constexpr (std::is_same_v<T, FrameExpectation>) return check(what, world, frames);
           if constexpr (std::is_same_v<T, ReceivedExpectation>) return check(what, world);
           if constexpr (std::is_same_v<T, ShortcutExpectation>) return check(what, mac);
+          if constexpr (std::is_same_v<T, MenuExpectation>) return check(what, mac);
         },
         e.what);
     r.line = e.line;

@@ -60,12 +60,45 @@ void perform(const Action& action, sim::SimMac& mac, const World& world, Timelin
   }
 }
 
+bool isMenuAction(const Action& action) {
+  return std::holds_alternative<OpenStatusMenu>(action.what) ||
+         std::holds_alternative<ChooseMenuItem>(action.what);
+}
+
+// The status menu is the main thread's: opened and chosen from there, never inside a run.
+void menuAction(const Action& action, sim::SimMac& mac, CoreApp& core, Timeline& timeline) {
+  timeline.action(action, std::nullopt);
+  // The user clicks the status item: its menu opens as the program builds it.
+  std::vector<MenuItemModel> items;
+  if (mac.statusBar.last) {
+    mac.statusBar.last->performClick();
+    items = mac.statusBar.last->menu;
+  }
+  timeline.menu(items);
+  const auto* choice = std::get_if<ChooseMenuItem>(&action.what);
+  if (!choice) return;
+  for (const MenuItemModel& item : items) {
+    if (item.separator || item.title != choice->title) continue;
+    if (item.enabled) {
+      core.choose(item.action);
+    } else {
+      timeline.menuNote("the item is disabled: nothing is chosen");
+    }
+    return;
+  }
+  timeline.menuNote("no such item: nothing is chosen");
+}
+
 }  // namespace
 
 void runScenario(const Scenario& scenario, sim::SimMac& mac, const World& world, CoreApp& core,
                  Timeline& timeline) {
   const double start = mac.clock.mediaTime();
   for (const Action& action : scenario.actions) {
+    if (isMenuAction(action)) {
+      mac.dispatch.mainAfter(action.time - start, [&] { menuAction(action, mac, core, timeline); });
+      continue;
+    }
     mac.clock.at(action.time, [&] { perform(action, mac, world, timeline); });
     // The system's notice of the change reaches the application on its main thread, once that
     // is free.

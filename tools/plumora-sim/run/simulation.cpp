@@ -84,7 +84,10 @@ ExitStatus simulate(const Scenario& scenario, std::string_view file, bool quiet,
 
   try {
     CoreApp core(recorded ? recorded->platform() : mac.platform);
-    if (recorded) core.tellChoices([&](MenuAction action) { recorded->menuChosen(action); });
+    if (recorded) {
+      core.tellShell([&] { recorded->menuOpened(); },
+                     [&](MenuAction action) { recorded->menuChosen(action); });
+    }
     mac.statusBar.menuDelegate = [&core] { core.menuNeedsUpdate(); };
     runScenario(scenario, mac, world, core, timeline);
   } catch (const std::exception& e) {

@@ -137,6 +137,12 @@ std::string StepCaptions::ofAction(const Action& action, const Scene& scene) {
   if (const auto* rebuild = std::get_if<RebuildMenus>(&action.what)) {
     return rebuild->app + " builds its menus again: the menu items Plumora found before are gone.";
   }
+  if (std::holds_alternative<OpenStatusMenu>(action.what)) {
+    return "The user opens Plumora's menu in the menu bar.";
+  }
+  if (const auto* choice = std::get_if<ChooseMenuItem>(&action.what)) {
+    return "The user chooses \"" + choice->title + "\" in Plumora's menu.";
+  }
   const auto& permission = std::get<ChangePermission>(action.what);
   if (permission.granted) return "The user grants Plumora the Accessibility permission.";
   std::string text = "The user revokes Plumora's Accessibility permission";

@@ -101,6 +101,10 @@ std::string Timeline::actionText(const Action& action, std::optional<Point> at) 
   if (const auto* rebuild = std::get_if<RebuildMenus>(&action.what)) {
     return rebuild->app + " builds its menus again";
   }
+  if (std::holds_alternative<OpenStatusMenu>(action.what)) return "open the status menu";
+  if (const auto* choice = std::get_if<ChooseMenuItem>(&action.what)) {
+    return "choose \"" + choice->title + "\" in the status menu";
+  }
   const auto& permission = std::get<ChangePermission>(action.what);
   std::string text = std::string("the accessibility permission is ") +
                      (permission.granted ? "granted" : "revoked");
@@ -112,7 +116,9 @@ std::string Timeline::actionText(const Action& action, std::optional<Point> at) 
 
 void Timeline::action(const Action& action, std::optional<Point> at) {
   flushKeys();
-  const bool user = std::holds_alternative<MouseAction>(action.what);
+  const bool user = std::holds_alternative<MouseAction>(action.what) ||
+                    std::holds_alternative<OpenStatusMenu>(action.what) ||
+                    std::holds_alternative<ChooseMenuItem>(action.what);
   Happening about;
   about.pointer = at;
   about.action = &action;
@@ -197,6 +203,25 @@ void Timeline::frameChanged(const sim::SimWindow& window, Rect before) {
     about.frame = change;
     line(mac_.clock.mediaTime(), "frame", text, about);
   }
+}
+
+void Timeline::menu(const std::vector<MenuItemModel>& items) {
+  flushKeys();
+  std::string text;
+  for (const MenuItemModel& item : items) {
+    text += text.empty() ? "" : " | ";
+    if (item.separator) {
+      text += "---";
+      continue;
+    }
+    const std::string title = (item.checked ? "[x] " : "") + item.title;
+    text += item.enabled ? title : "(" + title + ")";
+  }
+  line(mac_.clock.mediaTime(), "menu", text);
+}
+
+void Timeline::menuNote(const std::string& text) {
+  line(mac_.clock.mediaTime(), "menu", text);
 }
 
 void Timeline::end(double time) {

@@ -54,6 +54,10 @@ class Timeline {
   void holdWindowChanges(bool hold);
   void input(const sim::InputRecord& record);
   void frameChanged(const sim::SimWindow& window, Rect before);
+  // The status menu as it opened: its items in order, "[x]" before a checked one, a disabled one
+  // in parentheses; and a word about the choice made in it.
+  void menu(const std::vector<MenuItemModel>& items);
+  void menuNote(const std::string& text);
   void end(double time);
   // The results, with the failures on `errors` too when quiet.
   void results(std::string_view file, const std::vector<ExpectationResult>& results,

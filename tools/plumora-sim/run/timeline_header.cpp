@@ -2,6 +2,7 @@
 #include "accessibility/rect_text.hpp"
 #include "run/text_format.hpp"
 #include "run/timeline.hpp"
+#include "support/exception_list.hpp"
 
 namespace plumora::simtool {
 namespace {
@@ -20,9 +21,29 @@ std::string menusText(MenuBar menus) {
   return "menus of its own";
 }
 
+constexpr std::size_t kEntriesShown = 4;
+
+// A stored value as the header prints it: texts quoted, long lists cut short.
+std::string storedValueText(const RawValue& value) {
+  if (const std::string* text = value.asString()) return "\"" + *text + "\"";
+  if (const bool* b = value.asBool()) return *b ? "true" : "false";
+  if (const Number* n = value.asNumber()) return numberText(n->value);
+  const RawValue::Array* entries = value.asArray();
+  if (!entries) return "?";
+  std::string text;
+  for (std::size_t i = 0; i < entries->size() && i < kEntriesShown; ++i) {
+    text += (i ? ", " : "") + storedValueText((*entries)[i]);
+  }
+  if (entries->size() > kEntriesShown) {
+    text += ", ... (" + std::to_string(entries->size()) + " entries)";
+  }
+  return "[" + text + "]";
+}
+
 std::string appText(const AppSpec& described, const sim::SimApp& app) {
-  std::string text = described.name + ": pid " + std::to_string(app.pid) + ", " + app.bundleId +
-                     ", " + menusText(described.menuBar);
+  std::string text = described.name + ": pid " + std::to_string(app.pid) + ", " +
+                     (app.bundleId.empty() ? "no bundle identifier" : app.bundleId) + ", " +
+                     menusText(described.menuBar);
   for (const ItemChange& change : described.itemChanges) {
     std::string path;
     for (const std::string& title : change.path) path += (path.empty() ? "" : " > ") + title;
@@ -114,6 +135,10 @@ void Timeline::header(std::string_view file, const Scenario& scenario) {
        << ", restore on second click " << (scenario.restoreOnSecondClick ? "on" : "off")
        << ", verbose log " << (scenario.verbose ? "on" : "off") << ", languages" << languages
        << ", accessibility permission " << (scenario.permission ? "granted" : "denied") << '\n';
+  if (scenario.exceptions) {
+    out_ << "  stored      " << ExceptionList::kKey << " = "
+         << storedValueText(*scenario.exceptions) << '\n';
+  }
   out_ << "timeline (virtual seconds)\n";
 }
 

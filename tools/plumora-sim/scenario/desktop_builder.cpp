@@ -1,5 +1,6 @@
 #include "scenario/desktop_builder.hpp"
 
+#include "support/exception_list.hpp"
 #include "support/log.hpp"
 #include "support/settings.hpp"
 
@@ -15,11 +16,16 @@ void applySettings(const Scenario& scenario, sim::SimMac& mac, const std::string
   // Stored only when off, as a user's choice would be: otherwise the registered defaults hold.
   if (!scenario.enabled) mac.defaults.setBool(Settings::enabledKey, false);
   if (!scenario.restoreOnSecondClick) mac.defaults.setBool(Settings::restoreKey, false);
+  if (scenario.exceptions) mac.defaults.setValue(ExceptionList::kKey, *scenario.exceptions);
   mac.accessibility.setTrusted(scenario.permission);
 }
 
 void addApp(const AppSpec& described, sim::SimMac& mac, World& world) {
   sim::SimApp& app = mac.desktop.addApp(described.pid, described.name, described.bundleId);
+  if (described.noBundle) {
+    app.bundleId.clear();
+    mac.system.running[app.pid].clear();
+  }
   if (described.menuBar != MenuBar::None) mac.desktop.setMenus(app, menusOf(described));
   if (described.tilingDelay) app.tilingDelay = *described.tilingDelay;
   app.restoreAnswer = described.restoreAnswer;

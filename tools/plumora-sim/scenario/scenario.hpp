@@ -40,7 +40,8 @@ struct AppSpec {
   int line = 0;
   std::string name;
   std::int32_t pid = 0;
-  std::string bundleId;  // empty: the desktop's made-up one
+  std::string bundleId;   // empty: the desktop's made-up one
+  bool noBundle = false;  // the application's bundle has no identifier at all
   MenuBar menuBar = MenuBar::StandardWithTiling;
   std::vector<sim::MenuSpec> customMenus;
   std::vector<ItemChange> itemChanges;
@@ -116,6 +117,11 @@ struct RemoveScreen {
 struct RebuildMenus {
   std::string app;
 };
+// The user opens the status menu; and opens it to choose the item of this title.
+struct OpenStatusMenu {};
+struct ChooseMenuItem {
+  std::string title;
+};
 struct ChangePermission {
   bool granted;
   // How long after a revocation the system disables the program's event tap.
@@ -126,7 +132,7 @@ struct Action {
   int line = 0;
   double time = 0;
   std::variant<MouseAction, TapDisabled, FocusWindow, MoveWindow, MakeUnreadable, AddScreen,
-               RemoveScreen, ChangePermission, RebuildMenus>
+               RemoveScreen, ChangePermission, RebuildMenus, OpenStatusMenu, ChooseMenuItem>
       what;
 };
 
@@ -152,9 +158,18 @@ struct ShortcutExpectation {
   std::vector<TilingShortcut> shortcuts;  // in order; empty: none
 };
 
+// An item of the status menu as it was last opened.
+enum class MenuItemState { Checked, Unchecked, Disabled, Absent };
+struct MenuExpectation {
+  std::string title;
+  MenuItemState state = MenuItemState::Checked;
+};
+
 struct Expectation {
   int line = 0;
-  std::variant<LogExpectation, FrameExpectation, ReceivedExpectation, ShortcutExpectation> what;
+  std::variant<LogExpectation, FrameExpectation, ReceivedExpectation, ShortcutExpectation,
+               MenuExpectation>
+      what;
 };
 
 struct Scenario {
@@ -170,6 +185,8 @@ struct Scenario {
   bool restoreOnSecondClick = true;
   bool verbose = true;
   bool permission = true;
+  // The value stored under the exceptions' key before the launch, as the user wrote it.
+  std::optional<RawValue> exceptions;
   std::vector<std::string> languages{"it-IT", "en-US"};
   std::vector<Action> actions;  // in time order; equal times in file order
   std::vector<Expectation> expectations;

@@ -119,6 +119,10 @@ Action readAction(Words& w, const Scenario& declared) {
     action.what = RemoveScreen{static_cast<std::size_t>(index)};
   } else if (verb == "rebuild-menus") {
     action.what = RebuildMenus{appName(w, declared)};
+  } else if (verb == "menu") {
+    action.what = OpenStatusMenu{};
+  } else if (verb == "choose") {
+    action.what = ChooseMenuItem{w.text("the title of an item of the status menu")};
   } else if (verb == "permission") {
     const std::string change = w.keyword("'granted' or 'revoked'");
     if (change != "granted" && change != "revoked") {
@@ -180,6 +184,22 @@ Expectation readExpectation(Words& w, const Scenario& declared) {
       } while (!w.atEnd());
     }
     e.what = std::move(received);
+  } else if (what == "menu") {
+    MenuExpectation menu;
+    menu.title = w.text("the title of an item of the status menu");
+    const std::string state = w.keyword("'checked', 'unchecked', 'disabled' or 'absent'");
+    if (state == "checked") {
+      menu.state = MenuItemState::Checked;
+    } else if (state == "unchecked") {
+      menu.state = MenuItemState::Unchecked;
+    } else if (state == "disabled") {
+      menu.state = MenuItemState::Disabled;
+    } else if (state == "absent") {
+      menu.state = MenuItemState::Absent;
+    } else {
+      w.fail("unknown menu item state '" + state + "'");
+    }
+    e.what = std::move(menu);
   } else if (what == "shortcuts") {
     ShortcutExpectation shortcuts;
     if (!w.accept("none")) {

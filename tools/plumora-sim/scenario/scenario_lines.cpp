@@ -228,6 +228,10 @@ bool Words::nextIsPoint() const {
   return !atEnd() && !line_.words[next_].quoted && toPair(line_.words[next_].text, ',');
 }
 
+bool Words::nextIsNumber() const {
+  return !atEnd() && !line_.words[next_].quoted && parseDecimal(line_.words[next_].text);
+}
+
 Point Words::point() {
   if (!nextIsPoint()) unexpected("a point like 250,160");
   const auto p = toPair(line_.words[next_].text, ',');

@@ -69,6 +69,9 @@ class Words {
   // "x,y", each within +-limits::kMaxCoordinate.
   Point point();
   bool nextIsPoint() const;
+  // An unquoted decimal number; a quoted word.
+  bool nextIsNumber() const;
+  bool nextIsQuoted() const { return !atEnd() && line_.words[next_].quoted; }
   // "x,y wxh", optionally in parentheses as the log writes rectangles; the size up to
   // limits::kMaxLength.
   Rect rect();

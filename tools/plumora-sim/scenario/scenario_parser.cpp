@@ -8,6 +8,7 @@
 #include "scenario/scenario_limits.hpp"
 #include "scenario/scenario_lines.hpp"
 #include "scenario/scenario_text.hpp"
+#include "scenario/stored_values.hpp"
 
 namespace plumora::simtool {
 namespace {
@@ -112,6 +113,10 @@ class Parser {
       do {
         s_.languages.push_back(w.text("a language code like it-IT"));
       } while (!w.atEnd());
+    } else if (name == "exceptions") {
+      s_.exceptions = readStoredList(w);
+    } else if (name == "exceptions-value") {
+      s_.exceptions = readStoredValue(w);
     } else if (name == "permission") {
       const std::string state = w.keyword("'granted' or 'denied'");
       if (state != "granted" && state != "denied") w.fail("unknown permission '" + state + "'");
@@ -134,11 +139,16 @@ class Parser {
     for (const AppSpec& other : s_.apps) {
       if (other.pid == app.pid) w.fail("pid " + std::to_string(pid) + " is " + other.name + "'s");
     }
-    if (w.accept("bundle")) app.bundleId = w.text("a bundle identifier");
+    if (w.accept("bundle")) bundle(w, app);
     s_.apps.push_back(std::move(app));
     block_ = Block::App;
     menusGiven_ = false;
     menuItems_ = 0;
+  }
+
+  static void bundle(Words& w, AppSpec& app) {
+    app.noBundle = w.accept("none");
+    if (!app.noBundle) app.bundleId = w.text("a bundle identifier, or 'none'");
   }
 
   void appLine(Words& w, int indent) {
@@ -150,7 +160,7 @@ class Parser {
     menus_.clear();
     const std::string what = w.keyword("an app property");
     if (what == "bundle") {
-      app.bundleId = w.text("a bundle identifier");
+      bundle(w, app);
     } else if (what == "menus" || what == "menu") {
       if (menusGiven_ && (what == "menus" || app.menuBar != MenuBar::Custom)) {
         w.fail("the app's menus are already given");
