@@ -304,6 +304,18 @@ std::string StepCaptions::caption(const Happening& happening, const Scene& scene
                : name + " leaves full screen: the desktop comes back.";
   }
   if (tag == "end") return "The run ends.";
+  if (tag == "menu") {
+    // The menu as it opened, or what became of the user's choice.
+    const std::string_view line = happening.line;
+    if (line.find(" | ") != std::string_view::npos) {
+      return "Plumora's menu opens, built as the program builds it: checked items are marked [x], "
+             "disabled ones in parentheses.";
+    }
+    if (line.find("disabled") != std::string_view::npos) {
+      return "The item is disabled, so choosing it does nothing.";
+    }
+    return "The menu has no such item, so nothing is chosen.";
+  }
   return std::string(happening.line);
 }
 
