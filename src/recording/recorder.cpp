@@ -11,18 +11,6 @@ namespace {
 
 thread_local const char* gThread = "main";
 
-void appendRect(std::string& line, const Rect& r) {
-  line += '[';
-  appendJsonNumber(line, r.origin.x, false);
-  line += ',';
-  appendJsonNumber(line, r.origin.y, false);
-  line += ',';
-  appendJsonNumber(line, r.size.width, false);
-  line += ',';
-  appendJsonNumber(line, r.size.height, false);
-  line += ']';
-}
-
 }  // namespace
 
 RecordingThread::RecordingThread(const char* name) : previous_(gThread) {
@@ -55,9 +43,9 @@ void Recorder::begin(const RecordingHeader& header) {
   for (std::size_t i = 0; i < header.screens.size(); ++i) {
     if (i) line += ',';
     line += "{\"frame\":";
-    appendRect(line, header.screens[i].frame);
+    appendJsonRect(line, header.screens[i].frame);
     line += ",\"visible\":";
-    appendRect(line, header.screens[i].visibleFrame);
+    appendJsonRect(line, header.screens[i].visibleFrame);
     line += '}';
   }
   line += "],\"tilingMargin\":";

@@ -117,21 +117,7 @@ class Item final : public StatusItem {
     inner_->setToolTip(toolTip);
   }
   void setMenuItems(const std::vector<MenuItemModel>& items) override {
-    if (recorder_.active()) {
-      std::string list = "[";
-      for (const MenuItemModel& item : items) {
-        if (list.size() > 1) list += ',';
-        if (item.separator) {
-          list += "\"-\"";
-          continue;
-        }
-        // What the user sees of an item: its title, then + when checked and ! when disabled.
-        appendJsonString(list,
-                         item.title + (item.checked ? " +" : "") + (item.enabled ? "" : " !"));
-      }
-      list += ']';
-      recorder_.line("item.menu").raw("v", list).done();
-    }
+    if (recorder_.active()) recorder_.line("item.menu").raw("v", menuText(items)).done();
     inner_->setMenuItems(items);
   }
   void performClick() override {

@@ -190,19 +190,11 @@ void appendRawValue(std::string& line, const RawValue& value, const ValueWriting
     case RawValue::Kind::Size:
       appendPair(line, "sz", value.asSize()->width, value.asSize()->height);
       return;
-    case RawValue::Kind::Rect: {
-      const Rect& r = *value.asRect();
-      line += "{\"rect\":[";
-      appendJsonNumber(line, r.origin.x, false);
-      line += ',';
-      appendJsonNumber(line, r.origin.y, false);
-      line += ',';
-      appendJsonNumber(line, r.size.width, false);
-      line += ',';
-      appendJsonNumber(line, r.size.height, false);
-      line += "]}";
+    case RawValue::Kind::Rect:
+      line += "{\"rect\":";
+      appendJsonRect(line, *value.asRect());
+      line += '}';
       return;
-    }
     case RawValue::Kind::Array: {
       line += '[';
       bool first = true;
@@ -238,6 +230,31 @@ void appendRawValue(std::string& line, const RawValue& value, const ValueWriting
       line += "{\"other\":true}";
       return;
   }
+}
+
+void appendJsonRect(std::string& line, const Rect& r) {
+  line += '[';
+  appendJsonNumber(line, r.origin.x, false);
+  line += ',';
+  appendJsonNumber(line, r.origin.y, false);
+  line += ',';
+  appendJsonNumber(line, r.size.width, false);
+  line += ',';
+  appendJsonNumber(line, r.size.height, false);
+  line += ']';
+}
+
+std::string menuText(const std::vector<MenuItemModel>& items) {
+  std::string list = "[";
+  for (const MenuItemModel& item : items) {
+    if (list.size() > 1) list += ',';
+    if (item.separator) {
+      list += "\"-\"";
+      continue;
+    }
+    appendJsonString(list, item.title + (item.checked ? " +" : "") + (item.enabled ? "" : " !"));
+  }
+  return list + "]";
 }
 
 }  // namespace plumora

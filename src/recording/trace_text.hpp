@@ -8,8 +8,10 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/raw_value.hpp"
+#include "platform/status_bar.hpp"
 
 namespace plumora {
 
@@ -26,6 +28,13 @@ struct ValueWriting {
   bool hideTexts = false;
 };
 void appendRawValue(std::string& line, const RawValue& value, const ValueWriting& writing);
+
+// A rectangle as [x,y,width,height].
+void appendJsonRect(std::string& line, const Rect& rect);
+
+// What the user sees of the status menu's items, as a JSON array: each title, then " +" when
+// checked and " !" when disabled; "-" for a separator.
+std::string menuText(const std::vector<MenuItemModel>& items);
 
 // A 64-bit FNV-1a hash, as sixteen hex digits: enough to tell two texts apart in a report,
 // without the text.

@@ -24,14 +24,15 @@ using namespace plumora::simtool;
 
 namespace {
 
-// The scenario's text, or why there is none. A large file is not read at all: it is no scenario,
-// and reading it would take the time a refusal should not.
-std::optional<std::string> readScenario(const std::string& path, std::string& why) {
+// A file's text, or why there is none (`what`: "scenario", "recording"). A file past `limit` is
+// not read at all: it is no such file, and reading it would take the time a refusal should not.
+std::optional<std::string> readCapped(const std::string& path, std::uintmax_t limit,
+                                      const char* what, std::string& why) {
   std::error_code error;
-  why = "cannot read the scenario '" + printable(path) + "'";
+  why = std::string("cannot read the ") + what + " '" + printable(path) + "'";
   if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-  if (std::filesystem::file_size(path, error) > limits::kMaxFileBytes) {
-    why += ": larger than 1 MiB, so not a scenario";
+  if (std::filesystem::file_size(path, error) > limit) {
+    why += ": larger than " + std::to_string(limit >> 20) + " MiB, so not a " + what;
     return std::nullopt;
   }
   std::ifstream in(path, std::ios::binary);
@@ -42,24 +43,8 @@ std::optional<std::string> readScenario(const std::string& path, std::string& wh
   return text.str();
 }
 
-// A recording's text, or why there is none. Recordings are capped well below this; a file past it
-// is no recording of ours.
-std::optional<std::string> readRecordingFile(const std::string& path, std::string& why) {
-  constexpr std::uintmax_t kLargestRecording = std::uintmax_t{256} << 20;
-  std::error_code error;
-  why = "cannot read the recording '" + printable(path) + "'";
-  if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-  if (std::filesystem::file_size(path, error) > kLargestRecording) {
-    why += ": larger than 256 MiB, so not a recording";
-    return std::nullopt;
-  }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (in.bad()) return std::nullopt;
-  return text.str();
-}
+// Recordings are capped well below this.
+constexpr std::uintmax_t kLargestRecording = std::uintmax_t{256} << 20;
 
 // An output that would overwrite the scenario, or the other output, is a slip of the command line.
 bool distinctOutputs(const CommandLine& command) {
@@ -135,7 +120,7 @@ int main(int argc, char** argv) {
                               : command->derive ? *command->derive
                                                 : *command->compare;
     std::string why;
-    const auto read = readRecordingFile(path, why);
+    const auto read = readCapped(path, kLargestRecording, "recording", why);
     if (!read) {
       std::cerr << "plumora-sim: " << why << "\n";
       return kBadInput;
@@ -173,7 +158,7 @@ int main(int argc, char** argv) {
   std::string name(kBuiltinScenarioName);
   if (command->file) {
     std::string why;
-    const auto read = readScenario(*command->file, why);
+    const auto read = readCapped(*command->file, limits::kMaxFileBytes, "scenario", why);
     if (!read) {
       std::cerr << "plumora-sim: " << why << "\n";
       return kBadInput;

@@ -656,17 +656,8 @@ class Item final : public StatusItem {
     ports_.write(line, payload);
   }
   void setMenuItems(const std::vector<MenuItemModel>& items) override {
-    std::string list = "[";
-    for (const MenuItemModel& item : items) {
-      if (list.size() > 1) list += ',';
-      if (item.separator) {
-        list += "\"-\"";
-        continue;
-      }
-      appendJsonString(list, item.title + (item.checked ? " +" : "") + (item.enabled ? "" : " !"));
-    }
     auto line = ports_.requests.line("item.menu");
-    ports_.write(line, list + "]");
+    ports_.write(line, menuText(items));
   }
   void performClick() override {
     auto line = ports_.requests.line("item.click");
