@@ -4,9 +4,11 @@
 #   SIM, WORKDIR   the command and where to run it
 #   OUT            a folder for the recordings and the derived scenarios
 #   UNSEEN         scenarios whose world changes the program never hears of, so that no
-#                  recording can show them (a list, with the reason next to it where it is set)
+#                  recording can show them (names separated by commas, with the reason next to
+#                  them where it is set)
 
 cmake_policy(SET CMP0057 NEW)
+string(REPLACE "," ";" UNSEEN "${UNSEEN}")
 file(GLOB _scenarios RELATIVE ${WORKDIR} ${WORKDIR}/scenarios/*.scn)
 file(MAKE_DIRECTORY ${OUT})
 set(_failed "")

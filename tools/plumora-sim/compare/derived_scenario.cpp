@@ -112,6 +112,7 @@ void writeApp(std::string& out, const RecordedApp& app) {
       out += "  restore-answer elsewhere " + rectText(app.restoredTo) + '\n';
       break;
   }
+  out += sizeRuleText(app.sizings);
   if (app.shortcuts) out += std::string("  shortcuts ") + (*app.shortcuts ? "on" : "off") + '\n';
   if (app.enhancedUserInterface) {
     out += std::string("  enhanced-ui ") + (*app.enhancedUserInterface ? "on" : "off") + '\n';
@@ -186,6 +187,10 @@ void writeAction(std::string& out, const RecordedAction& a, const RecordedDeskto
         out += " tap-notice-after " + decimalText(a.tapNoticeAfter);
       }
       out += '\n';
+      break;
+    case RecordedActionKind::RebuildMenus:
+      out += at + "rebuild-menus " + appName(a.pid) +
+             "  # a menu element found earlier answered as no longer valid\n";
       break;
     case RecordedActionKind::Focus: {
       bool written = false;

@@ -18,6 +18,20 @@ void Reader::read(const RecordedEvent& e) {
     latencies[*pid].push_back(e.after - e.before);
   }
 
+  if (pid && rc == kInvalidElement &&
+      (items.count(element) || children.count(element) || menuBars[*pid] == element)) {
+    // A menu element found earlier is no longer valid: the application built its menus again
+    // before the first such request, and the program searches them afresh.
+    if (!menusStale[*pid]) {
+      menusStale[*pid] = true;
+      RecordedAction rebuilt;
+      rebuilt.kind = RecordedActionKind::RebuildMenus;
+      rebuilt.time = std::max(0.0, e.before - 0.001);
+      rebuilt.pid = *pid;
+      desktop.actions.push_back(rebuilt);
+    }
+    return;
+  }
   if (e.event == "sys.pid") {
     desktop.ownPid = static_cast<std::int32_t>(numberOf(value).value_or(0));
   } else if (e.event == "sys.running") {
@@ -191,6 +205,7 @@ void Reader::read(const RecordedEvent& e) {
   } else if (e.event == "ax.copy" && attribute == "AXMenuBar" && pid) {
     const std::string bar = rc == 0 ? elementOf(value) : std::string();
     app(*pid).menuBar = bar.empty() ? MenuBarSeen::None : MenuBarSeen::Read;
+    menusStale[*pid] = false;
     if (!bar.empty()) menuBars[*pid] = bar;
   } else if (e.event == "ax.copy" && attribute == "AXEnhancedUserInterface" && pid && rc == 0) {
     if (!app(*pid).enhancedUserInterface) app(*pid).enhancedUserInterface = boolOf(value);

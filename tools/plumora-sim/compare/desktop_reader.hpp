@@ -31,6 +31,7 @@ struct Reader {
   std::map<std::string, std::vector<std::string>> children;
   std::map<std::string, RecordedItem> items;
   std::map<std::int32_t, std::string> menuBars;
+  std::map<std::int32_t, bool> menusStale;  // by pid: an element found earlier answered stale
   std::map<std::string, std::uint32_t> windowOfElement;
   std::map<std::string, std::pair<double, Rect>> lastFrame;  // by window element
   std::map<std::string, std::vector<Rect>> beforeFill;       // by window element

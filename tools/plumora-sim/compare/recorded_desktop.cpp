@@ -27,7 +27,15 @@ void Reader::readAfterWrite(RecordedWindow& window, const Rect& frame, double at
                      (writing->size && (std::fabs(writing->size->width - width(frame)) > 1 ||
                                         std::fabs(writing->size->height - height(frame)) > 1));
   if (!moved) {
+    if (writing->size) app(window.pid).sized(*writing->size, frame.size);
     writing->lastRead = at;
+    return;
+  }
+  if (writing->size &&
+      takenInSteps(Rect{writing->position.value_or(frame.origin), *writing->size}, frame)) {
+    // Not moved again: the application took the size in its own steps, at once.
+    app(window.pid).sized(*writing->size, frame.size);
+    writing.reset();
     return;
   }
   RecordedRebound& r = window.rebound.emplace_back();
@@ -73,6 +81,7 @@ void Reader::closeStretch() {
       owner.tilingDelay = std::min(owner.tilingDelay.value_or(delay), delay);
     }
   }
+  const bool fillAsked = s.item.empty() ? s.key == 3 : items[s.item].identifier == "_zoomFill";
   // Whether it was a Fill: the window now covers a screen's usable area, less the margins.
   bool filled = false;
   const double primary = screens.empty() ? 0 : height(screens.front().frame);
@@ -81,10 +90,12 @@ void Reader::closeStretch() {
     const Rect& v = screen.visible;
     const Rect area = Rect::make(minX(v) + margin, primary - maxY(v) + margin,
                                  width(v) - 2 * margin, height(v) - 2 * margin);
-    if (same(final, area)) filled = true;
+    if (same(final, area) || (fillAsked && changed && takenInSteps(area, final))) {
+      filled = true;
+      owner.sized(area.size, final.size);
+    }
   }
   ItemEffect effect = ItemEffect::None;
-  const bool fillAsked = s.item.empty() ? s.key == 3 : items[s.item].identifier == "_zoomFill";
   // Outside every screen known, not merely off a screen's usable area: that would be the Mac
   // filling otherwise than the simulator does, a difference to show.
   bool onAScreen = false;
@@ -129,8 +140,15 @@ void Reader::closeStretch() {
       owner.restore = RestoreSeen::Ignored;
     } else if (filledFrom != beforeFill.end() &&
                std::any_of(filledFrom->second.begin(), filledFrom->second.end(),
-                           [&](const Rect& r) { return same(final, r); })) {
+                           [&](const Rect& r) { return takenInSteps(r, final); })) {
+      // Put back, as the application takes sizes: the size asked is the one before the Fill.
       owner.restore = RestoreSeen::Restored;
+      for (const Rect& r : filledFrom->second) {
+        if (takenInSteps(r, final)) {
+          owner.sized(r.size, final.size);
+          break;
+        }
+      }
     } else {
       owner.restore = RestoreSeen::Elsewhere;
       owner.restoredTo = final;
@@ -204,6 +222,13 @@ void Reader::finish() {
 }  // namespace recorded
 
 using namespace recorded;
+
+void RecordedApp::sized(const Size& asked, const Size& taken) {
+  for (const RecordedSizing& s : sizings) {
+    if (s.asked == asked && s.taken == taken) return;
+  }
+  sizings.push_back({asked, taken});
+}
 
 RecordedApp* RecordedDesktop::app(std::int32_t pid) {
   for (RecordedApp& a : apps) {
