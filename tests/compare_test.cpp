@@ -160,6 +160,11 @@ const Shown kShown[] = {
      "1105,414\n",
      "  button green unreadable"},
     {"a revoked permission", "at 4.5 permission revoked\n", "at 4.5 permission revoked"},
+    // The step divides every size taken: 1440x860 from the Fill, 792x600 from the return.
+    {"an application sizing its windows in steps", "  size-step 9x20\n", "  size-step 72x20"},
+    {"an application keeping a least width", "  min-size 1500x300\n", "  min-size 1500x0"},
+    {"an application that builds its menus again between the clicks",
+     "at 2.0 rebuild-menus Editor\n", "rebuild-menus app501"},
     {"a window server number as a real Mac gives it",
      "window Nota of Editor frame 1100,600 200x100\n  number 4242\nat 4.0 click Nota green\n",
      "  number 4242"},

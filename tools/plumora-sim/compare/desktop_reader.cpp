@@ -206,6 +206,10 @@ void Reader::read(const RecordedEvent& e) {
     const std::string bar = rc == 0 ? elementOf(value) : std::string();
     app(*pid).menuBar = bar.empty() ? MenuBarSeen::None : MenuBarSeen::Read;
     menusStale[*pid] = false;
+    const auto known = menuBars.find(*pid);
+    if (!bar.empty() && known != menuBars.end() && known->second != bar) {
+      earlierBars[*pid].push_back(known->second);
+    }
     if (!bar.empty()) menuBars[*pid] = bar;
   } else if (e.event == "ax.copy" && attribute == "AXEnhancedUserInterface" && pid && rc == 0) {
     if (!app(*pid).enhancedUserInterface) app(*pid).enhancedUserInterface = boolOf(value);

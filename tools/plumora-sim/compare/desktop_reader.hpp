@@ -23,6 +23,9 @@ struct TilingStretch {
   std::vector<std::pair<double, Rect>> reads;
 };
 
+// Menus read again after the application built them afresh, added to those read before.
+void mergeMenus(std::vector<RecordedMenu>& into, const std::vector<RecordedMenu>& later);
+
 struct Reader {
   explicit Reader(const Recording& r) : recording(r) {}
   const Recording& recording;
@@ -31,6 +34,7 @@ struct Reader {
   std::map<std::string, std::vector<std::string>> children;
   std::map<std::string, RecordedItem> items;
   std::map<std::int32_t, std::string> menuBars;
+  std::map<std::int32_t, std::vector<std::string>> earlierBars;  // before menus built again
   std::map<std::int32_t, bool> menusStale;  // by pid: an element found earlier answered stale
   std::map<std::string, std::uint32_t> windowOfElement;
   std::map<std::string, std::pair<double, Rect>> lastFrame;  // by window element
@@ -98,6 +102,7 @@ struct Reader {
   void read(const RecordedEvent& e);
   void finish();
   RecordedItem buildItem(const std::string& element, int depth);
+  std::vector<RecordedMenu> buildMenus(const std::string& bar);
 };
 
 }  // namespace plumora::simtool::recorded

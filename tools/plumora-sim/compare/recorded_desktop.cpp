@@ -167,6 +167,50 @@ RecordedItem Reader::buildItem(const std::string& element, int depth) {
   return item;
 }
 
+std::vector<RecordedMenu> Reader::buildMenus(const std::string& bar) {
+  std::vector<RecordedMenu> menus;
+  for (const std::string& barItem : children[bar]) {
+    RecordedMenu menu;
+    const auto found = children.find(barItem);
+    if (found != children.end() && !found->second.empty()) {
+      for (const std::string& child : children[found->second.front()]) {
+        menu.items.push_back(buildItem(child, 0));
+      }
+    }
+    menus.push_back(std::move(menu));
+  }
+  return menus;
+}
+
+namespace {
+
+// A later reading of an item replaces an earlier one where it read the item at all.
+void mergeItems(std::vector<RecordedItem>& into, const std::vector<RecordedItem>& later) {
+  for (std::size_t i = 0; i < later.size(); ++i) {
+    if (i == into.size()) {
+      into.push_back(later[i]);
+      continue;
+    }
+    std::vector<RecordedItem> submenu = std::move(into[i].submenu);
+    const RecordedItem earlier = into[i];
+    if (later[i].identifier || later[i].key || !earlier.identifier) into[i] = later[i];
+    // What pressing it did, seen before it was built again.
+    if (into[i].effect == ItemEffect::None) into[i].effect = earlier.effect;
+    if (!into[i].pressAnswer) into[i].pressAnswer = earlier.pressAnswer;
+    mergeItems(submenu, later[i].submenu);
+    into[i].submenu = std::move(submenu);
+  }
+}
+
+}  // namespace
+
+void mergeMenus(std::vector<RecordedMenu>& into, const std::vector<RecordedMenu>& later) {
+  for (std::size_t i = 0; i < later.size(); ++i) {
+    if (i == into.size()) into.emplace_back();
+    mergeItems(into[i].items, later[i].items);
+  }
+}
+
 void Reader::finish() {
   closeStretch();
   closeActivation(false);
@@ -181,16 +225,9 @@ void Reader::finish() {
   for (RecordedApp& a : desktop.apps) {
     const auto bar = menuBars.find(a.pid);
     if (bar == menuBars.end()) continue;
-    for (const std::string& barItem : children[bar->second]) {
-      RecordedMenu menu;
-      const auto found = children.find(barItem);
-      if (found != children.end() && !found->second.empty()) {
-        for (const std::string& child : children[found->second.front()]) {
-          menu.items.push_back(buildItem(child, 0));
-        }
-      }
-      a.menus.push_back(std::move(menu));
-    }
+    // Menus built again hold the same items as new elements: what each search read adds up.
+    for (const std::string& earlier : earlierBars[a.pid]) mergeMenus(a.menus, buildMenus(earlier));
+    mergeMenus(a.menus, buildMenus(bar->second));
   }
   // A revocation, and the event tap disabled with it: at once, later, or not within the recording.
   double previous = 0;
