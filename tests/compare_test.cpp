@@ -165,6 +165,11 @@ const Shown kShown[] = {
     {"an application keeping a least width", "  min-size 1500x300\n", "  min-size 1500x0"},
     {"an application that builds its menus again between the clicks",
      "at 2.0 rebuild-menus Editor\n", "rebuild-menus app501"},
+    // The Fill's callback takes 0.6 s (four requests of 0.15 s): the timeout falls within it.
+    {"a tap the system disables during a slow callback",
+     "tap-timeout 0.5\napp Slow pid 503\n  latency 0.15\nwindow Lento of Slow frame 1100,600 "
+     "200x100\nat 4.0 click Lento green\n",
+     "tap-timeout 0.3"},
     {"a window server number as a real Mac gives it",
      "window Nota of Editor frame 1100,600 200x100\n  number 4242\nat 4.0 click Nota green\n",
      "  number 4242"},

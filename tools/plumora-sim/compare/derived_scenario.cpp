@@ -267,6 +267,11 @@ std::string derivedScenario(const RecordedDesktop& d) {
   } else {
     out += "# the tiling margins could not be read: the simulator's default\n";
   }
+  if (d.tapTimeout) {
+    out += "tap-timeout " + decimalText(*d.tapTimeout) + "  # the tap outlived a callback of " +
+           decimalText(d.tapKeptFor) + " s and was lost in one within " +
+           decimalText(d.tapLostWithin) + " s\n";
+  }
   const auto setting = [&](const char* name, const std::optional<bool>& value, const char* on,
                            const char* off) {
     if (value) {

@@ -1,11 +1,34 @@
 #include "compare/desktop_reader.hpp"
 
 #include <algorithm>
+#include <cmath>
 
 #include "compare/recorded_values.hpp"
 #include "recording/trace_text.hpp"
 
 namespace plumora::simtool::recorded {
+
+bool Reader::timedOut(const RecordedEvent& notice) {
+  // A timeout notice that comes as a callback returns, the callback having taken some time: the
+  // system disabled the tap during it and told the tap's thread once it was over.
+  if (textOf(notice.field("type")) != "disabledByTimeout" || !callback || !callback->returned ||
+      std::fabs(notice.before - *callback->returned) > 0.001 ||
+      *callback->returned <= callback->began) {
+    return false;
+  }
+  const double lost = callback->disabledAt.value_or(*callback->returned) - callback->began;
+  tapLostWithin = std::min(tapLostWithin.value_or(lost), lost);
+  tapKeptFor = std::max(tapKeptFor, callback->enabledUntil - callback->began);
+  callback.reset();
+  return true;
+}
+
+void Reader::callbackEnded() {
+  if (callback && callback->returned) {
+    tapKeptFor = std::max(tapKeptFor, *callback->returned - callback->began);
+  }
+  callback.reset();
+}
 
 void Reader::read(const RecordedEvent& e) {
   desktop.lastTime = std::max(desktop.lastTime, e.after);
@@ -119,8 +142,22 @@ void Reader::read(const RecordedEvent& e) {
       screens = now;
     }
     screensReadAt = e.before;
+  } else if (e.event == "tap.verdict") {
+    if (callback && !callback->returned) callback->returned = e.before;
+  } else if (e.event == "tap.isEnabled" && callback && e.before >= callback->began) {
+    const bool on = boolOf(value).value_or(true);
+    if (on && (!callback->returned || e.before < *callback->returned)) {
+      callback->enabledUntil = std::max(callback->enabledUntil, e.before);
+    }
+    if (!on && !callback->disabledAt) callback->disabledAt = e.before;
+  } else if (e.event == "tap.event" && timedOut(e)) {
+    // The system's own doing, which the derived run repeats from the tap's timeout.
   } else if (e.event == "tap.event") {
     const std::string type = textOf(e.field("type"));
+    if (type == "leftDown" || type == "leftUp" || type == "leftDragged") {
+      callbackEnded();
+      callback = TapCallback{e.before, {}, e.before, {}};
+    }
     RecordedAction a;
     a.time = e.before;
     a.point = {numberOf(e.field("x")).value_or(0), numberOf(e.field("y")).value_or(0)};

@@ -59,6 +59,19 @@ struct Reader {
   std::optional<bool> trust;
   std::vector<RecordedAction> permissionChanges;
   std::optional<double> clickAt;  // the last press
+  // The event tap's callback under way or last run, on the tap's thread: when it began, when it
+  // gave its verdict, and what the program read of the tap meanwhile.
+  struct TapCallback {
+    double began = 0;
+    std::optional<double> returned;
+    double enabledUntil = 0;
+    std::optional<double> disabledAt;
+  };
+  std::optional<TapCallback> callback;
+  double tapKeptFor = 0;                // the longest callback the tap stayed on through
+  std::optional<double> tapLostWithin;  // the quickest a callback lost the tap
+  bool timedOut(const RecordedEvent& notice);
+  void callbackEnded();
   std::map<std::string, bool> settingWritten;
   std::map<std::string, std::string> titleHashes;   // by window element
   std::map<std::string, std::string> loggedTitles;  // by hash

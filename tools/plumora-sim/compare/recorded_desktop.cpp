@@ -213,6 +213,12 @@ void mergeMenus(std::vector<RecordedMenu>& into, const std::vector<RecordedMenu>
 
 void Reader::finish() {
   closeStretch();
+  callbackEnded();
+  if (tapLostWithin) {
+    desktop.tapKeptFor = tapKeptFor;
+    desktop.tapLostWithin = *tapLostWithin;
+    desktop.tapTimeout = (tapKeptFor + *tapLostWithin) / 2;
+  }
   closeActivation(false);
   for (const auto& [element, hash] : titleHashes) {
     const auto title = loggedTitles.find(hash);

@@ -116,6 +116,9 @@ struct RecordedSettings {
 struct RecordedDesktop {
   std::vector<RecordingScreen> screens;
   std::optional<double> tilingMargin;
+  std::optional<double> tapTimeout;  // within the callbacks the tap outlived and those it lost
+  double tapKeptFor = 0;
+  double tapLostWithin = 0;
   std::int32_t ownPid = 0;
   std::optional<std::int32_t> frontmost;  // at launch
   std::vector<RecordedApp> apps;          // by first sight
