@@ -3,6 +3,9 @@
 // derived from a recording carries what the recording shows of the desktop.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -10,6 +13,7 @@
 
 #include "compare/compare_run.hpp"
 #include "compare/derived_scenario.hpp"
+#include "compare/size_steps.hpp"
 #include "recording_lines.hpp"
 #include "replay/recording_file.hpp"
 #include "run/simulation.hpp"
@@ -160,6 +164,16 @@ const Shown kShown[] = {
      "1105,414\n",
      "  button green unreadable"},
     {"a revoked permission", "at 4.5 permission revoked\n", "at 4.5 permission revoked"},
+    // The step divides every size taken: 1440x860 from the Fill, 792x600 from the return.
+    {"an application sizing its windows in steps", "  size-step 9x20\n", "  size-step 72x20"},
+    {"an application keeping a least width", "  min-size 1500x300\n", "  min-size 1500x0"},
+    {"an application that builds its menus again between the clicks",
+     "at 2.0 rebuild-menus Editor\n", "rebuild-menus app501"},
+    // The Fill's callback takes 0.6 s (four requests of 0.15 s): the timeout falls within it.
+    {"a tap the system disables during a slow callback",
+     "tap-timeout 0.5\napp Slow pid 503\n  latency 0.15\nwindow Lento of Slow frame 1100,600 "
+     "200x100\nat 4.0 click Lento green\n",
+     "tap-timeout 0.3"},
     {"a window server number as a real Mac gives it",
      "window Nota of Editor frame 1100,600 200x100\n  number 4242\nat 4.0 click Nota green\n",
      "  number 4242"},
@@ -219,6 +233,70 @@ TEST(DerivedScenarioNumbers, AreWrittenToTheMicrosecondInEveryLocale) {
   EXPECT_EQ(decimalText(3.0700000000000003), "3.07");
   EXPECT_EQ(decimalText(0.0000004), "0");
   EXPECT_EQ(decimalText(-0.25), "-0.25");
+}
+
+}  // namespace
+}  // namespace plumora::simtool
+
+namespace plumora::simtool {
+namespace {
+
+// The sizes an application's windows were asked and took, and the rule derived from them.
+struct SizingRow {
+  const char* name;
+  std::vector<RecordedSizing> sizings;
+  std::optional<Size> step;
+  std::optional<Size> minimum;
+};
+
+const SizingRow kSizings[] = {
+    {"nothing rounded: no step", {{{1440, 875}, {1440, 875}}, {{800, 600}, {800, 600}}}, {}, {}},
+    {"a terminal's cells, seen in one Fill", {{{1424, 859}, {1422, 840}}}, Size{1422, 840}, {}},
+    {"the step divides every size taken, exact ones too",
+     {{{1424, 859}, {1422, 840}}, {{810, 600}, {810, 600}}},
+     Size{18, 120},
+     {}},
+    {"a size raised to a least width, the height as asked",
+     {{{800, 600}, {1500, 600}}},
+     {},
+     Size{1500, 0}},
+    {"a least size and a step together",
+     {{{300, 200}, {450, 240}}, {{1000, 875}, {990, 860}}},
+     Size{90, 20},
+     Size{450, 240}},
+};
+
+class SizeRuleRow : public testing::TestWithParam<SizingRow> {};
+
+TEST_P(SizeRuleRow, ReproducesEverySizeTaken) {
+  const SizingRow& row = GetParam();
+  const SizeRule rule = sizeRule(row.sizings);
+  EXPECT_EQ(rule.step, row.step);
+  EXPECT_EQ(rule.minimum, row.minimum);
+  // The rule, applied as the simulated Mac applies it, gives back each size taken.
+  for (const RecordedSizing& s : row.sizings) {
+    const auto axis = [](double asked, double step, double least) {
+      const double taken = step > 0 ? std::floor(asked / step) * step : asked;
+      return std::max(taken, step > 0 ? std::ceil(least / step) * step : least);
+    };
+    const Size step = rule.step.value_or(Size{});
+    const Size least = rule.minimum.value_or(Size{});
+    EXPECT_EQ((Size{axis(s.asked.width, step.width, least.width),
+                    axis(s.asked.height, step.height, least.height)}),
+              s.taken);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizings, SizeRuleRow, testing::ValuesIn(kSizings),
+                         [](const auto& info) { return "row" + std::to_string(info.index); });
+
+// A size taken in steps keeps the corner asked; a window put elsewhere is no rounding.
+TEST(TakenInSteps, KeepsTheCornerAndRoundsByLessThanTheSide) {
+  const Rect asked = Rect::make(200, 150, 800, 610);
+  EXPECT_TRUE(takenInSteps(asked, Rect::make(200, 150, 792, 600)));
+  EXPECT_TRUE(takenInSteps(asked, Rect::make(200, 150, 1500, 610)));
+  EXPECT_FALSE(takenInSteps(asked, Rect::make(100, 100, 792, 600)));
+  EXPECT_FALSE(takenInSteps(asked, Rect::make(200, 150, 300, 600)));
 }
 
 }  // namespace

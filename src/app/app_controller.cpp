@@ -34,8 +34,11 @@ void AppController::applicationDidFinishLaunching() {
   }
 
   const StoredExceptions exceptions = loadExceptions();
-  context_.log.info("Plumora " + system.bundleShortVersion().value_or("?") + " avviato su macOS " +
-                    system.operatingSystemVersion() +
+  // Asked one after the other: the operands of one expression are asked in an order each compiler
+  // chooses, and a recording of the program's requests must not depend on the compiler.
+  const std::string version = system.bundleShortVersion().value_or("?");
+  const std::string macOS = system.operatingSystemVersion();
+  context_.log.info("Plumora " + version + " avviato su macOS " + macOS +
                     ", eccezioni: " + std::to_string(exceptions.ids.size()));
   reportSkipped(exceptions);
   statusItem_ = context_.platform.statusBar.makeSquareItem();

@@ -64,10 +64,15 @@ bool FillAction::bringToFront(const Element& app, const Element& window, std::in
     auto titleOf = [](const std::optional<Element>& e) {
       return e ? e->string("AXTitle").value_or("-") : std::string("-");
     };
+    // Asked one after the other, so that the requests come in the same order whatever the
+    // compiler: the operands of one expression are evaluated in an order each compiler chooses.
+    const std::string focusedFrame = frameOf(focused), focusedTitle = titleOf(focused);
+    const std::string mainFrame = frameOf(main);
+    const std::string clickedFrame = frameOf(window), clickedTitle = titleOf(window);
     return "Finestra non attivata: app in primo piano " +
            (front ? std::to_string(*front) : std::string("-")) + " (attesa " + std::to_string(pid) +
-           "), finestra attiva " + frameOf(focused) + " '" + titleOf(focused) + "', principale " +
-           frameOf(main) + ", cliccata " + frameOf(window) + " '" + titleOf(window) + "'";
+           "), finestra attiva " + focusedFrame + " '" + focusedTitle + "', principale " +
+           mainFrame + ", cliccata " + clickedFrame + " '" + clickedTitle + "'";
   });
   return false;
 }

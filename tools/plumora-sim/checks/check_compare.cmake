@@ -4,12 +4,14 @@
 #   SIM, WORKDIR   the command and where to run it
 #   OUT            a folder for the recordings and the derived scenarios
 #   UNSEEN         scenarios whose world changes the program never hears of, so that no
-#                  recording can show them (a list, with the reason next to it where it is set)
+#                  recording can show them (names separated by commas, with the reason next to
+#                  them where it is set)
 #   NOT_YET        scenarios using what the derivation does not rebuild yet (names separated by
-#                  "|", said in the output so that the gap stays in sight)
+#                  commas, said in the output so that the gap stays in sight)
 
 cmake_policy(SET CMP0057 NEW)
-string(REPLACE "|" ";" NOT_YET "${NOT_YET}")
+string(REPLACE "," ";" UNSEEN "${UNSEEN}")
+string(REPLACE "," ";" NOT_YET "${NOT_YET}")
 file(GLOB _scenarios RELATIVE ${WORKDIR} ${WORKDIR}/scenarios/*.scn)
 file(MAKE_DIRECTORY ${OUT})
 set(_failed "")

@@ -112,6 +112,7 @@ void writeApp(std::string& out, const RecordedApp& app) {
       out += "  restore-answer elsewhere " + rectText(app.restoredTo) + '\n';
       break;
   }
+  out += sizeRuleText(app.sizings);
   if (app.shortcuts) out += std::string("  shortcuts ") + (*app.shortcuts ? "on" : "off") + '\n';
   if (app.enhancedUserInterface) {
     out += std::string("  enhanced-ui ") + (*app.enhancedUserInterface ? "on" : "off") + '\n';
@@ -187,6 +188,10 @@ void writeAction(std::string& out, const RecordedAction& a, const RecordedDeskto
       }
       out += '\n';
       break;
+    case RecordedActionKind::RebuildMenus:
+      out += at + "rebuild-menus " + appName(a.pid) +
+             "  # a menu element found earlier answered as no longer valid\n";
+      break;
     case RecordedActionKind::Focus: {
       bool written = false;
       for (const RecordedWindow& w : desktop.windows) {
@@ -261,6 +266,11 @@ std::string derivedScenario(const RecordedDesktop& d) {
     out += "tiling-margin " + decimalText(*d.tilingMargin) + '\n';
   } else {
     out += "# the tiling margins could not be read: the simulator's default\n";
+  }
+  if (d.tapTimeout) {
+    out += "tap-timeout " + decimalText(*d.tapTimeout) + "  # the tap outlived a callback of " +
+           decimalText(d.tapKeptFor) + " s and was lost in one within " +
+           decimalText(d.tapLostWithin) + " s\n";
   }
   const auto setting = [&](const char* name, const std::optional<bool>& value, const char* on,
                            const char* off) {

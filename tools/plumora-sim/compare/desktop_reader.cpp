@@ -1,11 +1,34 @@
 #include "compare/desktop_reader.hpp"
 
 #include <algorithm>
+#include <cmath>
 
 #include "compare/recorded_values.hpp"
 #include "recording/trace_text.hpp"
 
 namespace plumora::simtool::recorded {
+
+bool Reader::timedOut(const RecordedEvent& notice) {
+  // A timeout notice that comes as a callback returns, the callback having taken some time: the
+  // system disabled the tap during it and told the tap's thread once it was over.
+  if (textOf(notice.field("type")) != "disabledByTimeout" || !callback || !callback->returned ||
+      std::fabs(notice.before - *callback->returned) > 0.001 ||
+      *callback->returned <= callback->began) {
+    return false;
+  }
+  const double lost = callback->disabledAt.value_or(*callback->returned) - callback->began;
+  tapLostWithin = std::min(tapLostWithin.value_or(lost), lost);
+  tapKeptFor = std::max(tapKeptFor, callback->enabledUntil - callback->began);
+  callback.reset();
+  return true;
+}
+
+void Reader::callbackEnded() {
+  if (callback && callback->returned) {
+    tapKeptFor = std::max(tapKeptFor, *callback->returned - callback->began);
+  }
+  callback.reset();
+}
 
 void Reader::read(const RecordedEvent& e) {
   desktop.lastTime = std::max(desktop.lastTime, e.after);
@@ -18,6 +41,20 @@ void Reader::read(const RecordedEvent& e) {
     latencies[*pid].push_back(e.after - e.before);
   }
 
+  if (pid && rc == kInvalidElement &&
+      (items.count(element) || children.count(element) || menuBars[*pid] == element)) {
+    // A menu element found earlier is no longer valid: the application built its menus again
+    // before the first such request, and the program searches them afresh.
+    if (!menusStale[*pid]) {
+      menusStale[*pid] = true;
+      RecordedAction rebuilt;
+      rebuilt.kind = RecordedActionKind::RebuildMenus;
+      rebuilt.time = std::max(0.0, e.before - 0.001);
+      rebuilt.pid = *pid;
+      desktop.actions.push_back(rebuilt);
+    }
+    return;
+  }
   if (e.event == "sys.pid") {
     desktop.ownPid = static_cast<std::int32_t>(numberOf(value).value_or(0));
   } else if (e.event == "sys.running") {
@@ -105,8 +142,22 @@ void Reader::read(const RecordedEvent& e) {
       screens = now;
     }
     screensReadAt = e.before;
+  } else if (e.event == "tap.verdict") {
+    if (callback && !callback->returned) callback->returned = e.before;
+  } else if (e.event == "tap.isEnabled" && callback && e.before >= callback->began) {
+    const bool on = boolOf(value).value_or(true);
+    if (on && (!callback->returned || e.before < *callback->returned)) {
+      callback->enabledUntil = std::max(callback->enabledUntil, e.before);
+    }
+    if (!on && !callback->disabledAt) callback->disabledAt = e.before;
+  } else if (e.event == "tap.event" && timedOut(e)) {
+    // The system's own doing, which the derived run repeats from the tap's timeout.
   } else if (e.event == "tap.event") {
     const std::string type = textOf(e.field("type"));
+    if (type == "leftDown" || type == "leftUp" || type == "leftDragged") {
+      callbackEnded();
+      callback = TapCallback{e.before, {}, e.before, {}};
+    }
     RecordedAction a;
     a.time = e.before;
     a.point = {numberOf(e.field("x")).value_or(0), numberOf(e.field("y")).value_or(0)};
@@ -191,6 +242,11 @@ void Reader::read(const RecordedEvent& e) {
   } else if (e.event == "ax.copy" && attribute == "AXMenuBar" && pid) {
     const std::string bar = rc == 0 ? elementOf(value) : std::string();
     app(*pid).menuBar = bar.empty() ? MenuBarSeen::None : MenuBarSeen::Read;
+    menusStale[*pid] = false;
+    const auto known = menuBars.find(*pid);
+    if (!bar.empty() && known != menuBars.end() && known->second != bar) {
+      earlierBars[*pid].push_back(known->second);
+    }
     if (!bar.empty()) menuBars[*pid] = bar;
   } else if (e.event == "ax.copy" && attribute == "AXEnhancedUserInterface" && pid && rc == 0) {
     if (!app(*pid).enhancedUserInterface) app(*pid).enhancedUserInterface = boolOf(value);

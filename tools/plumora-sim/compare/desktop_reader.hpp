@@ -23,6 +23,9 @@ struct TilingStretch {
   std::vector<std::pair<double, Rect>> reads;
 };
 
+// Menus read again after the application built them afresh, added to those read before.
+void mergeMenus(std::vector<RecordedMenu>& into, const std::vector<RecordedMenu>& later);
+
 struct Reader {
   explicit Reader(const Recording& r) : recording(r) {}
   const Recording& recording;
@@ -31,6 +34,8 @@ struct Reader {
   std::map<std::string, std::vector<std::string>> children;
   std::map<std::string, RecordedItem> items;
   std::map<std::int32_t, std::string> menuBars;
+  std::map<std::int32_t, std::vector<std::string>> earlierBars;  // before menus built again
+  std::map<std::int32_t, bool> menusStale;  // by pid: an element found earlier answered stale
   std::map<std::string, std::uint32_t> windowOfElement;
   std::map<std::string, std::pair<double, Rect>> lastFrame;  // by window element
   std::map<std::string, std::vector<Rect>> beforeFill;       // by window element
@@ -54,6 +59,19 @@ struct Reader {
   std::optional<bool> trust;
   std::vector<RecordedAction> permissionChanges;
   std::optional<double> clickAt;  // the last press
+  // The event tap's callback under way or last run, on the tap's thread: when it began, when it
+  // gave its verdict, and what the program read of the tap meanwhile.
+  struct TapCallback {
+    double began = 0;
+    std::optional<double> returned;
+    double enabledUntil = 0;
+    std::optional<double> disabledAt;
+  };
+  std::optional<TapCallback> callback;
+  double tapKeptFor = 0;                // the longest callback the tap stayed on through
+  std::optional<double> tapLostWithin;  // the quickest a callback lost the tap
+  bool timedOut(const RecordedEvent& notice);
+  void callbackEnded();
   std::map<std::string, bool> settingWritten;
   std::map<std::string, std::string> titleHashes;   // by window element
   std::map<std::string, std::string> loggedTitles;  // by hash
@@ -97,6 +115,7 @@ struct Reader {
   void read(const RecordedEvent& e);
   void finish();
   RecordedItem buildItem(const std::string& element, int depth);
+  std::vector<RecordedMenu> buildMenus(const std::string& bar);
 };
 
 }  // namespace plumora::simtool::recorded

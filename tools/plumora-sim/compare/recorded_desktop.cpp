@@ -27,7 +27,15 @@ void Reader::readAfterWrite(RecordedWindow& window, const Rect& frame, double at
                      (writing->size && (std::fabs(writing->size->width - width(frame)) > 1 ||
                                         std::fabs(writing->size->height - height(frame)) > 1));
   if (!moved) {
+    if (writing->size) app(window.pid).sized(*writing->size, frame.size);
     writing->lastRead = at;
+    return;
+  }
+  if (writing->size &&
+      takenInSteps(Rect{writing->position.value_or(frame.origin), *writing->size}, frame)) {
+    // Not moved again: the application took the size in its own steps, at once.
+    app(window.pid).sized(*writing->size, frame.size);
+    writing.reset();
     return;
   }
   RecordedRebound& r = window.rebound.emplace_back();
@@ -73,6 +81,7 @@ void Reader::closeStretch() {
       owner.tilingDelay = std::min(owner.tilingDelay.value_or(delay), delay);
     }
   }
+  const bool fillAsked = s.item.empty() ? s.key == 3 : items[s.item].identifier == "_zoomFill";
   // Whether it was a Fill: the window now covers a screen's usable area, less the margins.
   bool filled = false;
   const double primary = screens.empty() ? 0 : height(screens.front().frame);
@@ -81,10 +90,12 @@ void Reader::closeStretch() {
     const Rect& v = screen.visible;
     const Rect area = Rect::make(minX(v) + margin, primary - maxY(v) + margin,
                                  width(v) - 2 * margin, height(v) - 2 * margin);
-    if (same(final, area)) filled = true;
+    if (same(final, area) || (fillAsked && changed && takenInSteps(area, final))) {
+      filled = true;
+      owner.sized(area.size, final.size);
+    }
   }
   ItemEffect effect = ItemEffect::None;
-  const bool fillAsked = s.item.empty() ? s.key == 3 : items[s.item].identifier == "_zoomFill";
   // Outside every screen known, not merely off a screen's usable area: that would be the Mac
   // filling otherwise than the simulator does, a difference to show.
   bool onAScreen = false;
@@ -129,8 +140,15 @@ void Reader::closeStretch() {
       owner.restore = RestoreSeen::Ignored;
     } else if (filledFrom != beforeFill.end() &&
                std::any_of(filledFrom->second.begin(), filledFrom->second.end(),
-                           [&](const Rect& r) { return same(final, r); })) {
+                           [&](const Rect& r) { return takenInSteps(r, final); })) {
+      // Put back, as the application takes sizes: the size asked is the one before the Fill.
       owner.restore = RestoreSeen::Restored;
+      for (const Rect& r : filledFrom->second) {
+        if (takenInSteps(r, final)) {
+          owner.sized(r.size, final.size);
+          break;
+        }
+      }
     } else {
       owner.restore = RestoreSeen::Elsewhere;
       owner.restoredTo = final;
@@ -149,8 +167,58 @@ RecordedItem Reader::buildItem(const std::string& element, int depth) {
   return item;
 }
 
+std::vector<RecordedMenu> Reader::buildMenus(const std::string& bar) {
+  std::vector<RecordedMenu> menus;
+  for (const std::string& barItem : children[bar]) {
+    RecordedMenu menu;
+    const auto found = children.find(barItem);
+    if (found != children.end() && !found->second.empty()) {
+      for (const std::string& child : children[found->second.front()]) {
+        menu.items.push_back(buildItem(child, 0));
+      }
+    }
+    menus.push_back(std::move(menu));
+  }
+  return menus;
+}
+
+namespace {
+
+// A later reading of an item replaces an earlier one where it read the item at all.
+void mergeItems(std::vector<RecordedItem>& into, const std::vector<RecordedItem>& later) {
+  for (std::size_t i = 0; i < later.size(); ++i) {
+    if (i == into.size()) {
+      into.push_back(later[i]);
+      continue;
+    }
+    std::vector<RecordedItem> submenu = std::move(into[i].submenu);
+    const RecordedItem earlier = into[i];
+    if (later[i].identifier || later[i].key || !earlier.identifier) into[i] = later[i];
+    // What pressing it did, seen before it was built again.
+    if (into[i].effect == ItemEffect::None) into[i].effect = earlier.effect;
+    if (!into[i].pressAnswer) into[i].pressAnswer = earlier.pressAnswer;
+    mergeItems(submenu, later[i].submenu);
+    into[i].submenu = std::move(submenu);
+  }
+}
+
+}  // namespace
+
+void mergeMenus(std::vector<RecordedMenu>& into, const std::vector<RecordedMenu>& later) {
+  for (std::size_t i = 0; i < later.size(); ++i) {
+    if (i == into.size()) into.emplace_back();
+    mergeItems(into[i].items, later[i].items);
+  }
+}
+
 void Reader::finish() {
   closeStretch();
+  callbackEnded();
+  if (tapLostWithin) {
+    desktop.tapKeptFor = tapKeptFor;
+    desktop.tapLostWithin = *tapLostWithin;
+    desktop.tapTimeout = (tapKeptFor + *tapLostWithin) / 2;
+  }
   closeActivation(false);
   for (const auto& [element, hash] : titleHashes) {
     const auto title = loggedTitles.find(hash);
@@ -163,16 +231,9 @@ void Reader::finish() {
   for (RecordedApp& a : desktop.apps) {
     const auto bar = menuBars.find(a.pid);
     if (bar == menuBars.end()) continue;
-    for (const std::string& barItem : children[bar->second]) {
-      RecordedMenu menu;
-      const auto found = children.find(barItem);
-      if (found != children.end() && !found->second.empty()) {
-        for (const std::string& child : children[found->second.front()]) {
-          menu.items.push_back(buildItem(child, 0));
-        }
-      }
-      a.menus.push_back(std::move(menu));
-    }
+    // Menus built again hold the same items as new elements: what each search read adds up.
+    for (const std::string& earlier : earlierBars[a.pid]) mergeMenus(a.menus, buildMenus(earlier));
+    mergeMenus(a.menus, buildMenus(bar->second));
   }
   // A revocation, and the event tap disabled with it: at once, later, or not within the recording.
   double previous = 0;
@@ -204,6 +265,13 @@ void Reader::finish() {
 }  // namespace recorded
 
 using namespace recorded;
+
+void RecordedApp::sized(const Size& asked, const Size& taken) {
+  for (const RecordedSizing& s : sizings) {
+    if (s.asked == asked && s.taken == taken) return;
+  }
+  sizings.push_back({asked, taken});
+}
 
 RecordedApp* RecordedDesktop::app(std::int32_t pid) {
   for (RecordedApp& a : apps) {

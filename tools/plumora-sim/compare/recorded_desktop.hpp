@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "compare/size_steps.hpp"
 #include "platform/geometry.hpp"
 #include "replay/recording_file.hpp"
 
@@ -49,6 +50,9 @@ struct RecordedApp {
   Rect restoredTo;                // where a restore put the window, when elsewhere
   std::optional<bool> shortcuts;  // whether a posted tiling shortcut moved its window
   std::optional<bool> enhancedUserInterface;
+  std::vector<RecordedSizing> sizings;  // sizes asked of its windows and the sizes taken
+
+  void sized(const Size& asked, const Size& taken);
 };
 
 struct RecordedButton {
@@ -79,7 +83,16 @@ struct RecordedWindow {
   std::vector<RecordedRebound> rebound;           // each time it happened
 };
 
-enum class RecordedActionKind { Press, Drag, Release, TapDisabled, Permission, Screens, Focus };
+enum class RecordedActionKind {
+  Press,
+  Drag,
+  Release,
+  TapDisabled,
+  Permission,
+  Screens,
+  Focus,
+  RebuildMenus
+};
 
 struct RecordedAction {
   double time = 0;
@@ -92,7 +105,7 @@ struct RecordedAction {
   std::vector<RecordingScreen> screens;  // the screens after a change
   bool inferred = false;                 // a screen added where a Fill landed, never read
   std::uint32_t window = 0;  // a focus change: a window of the new frontmost application
-  std::int32_t pid = 0;
+  std::int32_t pid = 0;      // the focus change's application, or the one that rebuilt its menus
 };
 
 struct RecordedSettings {
@@ -103,6 +116,9 @@ struct RecordedSettings {
 struct RecordedDesktop {
   std::vector<RecordingScreen> screens;
   std::optional<double> tilingMargin;
+  std::optional<double> tapTimeout;  // within the callbacks the tap outlived and those it lost
+  double tapKeptFor = 0;
+  double tapLostWithin = 0;
   std::int32_t ownPid = 0;
   std::optional<std::int32_t> frontmost;  // at launch
   std::vector<RecordedApp> apps;          // by first sight

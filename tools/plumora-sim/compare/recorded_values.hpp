@@ -16,6 +16,7 @@
 namespace plumora::simtool::recorded {
 
 constexpr std::int64_t kPermissionDenied = -25211;
+constexpr std::int64_t kInvalidElement = -25202;
 
 inline std::optional<std::int32_t> pidOfElement(const std::string& element) {
   const auto colon = element.find(':');
