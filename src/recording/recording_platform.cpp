@@ -43,7 +43,11 @@ RecordingPlatform::RecordingPlatform(Platform& inner, Recorder& recorder)
 RecordingPlatform::~RecordingPlatform() = default;
 
 void RecordingPlatform::menuChosen(MenuAction action) {
-  if (recorder_.active()) recorder_.line("menu.choice").text("v", menuActionName(action)).done();
+  if (!recorder_.active()) return;
+  recorder_.line("menu.choice")
+      .text("v", menuActionName(action))
+      .text("title", ports_->statusBar.titleOf(action))
+      .done();
 }
 
 void RecordingPlatform::menuOpened() {

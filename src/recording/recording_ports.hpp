@@ -188,9 +188,15 @@ class RecordingStatusBar final : public StatusBar {
                                            std::string_view accessibilityDescription) override;
   void showAboutPanel(std::string_view credits) override;
 
+  // The title the status menu last showed for an action, so that a choice is recorded as the
+  // user saw it; empty when no item had it. Main thread, as the menu is.
+  std::string titleOf(MenuAction action) const;
+  void menuShown(const std::vector<MenuItemModel>& items) { shown_ = items; }
+
  private:
   StatusBar& inner_;
   Recorder& recorder_;
+  std::vector<MenuItemModel> shown_;
 };
 
 }  // namespace plumora::recording

@@ -6,8 +6,8 @@ namespace {
 
 class Item final : public StatusItem {
  public:
-  Item(std::unique_ptr<StatusItem> inner, Recorder& recorder)
-      : inner_(std::move(inner)), recorder_(recorder) {}
+  Item(std::unique_ptr<StatusItem> inner, RecordingStatusBar& bar, Recorder& recorder)
+      : inner_(std::move(inner)), bar_(bar), recorder_(recorder) {}
   bool hasButton() override {
     const bool has = inner_->hasButton();
     if (recorder_.active()) recorder_.line("item.hasButton").boolean("v", has).done();
@@ -20,6 +20,8 @@ class Item final : public StatusItem {
   }
   void setMenuItems(const std::vector<MenuItemModel>& items) override {
     if (recorder_.active()) recorder_.line("item.menu").raw("v", menuText(items)).done();
+    // Kept whether or not a recording runs: one started from this menu records its choices.
+    bar_.menuShown(items);
     inner_->setMenuItems(items);
   }
   void performClick() override {
@@ -29,6 +31,7 @@ class Item final : public StatusItem {
 
  private:
   std::unique_ptr<StatusItem> inner_;
+  RecordingStatusBar& bar_;
   Recorder& recorder_;
 };
 
@@ -93,7 +96,14 @@ void RecordingLoginItem::openSystemSettingsLoginItems() {
 
 std::unique_ptr<StatusItem> RecordingStatusBar::makeSquareItem() {
   if (recorder_.active()) recorder_.line("item.make").done();
-  return std::make_unique<Item>(inner_.makeSquareItem(), recorder_);
+  return std::make_unique<Item>(inner_.makeSquareItem(), *this, recorder_);
+}
+
+std::string RecordingStatusBar::titleOf(MenuAction action) const {
+  for (const MenuItemModel& item : shown_) {
+    if (!item.separator && item.action == action) return item.title;
+  }
+  return {};
 }
 
 std::shared_ptr<SymbolImage> RecordingStatusBar::symbolImage(
