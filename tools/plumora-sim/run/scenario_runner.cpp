@@ -42,8 +42,12 @@ void perform(const Action& action, sim::SimMac& mac, const World& world, Timelin
   if (const auto* notice = std::get_if<TapDisabled>(&action.what)) {
     desktop.disableTap(notice->reason);
   } else if (const auto* focus = std::get_if<FocusWindow>(&action.what)) {
-    sim::SimWindow* window = world.window(focus->window);
-    desktop.activate(*desktop.app(window->pid), window);
+    if (focus->window.empty()) {
+      desktop.activate(*world.app(focus->app));
+    } else {
+      sim::SimWindow* window = world.window(focus->window);
+      desktop.activate(*desktop.app(window->pid), window);
+    }
   } else if (const auto* move = std::get_if<MoveWindow>(&action.what)) {
     desktop.setFrame(*world.window(move->window), move->frame);
   } else if (const auto* unreadable = std::get_if<MakeUnreadable>(&action.what)) {
@@ -68,14 +72,15 @@ bool isMenuAction(const Action& action) {
 // The status menu is the main thread's: opened and chosen from there, never inside a run.
 void menuAction(const Action& action, sim::SimMac& mac, CoreApp& core, Timeline& timeline) {
   timeline.action(action, std::nullopt);
-  // The user clicks the status item: its menu opens as the program builds it.
+  const auto* choice = std::get_if<ChooseMenuItem>(&action.what);
+  // The user clicks the status item: its menu opens as the program builds it. A choice in the
+  // menu already open takes its items as they are now.
   std::vector<MenuItemModel> items;
   if (mac.statusBar.last) {
-    mac.statusBar.last->performClick();
+    if (!choice || !choice->inOpenMenu) mac.statusBar.last->performClick();
     items = mac.statusBar.last->menu;
   }
-  timeline.menu(items);
-  const auto* choice = std::get_if<ChooseMenuItem>(&action.what);
+  if (!choice || !choice->inOpenMenu) timeline.menu(items);
   if (!choice) return;
   for (const MenuItemModel& item : items) {
     if (item.separator || item.title != choice->title) continue;

@@ -120,7 +120,8 @@ std::string StepCaptions::ofAction(const Action& action, const Scene& scene) {
                : "The system turns Plumora's event tap off, as it does during some user input.";
   }
   if (const auto* focus = std::get_if<FocusWindow>(&action.what)) {
-    return "The user brings " + focus->window + " to the front.";
+    return "The user brings " + (focus->window.empty() ? focus->app : focus->window) +
+           " to the front.";
   }
   if (const auto* move = std::get_if<MoveWindow>(&action.what)) {
     return "The user moves " + move->window + " to " + describe(move->frame) + ".";

@@ -83,7 +83,8 @@ std::string Timeline::actionText(const Action& action, std::optional<Point> at) 
            (notice->reason == EventType::TapDisabledByTimeout ? "timeout" : "input") + ")";
   }
   if (const auto* focus = std::get_if<FocusWindow>(&action.what)) {
-    return "the user brings " + focus->window + " to the front";
+    return "the user brings " + (focus->window.empty() ? focus->app : focus->window) +
+           " to the front";
   }
   if (const auto* move = std::get_if<MoveWindow>(&action.what)) {
     return "the user moves " + move->window + " to " + describe(move->frame);
@@ -103,7 +104,8 @@ std::string Timeline::actionText(const Action& action, std::optional<Point> at) 
   }
   if (std::holds_alternative<OpenStatusMenu>(action.what)) return "open the status menu";
   if (const auto* choice = std::get_if<ChooseMenuItem>(&action.what)) {
-    return "choose \"" + choice->title + "\" in the status menu";
+    return "choose \"" + choice->title + "\" in the status menu" +
+           (choice->inOpenMenu ? ", open since before" : "");
   }
   const auto& permission = std::get<ChangePermission>(action.what);
   std::string text = std::string("the accessibility permission is ") +

@@ -97,8 +97,11 @@ struct MouseAction {
 struct TapDisabled {
   EventType reason;
 };
+// The user brings a window to the front with its application; or, with no window named, an
+// application alone (one may be frontmost with no window at all).
 struct FocusWindow {
   std::string window;
+  std::string app;
 };
 struct MoveWindow {
   std::string window;
@@ -121,6 +124,8 @@ struct RebuildMenus {
 struct OpenStatusMenu {};
 struct ChooseMenuItem {
   std::string title;
+  // Chosen in the menu as it is already open (opened by an earlier `menu`), not opened for it.
+  bool inOpenMenu = false;
 };
 struct ChangePermission {
   bool granted;

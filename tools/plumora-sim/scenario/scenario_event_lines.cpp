@@ -105,7 +105,9 @@ Action readAction(Words& w, const Scenario& declared) {
     action.what = TapDisabled{reason == "timeout" ? EventType::TapDisabledByTimeout
                                                   : EventType::TapDisabledByUserInput};
   } else if (verb == "focus") {
-    action.what = FocusWindow{windowName(w, declared)};
+    action.what = FocusWindow{windowName(w, declared), {}};
+  } else if (verb == "activate") {
+    action.what = FocusWindow{{}, appName(w, declared)};
   } else if (verb == "move") {
     std::string window = windowName(w, declared);
     action.what = MoveWindow{std::move(window), w.rect()};
@@ -122,7 +124,9 @@ Action readAction(Words& w, const Scenario& declared) {
   } else if (verb == "menu") {
     action.what = OpenStatusMenu{};
   } else if (verb == "choose") {
-    action.what = ChooseMenuItem{w.text("the title of an item of the status menu")};
+    ChooseMenuItem choice{w.text("the title of an item of the status menu")};
+    choice.inOpenMenu = w.accept("in-open-menu");
+    action.what = choice;
   } else if (verb == "permission") {
     const std::string change = w.keyword("'granted' or 'revoked'");
     if (change != "granted" && change != "revoked") {
