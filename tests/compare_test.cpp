@@ -174,6 +174,29 @@ const Shown kShown[] = {
      "tap-timeout 0.5\napp Slow pid 503\n  latency 0.15\nwindow Lento of Slow frame 1100,600 "
      "200x100\nat 4.0 click Lento green\n",
      "tap-timeout 0.3"},
+    {"the exceptions stored, good and bad",
+     "setting exceptions com.example.Editor 42 true \"\" COM.EXAMPLE.EDITOR\n",
+     "setting exceptions \"com.example.Editor\" 42 true \"\" \"COM.EXAMPLE.EDITOR\""},
+    {"a single value where the list belongs", "setting exceptions-value com.example.Other\n",
+     "setting exceptions-value \"com.example.Other\""},
+    {"an application named with a space, whose bundle has no identifier, in front as the menu "
+     "opens",
+     "app \"Text Tool\" pid 502 bundle none\nwindow Pannello of \"Text Tool\" frame 1100,600 "
+     "200x100\nat 4.0 focus Pannello\nat 5.0 menu\n",
+     "app \"Text Tool\" pid 502 bundle none"},
+    {"the status menu opened", "at 2.0 menu\n", "at 2 menu"},
+    {"an item chosen as the menu opens",
+     "at 2.0 choose \"Secondo clic: torna alle dimensioni precedenti\"\n",
+     "at 2 choose \"Secondo clic: torna alle dimensioni precedenti\""},
+    {"an item chosen in a menu open for a while",
+     "at 2.0 menu\nat 2.5 choose \"Attivo\" in-open-menu\n",
+     "at 2.5 choose \"Attivo\" in-open-menu"},
+    // The first click is an exception's, which asks nothing of the front: the window list shows
+    // which application was in front, before the system is asked at the second click.
+    {"the application in front as the window list shows it",
+     "setting exceptions com.example.Editor\napp Viewer pid 502\nwindow Foto of Viewer frame "
+     "1050,400 300x300\nat 2.0 focus Foto\nat 4.0 click Foto green\n",
+     "focus window101  # its application came to the front"},
     {"a window server number as a real Mac gives it",
      "window Nota of Editor frame 1100,600 200x100\n  number 4242\nat 4.0 click Nota green\n",
      "  number 4242"},

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <map>
+#include <set>
 
+#include "compare/stored_exceptions.hpp"
 #include "scenario/key_names.hpp"
 
 namespace plumora::simtool {
@@ -27,17 +30,33 @@ std::string rectText(const Rect& r) {
          decimalText(height(r));
 }
 
-std::string quoted(const std::string& text) {
-  std::string out = "\"";
-  for (char c : text) {
-    if (c == '"' || c == '\\') out += '\\';
-    out += c;
-  }
-  return out + '"';
+// The scenario's names of the applications: the name the system gave, where it was read and can
+// stand in a scenario as it is (it titles the status menu's item for the frontmost application),
+// else one made of the pid.
+using AppNames = std::map<std::int32_t, std::string>;
+
+bool writable(const std::string& text) {
+  constexpr std::size_t kLongestName = 200;
+  return !text.empty() && text.size() <= kLongestName && quotable(text);
 }
 
-std::string appName(std::int32_t pid) {
-  return "app" + std::to_string(pid);
+AppNames appNames(const RecordedDesktop& d) {
+  AppNames names;
+  std::set<std::string> taken;
+  for (const RecordedApp& app : d.apps) {
+    if (app.pid != d.ownPid) taken.insert("app" + std::to_string(app.pid));
+  }
+  for (const RecordedApp& app : d.apps) {
+    if (app.pid == d.ownPid) continue;
+    const bool own = app.name && writable(*app.name) && taken.insert(*app.name).second;
+    names[app.pid] = own ? *app.name : "app" + std::to_string(app.pid);
+  }
+  return names;
+}
+
+std::string appName(const AppNames& names, std::int32_t pid) {
+  const auto found = names.find(pid);
+  return word(found == names.end() ? "app" + std::to_string(pid) : found->second);
 }
 std::string windowName(std::uint32_t number) {
   return "window" + std::to_string(number);
@@ -59,11 +78,20 @@ void writeItems(std::string& out, const std::vector<RecordedItem>& items, int de
   }
 }
 
-void writeApp(std::string& out, const RecordedApp& app) {
-  out += "app " + appName(app.pid) + " pid " + std::to_string(app.pid);
-  if (app.bundleId) out += " bundle " + *app.bundleId;
+void writeApp(std::string& out, const RecordedApp& app, const AppNames& names) {
+  out += "app " + appName(names, app.pid) + " pid " + std::to_string(app.pid);
+  if (app.bundleId) {
+    out += " bundle " + word(*app.bundleId);
+  } else if (app.bundleless) {
+    out += " bundle none";
+  }
   out += '\n';
-  if (!app.bundleId) out += "  # its bundle identifier was not read: the simulator's own\n";
+  if (!app.name || appName(names, app.pid) != word(*app.name)) {
+    out += "  # its name was not read, or cannot stand here as it is: made up\n";
+  }
+  if (!app.bundleId && !app.bundleless) {
+    out += "  # its bundle identifier was not read: the simulator's own\n";
+  }
   switch (app.menuBar) {
     case MenuBarSeen::NotRead:
       out += "  # its menus were not read: the simulator's standard ones\n  menus standard\n";
@@ -119,9 +147,10 @@ void writeApp(std::string& out, const RecordedApp& app) {
   }
 }
 
-void writeWindow(std::string& out, const RecordedWindow& w) {
+void writeWindow(std::string& out, const RecordedWindow& w, const AppNames& names) {
   const Rect frame = w.frame.value_or(Rect::make(0, 0, 0, 0));
-  out += "window " + windowName(w.number) + " of " + appName(w.pid) + " frame " + rectText(frame);
+  out += "window " + windowName(w.number) + " of " + appName(names, w.pid) + " frame " +
+         rectText(frame);
   if (w.title) out += " title " + quoted(*w.title);
   out += "\n  number " + std::to_string(w.number) + '\n';
   if (!w.frame) out += "  # its frame was never read: a placeholder\n";
@@ -159,13 +188,26 @@ void writeWindow(std::string& out, const RecordedWindow& w) {
   }
 }
 
+// The window to focus for an application seen in front: the one the window list showed first,
+// or else its first window.
+const RecordedWindow* windowInFront(const RecordedDesktop& d, std::int32_t pid,
+                                    std::uint32_t number) {
+  const RecordedWindow* first = nullptr;
+  for (const RecordedWindow& w : d.windows) {
+    if (w.pid != pid) continue;
+    if (w.number == number) return &w;
+    if (!first) first = &w;
+  }
+  return first;
+}
+
 std::string flagsText(std::uint64_t flags) {
   const std::string names = modifierText(flags);
   return names.empty() ? std::string() : " with " + names;
 }
 
 void writeAction(std::string& out, const RecordedAction& a, const RecordedDesktop& desktop,
-                 std::vector<RecordingScreen>& screens) {
+                 const AppNames& names, std::vector<RecordingScreen>& screens) {
   const std::string at = "at " + decimalText(a.time) + ' ';
   const std::string point = decimalText(a.point.x) + "," + decimalText(a.point.y);
   switch (a.kind) {
@@ -189,20 +231,27 @@ void writeAction(std::string& out, const RecordedAction& a, const RecordedDeskto
       out += '\n';
       break;
     case RecordedActionKind::RebuildMenus:
-      out += at + "rebuild-menus " + appName(a.pid) +
+      out += at + "rebuild-menus " + appName(names, a.pid) +
              "  # a menu element found earlier answered as no longer valid\n";
       break;
-    case RecordedActionKind::Focus: {
-      bool written = false;
-      for (const RecordedWindow& w : desktop.windows) {
-        if (w.pid != a.pid) continue;
-        out += at + "focus " + windowName(w.number) + "  # its application came to the front\n";
-        written = true;
+    case RecordedActionKind::OpenMenu:
+      out += at + "menu\n";
+      break;
+    case RecordedActionKind::ChooseItem:
+      if (a.title.empty() || !writable(a.title)) {
+        out += "# " + at + "the user chose " + a.choice +
+               " in the status menu; the item's title was not recorded\n";
+        if (!a.inOpenMenu) out += at + "menu\n";
         break;
       }
-      if (!written) {
-        out += "# at " + decimalText(a.time) + " pid " + std::to_string(a.pid) +
-               " came to the front, with no window seen to focus\n";
+      out += at + "choose " + quoted(a.title) + (a.inOpenMenu ? " in-open-menu" : "") + '\n';
+      break;
+    case RecordedActionKind::Focus: {
+      if (const RecordedWindow* w = windowInFront(desktop, a.pid, a.window)) {
+        out += at + "focus " + windowName(w->number) + "  # its application came to the front\n";
+      } else {
+        out += at + "activate " + appName(names, a.pid) +
+               "  # it came to the front with no window seen\n";
       }
       break;
     }
@@ -239,6 +288,31 @@ void writeAction(std::string& out, const RecordedAction& a, const RecordedDeskto
 }
 
 }  // namespace
+
+std::string quoted(const std::string& text) {
+  std::string out = "\"";
+  for (char c : text) {
+    if (c == '"' || c == '\\') out += '\\';
+    out += c;
+  }
+  return out + '"';
+}
+
+std::string word(const std::string& text) {
+  const bool plain = !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
+           c == '-' || c == '_';
+  });
+  return plain ? text : quoted(text);
+}
+
+bool quotable(const std::string& text) {
+  for (char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7f) return false;
+  }
+  return true;
+}
 
 std::string decimalText(double value) {
   const long long micro = std::llround(value * 1e6);
@@ -289,31 +363,28 @@ std::string derivedScenario(const RecordedDesktop& d) {
     for (const std::string& l : d.settings.languages) out += ' ' + l;
     out += '\n';
   }
+  out += storedExceptionsText(d.settings.exceptions);
   out += '\n';
+  const AppNames names = appNames(d);
   for (const RecordedApp& app : d.apps) {
     if (app.pid == d.ownPid) continue;
-    writeApp(out, app);
+    writeApp(out, app, names);
   }
   out += '\n';
   for (const RecordedWindow& w : d.windows) {
-    if (w.pid != d.ownPid) writeWindow(out, w);
+    if (w.pid != d.ownPid) writeWindow(out, w, names);
   }
   if (d.frontmost) {
-    bool focused = false;
-    for (const RecordedWindow& w : d.windows) {
-      if (w.pid == *d.frontmost && !focused) {
-        out += "focus " + windowName(w.number) + '\n';
-        focused = true;
-      }
-    }
-    if (!focused) {
+    if (const RecordedWindow* w = windowInFront(d, *d.frontmost, d.frontWindow)) {
+      out += "focus " + windowName(w->number) + '\n';
+    } else {
       out += "# pid " + std::to_string(*d.frontmost) +
              " was frontmost, with no window seen: the first window's application instead\n";
     }
   }
   out += '\n';
   std::vector<RecordingScreen> screens = d.screens;
-  for (const RecordedAction& a : d.actions) writeAction(out, a, d, screens);
+  for (const RecordedAction& a : d.actions) writeAction(out, a, d, names, screens);
   out += "end " + decimalText(d.lastTime + 0.001) + '\n';
   return out;
 }

@@ -5,6 +5,7 @@
 
 #include "compare/recorded_values.hpp"
 #include "recording/trace_text.hpp"
+#include "support/exception_list.hpp"
 
 namespace plumora::simtool::recorded {
 
@@ -87,8 +88,33 @@ void Reader::read(const RecordedEvent& e) {
     if (trusted) trust = trusted;
   } else if (e.event == "sys.notice") {
     notices.push_back(e.before);
-  } else if (e.event == "defaults.setBool") {
+  } else if (e.event == "defaults.setBool" || e.event == "defaults.setStrings") {
     settingWritten[textOf(e.field("key"))] = true;
+  } else if (e.event == "defaults.value" && value &&
+             textOf(e.field("key")) == ExceptionList::kKey) {
+    // What the user stored, good or bad, as read before the program wrote a list of its own.
+    const std::string key(ExceptionList::kKey);
+    if (!settingWritten[key] && !exceptionsRead) desktop.settings.exceptions = *value;
+    exceptionsRead = true;
+  } else if ((e.event == "sys.bundleOf" || e.event == "sys.appName") && value) {
+    const auto of = static_cast<std::int32_t>(numberOf(e.field("pid")).value_or(0));
+    if (of > 0 && of != desktop.ownPid) {
+      RecordedApp& a = app(of);
+      if (e.event == "sys.appName" && value->kind == JsonValue::Kind::String && !a.name) {
+        a.name = value->text;
+      } else if (e.event == "sys.bundleOf" && value->kind == JsonValue::Kind::String) {
+        if (!a.bundleId) a.bundleId = value->text;
+      } else if (e.event == "sys.bundleOf" && value->kind == JsonValue::Kind::Null) {
+        a.bundleless = !a.bundleId;
+      }
+    }
+  } else if (e.event == "menu.open") {
+    RecordedAction open;
+    open.kind = RecordedActionKind::OpenMenu;
+    open.time = e.before;
+    desktop.actions.push_back(open);
+  } else if (e.event == "menu.choice") {
+    menuChosen(e);
   } else if (e.event == "defaults.bool") {
     const std::string key = textOf(e.field("key"));
     const auto on = boolOf(value);
@@ -100,19 +126,14 @@ void Reader::read(const RecordedEvent& e) {
     }
   } else if (e.event == "sys.frontmost") {
     const auto now = static_cast<std::int32_t>(numberOf(value).value_or(0));
-    if (!desktop.frontmost && !front) desktop.frontmost = now;
     if (activation) {
       activation->previousPoll = activation->poll;
       activation->poll = e.before;
-    } else if (front && *front != now && now != 0) {
-      RecordedAction focus;
-      focus.kind = RecordedActionKind::Focus;
-      focus.time = (frontReadAt + e.before) / 2;
-      focus.pid = now;
-      desktop.actions.push_back(focus);
+      front = now;
+      frontReadAt = e.before;
+    } else {
+      frontSeen(now, 0, e.before);
     }
-    front = now;
-    frontReadAt = e.before;
   } else if (e.event == "ax.copy" && activation && pid == activation->pid && front == pid &&
              (attribute == "AXFocusedWindow" || attribute == "AXMainWindow") &&
              elementOf(value) == activation->window) {
@@ -179,6 +200,16 @@ void Reader::read(const RecordedEvent& e) {
     }
     desktop.actions.push_back(a);
   } else if (e.event == "ws.walk" && value) {
+    // The list runs from the front: its first window of the normal layer is the frontmost
+    // application's, which says which application was in front before the program asked.
+    for (const JsonValue& entry : value->items) {
+      if (entry.items.size() != 5 || entry.items[0].number != 0) continue;
+      const auto owner = static_cast<std::int32_t>(entry.items[3].number);
+      if (!activation && owner != desktop.ownPid) {
+        frontSeen(owner, static_cast<std::uint32_t>(entry.items[4].number), e.before);
+      }
+      break;
+    }
     for (const JsonValue& entry : value->items) {
       if (entry.items.size() != 5) continue;
       const auto ownerPid = static_cast<std::int32_t>(entry.items[3].number);

@@ -52,6 +52,9 @@ struct Reader {
   std::string raised;  // the window last raised
   std::optional<Activation> activation;
   std::optional<std::int32_t> front;
+  // An application seen in front (by the system's answer, or its window first in the window
+  // list): at launch, or brought there by the user since it was last seen.
+  void frontSeen(std::int32_t pid, std::uint32_t window, double at);
   double frontReadAt = 0;
   double screensReadAt = 0;
   std::vector<RecordingScreen> screens;
@@ -73,6 +76,8 @@ struct Reader {
   bool timedOut(const RecordedEvent& notice);
   void callbackEnded();
   std::map<std::string, bool> settingWritten;
+  bool exceptionsRead = false;
+  void menuChosen(const RecordedEvent& choice);
   std::map<std::string, std::string> titleHashes;   // by window element
   std::map<std::string, std::string> loggedTitles;  // by hash
 

@@ -211,6 +211,44 @@ void mergeMenus(std::vector<RecordedMenu>& into, const std::vector<RecordedMenu>
   }
 }
 
+void Reader::frontSeen(std::int32_t now, std::uint32_t window, double at) {
+  if (now == 0) return;
+  if (!desktop.frontmost && !front) {
+    desktop.frontmost = now;
+    desktop.frontWindow = window;
+  } else if (front && *front != now) {
+    RecordedAction focus;
+    focus.kind = RecordedActionKind::Focus;
+    focus.time = (frontReadAt + at) / 2;
+    focus.pid = now;
+    focus.window = window;
+    desktop.actions.push_back(focus);
+  }
+  front = now;
+  frontReadAt = at;
+}
+
+void Reader::menuChosen(const RecordedEvent& choice) {
+  RecordedAction chosen;
+  chosen.kind = RecordedActionKind::ChooseItem;
+  chosen.time = choice.before;
+  chosen.choice = textOf(choice.field("v"));
+  chosen.title = textOf(choice.field("title"));
+  // Opened for the choice, at once, as a scenario's `choose` does: one action. Chosen after the
+  // menu stayed open a while: the opening, then a choice in the menu already open.
+  for (auto it = desktop.actions.rbegin(); it != desktop.actions.rend(); ++it) {
+    if (it->kind != RecordedActionKind::OpenMenu) continue;
+    if (choice.before - it->time < 0.0005) {
+      chosen.time = it->time;
+      *it = chosen;
+      return;
+    }
+    break;
+  }
+  chosen.inOpenMenu = true;
+  desktop.actions.push_back(chosen);
+}
+
 void Reader::finish() {
   closeStretch();
   callbackEnded();

@@ -38,7 +38,9 @@ enum class RestoreSeen { NotSeen, Restored, Ignored, Elsewhere };
 
 struct RecordedApp {
   std::int32_t pid = 0;
+  std::optional<std::string> name;  // as the system names it to the user
   std::optional<std::string> bundleId;
+  bool bundleless = false;  // the system said its bundle has no identifier
   MenuBarSeen menuBar = MenuBarSeen::NotRead;
   std::vector<RecordedMenu> menus;
   std::optional<double> latency;        // the typical time of its accessibility requests
@@ -91,7 +93,9 @@ enum class RecordedActionKind {
   Permission,
   Screens,
   Focus,
-  RebuildMenus
+  RebuildMenus,
+  OpenMenu,   // the user opens the status menu
+  ChooseItem  // the user chooses an item of it
 };
 
 struct RecordedAction {
@@ -106,11 +110,15 @@ struct RecordedAction {
   bool inferred = false;                 // a screen added where a Fill landed, never read
   std::uint32_t window = 0;  // a focus change: a window of the new frontmost application
   std::int32_t pid = 0;      // the focus change's application, or the one that rebuilt its menus
+  std::string choice;        // a menu choice: the action's name, and the item's title as shown
+  std::string title;
+  bool inOpenMenu = false;  // chosen in a menu opened earlier, not opened for it
 };
 
 struct RecordedSettings {
   std::optional<bool> enabled, restore, verbose, permission;
   std::vector<std::string> languages;
+  std::optional<JsonValue> exceptions;  // the stored list as the program first read it
 };
 
 struct RecordedDesktop {
@@ -121,6 +129,7 @@ struct RecordedDesktop {
   double tapLostWithin = 0;
   std::int32_t ownPid = 0;
   std::optional<std::int32_t> frontmost;  // at launch
+  std::uint32_t frontWindow = 0;          // its window in front, where the window list said
   std::vector<RecordedApp> apps;          // by first sight
   std::vector<RecordedWindow> windows;    // by number
   RecordedSettings settings;
