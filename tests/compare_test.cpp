@@ -61,6 +61,29 @@ TEST(Compare, TheSimulatedMacRecordedComparesWithNoDifference) {
   EXPECT_EQ(differenceTable(measure.differences, 0), differenceTable({}, 0));
 }
 
+// A Mac's clock counts from its start-up: a recording made there starts days into it.
+TEST(Compare, ARecordingOnAMacsClockComparesAsOneFromZero) {
+  constexpr double kUptime = 250000.25;
+  static const std::regex time(R"re("(t0|t1|start)":([0-9.]+))re");
+  std::string text;
+  for (const std::string& line : linesOf(recordingOf(kFillAndBack))) {
+    std::string shifted;
+    auto from = line.cbegin();
+    for (std::sregex_iterator it(line.begin(), line.end(), time), end; it != end; ++it) {
+      shifted.append(from, (*it)[0].first);
+      shifted += '"' + (*it)[1].str() + "\":" + decimalText(std::stod((*it)[2]) + kUptime);
+      from = (*it)[0].second;
+    }
+    text += shifted.append(from, line.cend()) + '\n';
+  }
+  ASSERT_NE(text.find("\"start\":250000.25"), std::string::npos) << text;
+  const Measure measure = measured(text);
+  ASSERT_FALSE(measure.failure) << *measure.failure;
+  EXPECT_EQ(differenceTable(measure.differences, 0), differenceTable({}, 0));
+  const std::string derived = derivedScenario(std::get<Recording>(readRecording(text)));
+  EXPECT_NE(derived.find("\nat 1 press "), std::string::npos) << derived;
+}
+
 struct HandEdit {
   const char* name;
   void (*apply)(Lines& lines);

@@ -354,7 +354,14 @@ RecordedDesktop readDesktop(const Recording& recording) {
   reader.desktop.screens = recording.screens;
   reader.screens = recording.screens;
   reader.desktop.tilingMargin = recording.tilingMargin;
-  for (const RecordedEvent& e : recording.events) reader.read(e);
+  // A Mac's clock counts from its start-up, the simulated Mac's from the program's launch: the
+  // desktop's times count from the recording's start.
+  for (const RecordedEvent& event : recording.events) {
+    RecordedEvent e = event;
+    e.before -= recording.start;
+    e.after -= recording.start;
+    reader.read(e);
+  }
   reader.finish();
   return reader.desktop;
 }
