@@ -287,9 +287,9 @@ TEST(ScenarioParserTest, TooManyOfAKindIsRefusedAtTheFirstLinePast) {
   const auto item = [](int i) { return "    item I" + std::to_string(i); };
   const auto submenu = [](int i) { return std::string(4 + 2 * i, ' ') + "item I"; };
   const std::tuple<std::string, int, std::string_view> cases[] = {
-      {repeated("app A pid 1\n", 201, window), 202, "too many windows: at most 200"},
-      {repeated("", 101, app), 101, "too many apps: at most 100"},
-      {repeated("", 501, click), 501, "too many actions: at most 500"},
+      {repeated("app A pid 1\n", 1001, window), 1002, "too many windows: at most 1000"},
+      {repeated("", 301, app), 301, "too many apps: at most 300"},
+      {repeated("", 100001, click), 100001, "too many actions: at most 100000"},
       {repeated("", 501, expectation), 501, "too many expectations: at most 500"},
       {repeated("", 17, screen), 17, "too many screens: at most 16"},
       // The one screen there is when none is given, then fifteen more and one too many.
