@@ -84,6 +84,21 @@ TEST(Compare, ARecordingOnAMacsClockComparesAsOneFromZero) {
   EXPECT_NE(derived.find("\nat 1 press "), std::string::npos) << derived;
 }
 
+// A Mac writes no tiling margin in the header: the gap the Fill left around the window says it.
+TEST(Compare, AMacsUnwrittenTilingMarginIsTakenFromWhereTheFillLanded) {
+  std::string scenario = kFillAndBack;
+  scenario.insert(scenario.find("app Editor"), "tiling-margin 12\n");
+  const std::string text = std::regex_replace(
+      recordingOf(scenario), std::regex(R"("tilingMargin":12\.0)"), R"("tilingMargin":null)");
+  ASSERT_NE(text.find(R"("tilingMargin":null)"), std::string::npos);
+  const std::string derived = derivedScenario(std::get<Recording>(readRecording(text)));
+  EXPECT_NE(derived.find("\ntiling-margin 12  # the gap a Fill left"), std::string::npos)
+      << derived;
+  const Measure measure = measured(text);
+  ASSERT_FALSE(measure.failure) << *measure.failure;
+  EXPECT_EQ(differenceTable(measure.differences, 0), differenceTable({}, 0));
+}
+
 struct HandEdit {
   const char* name;
   void (*apply)(Lines& lines);

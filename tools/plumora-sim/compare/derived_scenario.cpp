@@ -337,7 +337,9 @@ std::string derivedScenario(const RecordedDesktop& d) {
     out += "screen " + rectText(s.frame) + " visible " + rectText(s.visible) + '\n';
   }
   if (d.tilingMargin) {
-    out += "tiling-margin " + decimalText(*d.tilingMargin) + '\n';
+    out +=
+        "tiling-margin " + decimalText(*d.tilingMargin) +
+        (d.tilingMarginSeen ? "  # the gap a Fill left on every side of the usable area\n" : "\n");
   } else {
     out += "# the tiling margins could not be read: the simulator's default\n";
   }

@@ -5,6 +5,7 @@
 
 #include "compare/desktop_reader.hpp"
 #include "compare/recorded_values.hpp"
+#include "scenario/scenario_limits.hpp"
 
 namespace plumora::simtool {
 namespace recorded {
@@ -82,9 +83,26 @@ void Reader::closeStretch() {
     }
   }
   const bool fillAsked = s.item.empty() ? s.key == 3 : items[s.item].identifier == "_zoomFill";
+  const double primary = screens.empty() ? 0 : height(screens.front().frame);
+  if (!desktop.tilingMargin && fillAsked && changed) {
+    // A Mac does not tell its tiling margin: a Fill that leaves the same gap on every side of a
+    // screen's usable area shows it.
+    for (const RecordingScreen& screen : screens) {
+      const Rect& v = screen.visible;
+      const double gap = minX(final) - minX(v);
+      const double top = primary - maxY(v);
+      const bool even = std::fabs(minY(final) - top - gap) < 0.5 &&
+                        std::fabs(maxX(v) - maxX(final) - gap) < 0.5 &&
+                        std::fabs(top + height(v) - maxY(final) - gap) < 0.5;
+      if (even && gap >= 0 && gap <= limits::kMaxTilingMargin) {
+        desktop.tilingMargin = gap;
+        desktop.tilingMarginSeen = true;
+        break;
+      }
+    }
+  }
   // Whether it was a Fill: the window now covers a screen's usable area, less the margins.
   bool filled = false;
-  const double primary = screens.empty() ? 0 : height(screens.front().frame);
   const double margin = desktop.tilingMargin.value_or(0);
   for (const RecordingScreen& screen : screens) {
     const Rect& v = screen.visible;

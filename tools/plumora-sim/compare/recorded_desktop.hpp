@@ -124,6 +124,7 @@ struct RecordedSettings {
 struct RecordedDesktop {
   std::vector<RecordingScreen> screens;
   std::optional<double> tilingMargin;
+  bool tilingMarginSeen = false;     // not in the recording's header: from where a Fill landed
   std::optional<double> tapTimeout;  // within the callbacks the tap outlived and those it lost
   double tapKeptFor = 0;
   double tapLostWithin = 0;

@@ -26,6 +26,9 @@ inline constexpr double kMaxDelay = 3'600;  // an hour
 // Points. Sixteen of the largest displays side by side are some 100 000 points wide.
 inline constexpr double kMaxCoordinate = 100'000;  // either way from the origin
 inline constexpr double kMaxLength = 100'000;      // a width, a height, a distance
+// Far beyond the few points the system leaves; the simulated Mac ignores a margin its screen cannot
+// hold.
+inline constexpr double kMaxTilingMargin = 100;
 
 // How many of each.
 inline constexpr std::size_t kMaxScreens = 16;  // at any time

@@ -14,10 +14,6 @@ namespace plumora::simtool {
 namespace {
 
 constexpr ScreenSpec kStandardScreen{Rect::make(0, 0, 1440, 900), Rect::make(0, 0, 1440, 875)};
-// Far beyond the few points the system leaves; the simulated Mac ignores a margin its screen cannot
-// hold.
-constexpr double kMaxTilingMargin = 100;
-
 MenuPath menuPath(Words& w) {
   const std::string text = w.text("a menu path like \"Window > Fill\"");
   MenuPath path;
@@ -74,7 +70,7 @@ class Parser {
       atMost(s_.screens.size(), limits::kMaxScreens, "screens", w);
       s_.screens.push_back(w.accept("standard") ? kStandardScreen : readScreenFrames(w));
     } else if (what == "tiling-margin") {
-      s_.tilingMargin = w.number("a tiling margin in points", 0, kMaxTilingMargin);
+      s_.tilingMargin = w.number("a tiling margin in points", 0, limits::kMaxTilingMargin);
     } else if (what == "tap-timeout") {
       s_.tapTimeout = w.delay("a tap timeout in seconds");
       if (!(*s_.tapTimeout > 0)) w.fail("a tap timeout is more than 0 seconds");
