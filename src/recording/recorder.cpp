@@ -1,6 +1,5 @@
 #include "recording/recorder.hpp"
 
-#include <algorithm>
 #include <thread>
 
 #include "platform/accessibility.hpp"
@@ -29,7 +28,6 @@ void Recorder::begin(const RecordingHeader& header) {
   {
     std::lock_guard lock(idsMutex_);
     known_.clear();
-    counts_.clear();
   }
   events_.store(0);
   next_.store(1);
@@ -86,18 +84,12 @@ std::string Recorder::elementId(const ElementRef& element) {
   // The system-wide element has no pid of its own.
   if (element->processId(pid) != ax::kSuccess) pid = -1;
   std::lock_guard lock(idsMutex_);
-  for (const Known& known : known_) {
-    if (known.pid == pid && known.element->equals(*element)) return known.id;
+  OfApp& app = known_[pid];
+  for (const Known& known : app.elements) {
+    if (known.element->equals(*element)) return known.id;
   }
-  if (pid == -1) {
-    known_.push_back({pid, element, "system"});
-    return "system";
-  }
-  auto count = std::find_if(counts_.begin(), counts_.end(),
-                            [pid](const auto& entry) { return entry.first == pid; });
-  if (count == counts_.end()) count = counts_.insert(counts_.end(), {pid, 0});
-  std::string id = std::to_string(pid) + ":" + std::to_string(++count->second);
-  known_.push_back({pid, element, id});
+  std::string id = pid == -1 ? "system" : std::to_string(pid) + ":" + std::to_string(++app.count);
+  app.elements.push_back({element, id});
   return id;
 }
 

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/clock.hpp"
@@ -100,9 +101,14 @@ class Recorder {
 
  private:
   struct Known {
-    std::int32_t pid;
     ElementRef element;
     std::string id;
+  };
+  // An application's elements, in the order first seen: a lookup compares only with the elements
+  // of the same application, so that a long session's thousands of them do not slow the tap.
+  struct OfApp {
+    std::vector<Known> elements;
+    std::uint32_t count = 0;
   };
 
   Clock& clock_;
@@ -113,8 +119,7 @@ class Recorder {
   std::atomic<int> writing_{0};  // lines between their check of active_ and their sink write
   // Guards the ids only, held for a lookup; the sink never runs under it.
   std::mutex idsMutex_;
-  std::vector<Known> known_;
-  std::vector<std::pair<std::int32_t, std::uint32_t>> counts_;
+  std::unordered_map<std::int32_t, OfApp> known_;
 };
 
 }  // namespace plumora
