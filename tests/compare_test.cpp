@@ -16,6 +16,7 @@
 #include "compare/size_steps.hpp"
 #include "recording_lines.hpp"
 #include "replay/recording_file.hpp"
+#include "replay/replay_run.hpp"
 #include "run/simulation.hpp"
 #include "scenario/scenario_parser.hpp"
 
@@ -94,6 +95,27 @@ TEST(Compare, AMacsUnwrittenTilingMarginIsTakenFromWhereTheFillLanded) {
   const std::string derived = derivedScenario(std::get<Recording>(readRecording(text)));
   EXPECT_NE(derived.find("\ntiling-margin 12  # the gap a Fill left"), std::string::npos)
       << derived;
+  const Measure measure = measured(text);
+  ASSERT_FALSE(measure.failure) << *measure.failure;
+  EXPECT_EQ(differenceTable(measure.differences, 0), differenceTable({}, 0));
+}
+
+// A Mac's recording is of a session being recorded: its status menu says so and can stop it,
+// which ends the file. The simulated Mac recorded shows the same, replays and compares clean.
+TEST(Compare, ARecordingStoppedFromTheMenuEndsThereAndComparesClean) {
+  std::string scenario = kFillAndBack;
+  scenario += "at 2.0 choose \"Ferma la registrazione\"\n";
+  const std::string text = recordingOf(scenario);
+  EXPECT_NE(text.find("\"Plumora · registrazione in corso !\""), std::string::npos) << text;
+  EXPECT_NE(text.find(R"("v":"toggleRecording","title":"Ferma la registrazione")"),
+            std::string::npos)
+      << text;
+  // The second click, at 3.0, came after the end.
+  EXPECT_EQ(text.find(R"("t0":3.0)"), std::string::npos) << text;
+  const auto read = readRecording(text);
+  ASSERT_TRUE(std::holds_alternative<Recording>(read)) << text;
+  std::ostringstream out, errors;
+  EXPECT_EQ(replay(std::get<Recording>(read), "r", true, out, errors), kAllMet) << errors.str();
   const Measure measure = measured(text);
   ASSERT_FALSE(measure.failure) << *measure.failure;
   EXPECT_EQ(differenceTable(measure.differences, 0), differenceTable({}, 0));

@@ -13,6 +13,7 @@
 #include "replay/replay_ports.hpp"
 #include "replay/replay_scene.hpp"
 #include "run/core_app.hpp"
+#include "run/recording_in_progress.hpp"
 #include "run/temp_home.hpp"
 #include "run/text_format.hpp"
 #include "sim/manual_dispatch.hpp"
@@ -225,11 +226,14 @@ ExitStatus replay(const Recording& recording, std::string_view file, bool quiet,
 
   TapFeed taps(book, ports, clock, dispatch, print, scene ? &*scene : nullptr);
   std::optional<CoreApp> core;
+  RecordingInProgress session({});
   double end = recording.start;
   for (const RecordedEvent& event : recording.events) end = std::max(end, event.after);
 
   try {
     core.emplace(platform.platform());
+    // A recording is of a session being recorded: its menu says so, and can stop it.
+    core->setSession(session);
     // The status menu opens when the user clicks the item, at its recorded time, or within the
     // program's own click on it; each recorded opening happens once.
     std::vector<const RecordedEvent*> openings;

@@ -37,6 +37,8 @@ class CoreApp {
     if (toldChoice_) toldChoice_(action);
     controller_.perform(action);
   }
+  // The recording of the session the status menu offers to stop, as the Mac's shell gives it.
+  void setSession(SessionRecording& session) { controller_.setSessionRecording(&session); }
   // What reaches the program through the shell rather than its ports, told first, as a
   // recording hears of it.
   void tellShell(std::function<void()> opened, std::function<void(MenuAction)> chosen) {

@@ -9,6 +9,7 @@
 #include "run/expectations.hpp"
 #include "run/frame_history.hpp"
 #include "run/page_recorder.hpp"
+#include "run/recording_in_progress.hpp"
 #include "run/scenario_runner.hpp"
 #include "run/temp_home.hpp"
 #include "run/text_format.hpp"
@@ -84,9 +85,12 @@ ExitStatus simulate(const Scenario& scenario, std::string_view file, bool quiet,
 
   try {
     CoreApp core(recorded ? recorded->platform() : mac.platform);
+    // Recorded, the run is a session recorded from its launch: its menu can stop the recording.
+    RecordingInProgress session([&] { conversation->finish(); });
     if (recorded) {
       core.tellShell([&] { recorded->menuOpened(); },
                      [&](MenuAction action) { recorded->menuChosen(action); });
+      core.setSession(session);
     }
     mac.statusBar.menuDelegate = [&core] { core.menuNeedsUpdate(); };
     runScenario(scenario, mac, world, core, timeline);
