@@ -234,6 +234,10 @@ void writeAction(std::string& out, const RecordedAction& a, const RecordedDeskto
       out += at + "rebuild-menus " + appName(names, a.pid) +
              "  # a menu element found earlier answered as no longer valid\n";
       break;
+    case RecordedActionKind::Move:
+      out += at + "move " + windowName(a.window) + " " + rectText(a.frame) +
+             "  # the window list showed it moved\n";
+      break;
     case RecordedActionKind::OpenMenu:
       out += at + "menu\n";
       break;
@@ -373,8 +377,23 @@ std::string derivedScenario(const RecordedDesktop& d) {
     writeApp(out, app, names);
   }
   out += '\n';
+  // The simulator stacks an application's windows together, each new one in front of its
+  // application's others, and applications in the order their first window comes: written so
+  // that the stacking is the one the window list showed first.
+  std::map<std::int32_t, int> appRank;
   for (const RecordedWindow& w : d.windows) {
-    if (w.pid != d.ownPid) writeWindow(out, w, names);
+    const auto found = appRank.find(w.pid);
+    if (found == appRank.end() || w.walkRank < found->second) appRank[w.pid] = w.walkRank;
+  }
+  std::vector<const RecordedWindow*> stacked;
+  for (const RecordedWindow& w : d.windows) stacked.push_back(&w);
+  std::stable_sort(stacked.begin(), stacked.end(),
+                   [&](const RecordedWindow* a, const RecordedWindow* b) {
+                     if (a->pid != b->pid) return appRank[a->pid] < appRank[b->pid];
+                     return a->walkRank > b->walkRank;
+                   });
+  for (const RecordedWindow* w : stacked) {
+    if (w->pid != d.ownPid) writeWindow(out, *w, names);
   }
   if (d.frontmost) {
     if (const RecordedWindow* w = windowInFront(d, *d.frontmost, d.frontWindow)) {

@@ -9,6 +9,14 @@
 
 namespace plumora::simtool::recorded {
 
+void Reader::finishParked(std::size_t i) {
+  std::optional<TilingStretch> saved = std::move(stretch);
+  stretch = parked[i];
+  parked.erase(parked.begin() + static_cast<std::ptrdiff_t>(i));
+  closeStretch();
+  stretch = std::move(saved);
+}
+
 bool Reader::timedOut(const RecordedEvent& notice) {
   // A timeout notice that comes as a callback returns, the callback having taken some time: the
   // system disabled the tap during it and told the tap's thread once it was over.
@@ -82,12 +90,21 @@ void Reader::read(const RecordedEvent& e) {
       if (!notices.empty() && notices.front() <= e.before) {
         change.time = notices.front();
         notices.erase(notices.begin());
+        noticed = true;
+      } else {
+        noticed = false;
       }
       permissionChanges.push_back(change);
     }
     if (trusted) trust = trusted;
   } else if (e.event == "sys.notice") {
-    notices.push_back(e.before);
+    if (!permissionChanges.empty() && !noticed &&
+        std::fabs(permissionChanges.back().time - e.before) < 0.001) {
+      // The notice of a change the tap's thread had already read and placed.
+      noticed = true;
+    } else {
+      notices.push_back(e.before);
+    }
   } else if (e.event == "defaults.setBool" || e.event == "defaults.setStrings") {
     settingWritten[textOf(e.field("key"))] = true;
   } else if (e.event == "defaults.value" && value &&
@@ -184,8 +201,6 @@ void Reader::read(const RecordedEvent& e) {
     a.point = {numberOf(e.field("x")).value_or(0), numberOf(e.field("y")).value_or(0)};
     a.flags = static_cast<std::uint64_t>(numberOf(e.field("flags")).value_or(0));
     if (type == "leftDown") {
-      closeStretch();
-      closeActivation(true);
       writing.reset();
       clickAt = e.before;
       a.kind = RecordedActionKind::Press;
@@ -216,6 +231,7 @@ void Reader::read(const RecordedEvent& e) {
       RecordedWindow& w = window(static_cast<std::uint32_t>(entry.items[4].number), ownerPid);
       if (!w.walked) {
         w.walked = true;
+        w.walkRank = walkRanks++;
         w.layer = static_cast<std::int64_t>(entry.items[0].number);
         w.frame = frameOf(&entry.items[1]);
         if (entry.items[2].kind == JsonValue::Kind::Null) {
@@ -224,9 +240,48 @@ void Reader::read(const RecordedEvent& e) {
           w.alpha = entry.items[2].number;
         }
       }
+      if (const auto f = frameOf(&entry.items[1])) {
+        const auto last = seen.find(w.number);
+        // A tiling asked for and not looked at since on the queue (a shortcut's): the window
+        // list tells how far it went.
+        bool tiling = stretch && windowAt(stretch->window) == &w && stretch->before &&
+                      lastFrame[stretch->window].first <= stretch->began;
+        if (tiling) stretch->reads.emplace_back(e.before, *f);
+        for (std::size_t i = 0; i < parked.size(); ++i) {
+          if (windowAt(parked[i].window) != &w) continue;
+          tiling = true;
+          parked[i].reads.emplace_back(e.before, *f);
+          if (!same(*f, *parked[i].before)) {
+            finishParked(i);
+            break;
+          }
+        }
+        const bool writingIt = writing && windowAt(writing->window) == &w;
+        if (last != seen.end() && !same(last->second.second, *f) && !tiling && !writingIt) {
+          RecordedAction moved;
+          moved.kind = RecordedActionKind::Move;
+          moved.time = (last->second.first + e.before) / 2;
+          moved.window = w.number;
+          moved.frame = *f;
+          desktop.actions.push_back(moved);
+        }
+        seen[w.number] = {e.before, *f};
+      }
       walkMatch = std::make_pair(w.number, ownerPid);
     }
   } else if (e.event == "ax.application") {
+    if (e.thread == "fill") {
+      if (stretch && stretch->before && lastFrame[stretch->window].first <= stretch->began &&
+          std::all_of(stretch->reads.begin(), stretch->reads.end(),
+                      [&](const auto& r) { return same(r.second, *stretch->before); })) {
+        // Not seen tiling yet: later reads of the window, from any thread, still tell when.
+        parked.push_back(*stretch);
+        stretch.reset();
+      } else {
+        closeStretch();
+      }
+      closeActivation(true);
+    }
     app(static_cast<std::int32_t>(numberOf(e.field("pid")).value_or(0)));
   } else if (e.event == "ax.copyMany" && slot(e, "AXWindow")) {
     // The hit test's reading of a title-bar button.
@@ -257,9 +312,17 @@ void Reader::read(const RecordedEvent& e) {
     RecordedWindow* w = windowAt(element);
     if (frame) {
       if (w && !w->frame) w->frame = frame;
+      if (w) seen[w->number] = {e.before, *frame};
       if (writing && writing->window == element) readAfterWrite(*w, *frame, e.before);
       if (stretch && stretch->window == element && e.thread == "fill") {
         stretch->reads.emplace_back(e.before, *frame);
+      }
+      for (std::size_t i = 0; i < parked.size(); ++i) {
+        if (parked[i].window != element || e.thread != "fill") continue;
+        // The program's next look at the window on its queue: what the tiling came to.
+        parked[i].reads.emplace_back(e.before, *frame);
+        finishParked(i);
+        break;
       }
       lastFrame[element] = {e.before, *frame};
     } else if (w && !w->unreadableFrom) {
@@ -336,7 +399,7 @@ void Reader::read(const RecordedEvent& e) {
   } else if (e.event == "ax.perform" && textOf(e.field("action")) == "AXRaise") {
     raised = element;
   } else if (e.event == "ax.set" && attribute == "AXFrontmost" && pid) {
-    if (!activation) activation = Activation{*pid, raised, e.before, e.before, e.before};
+    if (!activation) activation = Activation{*pid, raised, e.after, e.after, e.after};
   } else if (e.event == "ax.copy" && attribute == "AXTitle" && value && value->find("hash")) {
     titleHashes[element] = textOf(value->find("hash"));
   } else if (e.event == "log" && value) {

@@ -42,6 +42,8 @@ struct Reader {
   std::map<std::int32_t, std::vector<double>> latencies;
   std::optional<std::pair<std::uint32_t, std::int32_t>> walkMatch;
   std::optional<TilingStretch> stretch;
+  std::vector<TilingStretch> parked;  // stretches whose tiling was not seen by their run
+  void finishParked(std::size_t i);
   struct Activation {
     std::int32_t pid;
     std::string window;
@@ -60,6 +62,9 @@ struct Reader {
   std::vector<RecordingScreen> screens;
   std::vector<double> notices;  // the system's notices of a permission change not yet placed
   std::optional<bool> trust;
+  bool noticed = true;
+  int walkRanks = 0;
+  std::map<std::uint32_t, std::pair<double, Rect>> seen;  // by window number
   std::vector<RecordedAction> permissionChanges;
   std::optional<double> clickAt;  // the last press
   // The event tap's callback under way or last run, on the tap's thread: when it began, when it

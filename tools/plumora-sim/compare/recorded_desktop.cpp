@@ -269,6 +269,7 @@ void Reader::menuChosen(const RecordedEvent& choice) {
 
 void Reader::finish() {
   closeStretch();
+  while (!parked.empty()) finishParked(0);
   callbackEnded();
   if (tapLostWithin) {
     desktop.tapKeptFor = tapKeptFor;

@@ -78,6 +78,7 @@ struct RecordedWindow {
   std::int64_t layer = 0;
   std::optional<double> alpha = 1.0;
   bool walked = false;
+  int walkRank = 0;  // the order windows were first seen in the window list, front first
   std::optional<bool> fullScreen;
   std::optional<bool> resizable;
   std::map<std::string, RecordedButton> buttons;  // by subrole
@@ -94,8 +95,9 @@ enum class RecordedActionKind {
   Screens,
   Focus,
   RebuildMenus,
-  OpenMenu,   // the user opens the status menu
-  ChooseItem  // the user chooses an item of it
+  OpenMenu,    // the user opens the status menu
+  ChooseItem,  // the user chooses an item of it
+  Move         // the user moved or resized a window
 };
 
 struct RecordedAction {
@@ -108,6 +110,7 @@ struct RecordedAction {
   double tapNoticeAfter = 0;             // a revocation: when the system disabled the tap
   std::vector<RecordingScreen> screens;  // the screens after a change
   bool inferred = false;                 // a screen added where a Fill landed, never read
+  Rect frame;                            // a move: where the window went
   std::uint32_t window = 0;  // a focus change: a window of the new frontmost application
   std::int32_t pid = 0;      // the focus change's application, or the one that rebuilt its menus
   std::string choice;        // a menu choice: the action's name, and the item's title as shown
