@@ -40,10 +40,12 @@ int main(int argc, char** argv) {
     std::visit(
         [&](const auto& what) {
           using T = std::decay_t<decltype(what)>;
-          // The status menu and menus built again are no part of the fuzzed world.
+          // The status menu, menus built again and full screen entered elsewhere are no part of
+          // the fuzzed world.
           if constexpr (std::is_same_v<T, simtool::OpenStatusMenu> ||
                         std::is_same_v<T, simtool::ChooseMenuItem> ||
-                        std::is_same_v<T, simtool::RebuildMenus>) {
+                        std::is_same_v<T, simtool::RebuildMenus> ||
+                        std::is_same_v<T, simtool::ChangeFullScreen>) {
             fuzzed = false;
           } else {
             converted.what = what;

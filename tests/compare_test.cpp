@@ -257,6 +257,10 @@ const Shown kShown[] = {
      "setting exceptions com.example.Editor\napp Viewer pid 502\nwindow Foto of Viewer frame "
      "1050,400 300x300\nat 2.0 focus Foto\nat 4.0 click Foto green\n",
      "focus window101  # its application came to the front"},
+    {"a window the user takes full screen by its app's menu, between the clicks",
+     "at 2.0 full-screen Documento on\n", "full-screen window100 on"},
+    {"a window the user resizes between the clicks", "at 2.0 move Documento 100,100 600x500\n",
+     "move window100 100,100 600x500"},
     {"a window server number as a real Mac gives it",
      "window Nota of Editor frame 1100,600 200x100\n  number 4242\nat 4.0 click Nota green\n",
      "  number 4242"},

@@ -114,6 +114,8 @@ app Editor pid 502
 app Notes pid 503 bundle com.example.Notes
 at 1 menu
 at 2 choose "Tasto verde normale in «Tool»"
+at 3 choose "Attivo" in-open-menu
+at 4 activate Tool
 expect menu "Attivo" checked
 expect menu "Esci da Plumora" absent
 )");
@@ -131,6 +133,10 @@ expect menu "Esci da Plumora" absent
   EXPECT_FALSE(s.apps[2].noBundle);
   EXPECT_TRUE(std::holds_alternative<OpenStatusMenu>(s.actions[0].what));
   EXPECT_EQ(std::get<ChooseMenuItem>(s.actions[1].what).title, "Tasto verde normale in «Tool»");
+  EXPECT_FALSE(std::get<ChooseMenuItem>(s.actions[1].what).inOpenMenu);
+  EXPECT_TRUE(std::get<ChooseMenuItem>(s.actions[2].what).inOpenMenu);
+  const auto& activated = std::get<FocusWindow>(s.actions[3].what);
+  EXPECT_EQ(std::tie(activated.window, activated.app), std::tuple("", "Tool"));
   EXPECT_EQ(std::get<MenuExpectation>(s.expectations[0].what).state, MenuItemState::Checked);
   EXPECT_EQ(std::get<MenuExpectation>(s.expectations[1].what).state, MenuItemState::Absent);
   EXPECT_EQ(*parsed("setting exceptions-value \"com.a\"\n").exceptions->asString(), "com.a");
@@ -181,6 +187,10 @@ TEST(ScenarioParserTest, EachMistakeIsNamedWithItsLine) {
       {"setting exceptions x*com.x", 3, "N*TEXT repeats a text N times"},
       {"setting exceptions-value 1 2", 3, "unexpected '2' at the end of the line"},
       {"at 1 choose", 3, "expected the title of an item of the status menu at the end of the line"},
+      {"at 1 choose \"Attivo\" in-open", 3, "unexpected 'in-open' at the end of the line"},
+      {"at 1 activate Doc", 3, "unknown app 'Doc'"},
+      {"at 1 full-screen Doc yes", 3, "full-screen is 'on' or 'off', not 'yes'"},
+      {"at 1 full-screen Editor on", 3, "unknown window 'Editor'"},
       {"expect menu \"Attivo\" on", 3, "unknown menu item state 'on'"},
       {"app Other pid 502 bundle", 3,
        "expected a bundle identifier, or 'none' at the end of the line"},

@@ -238,6 +238,10 @@ void writeAction(std::string& out, const RecordedAction& a, const RecordedDeskto
       out += at + "move " + windowName(a.window) + " " + rectText(a.frame) +
              "  # the window list showed it moved\n";
       break;
+    case RecordedActionKind::FullScreen:
+      out += at + "full-screen " + windowName(a.window) + (a.granted ? " on" : " off") +
+             "  # read so, though the program never asked for it\n";
+      break;
     case RecordedActionKind::OpenMenu:
       out += at + "menu\n";
       break;

@@ -330,7 +330,22 @@ void Reader::read(const RecordedEvent& e) {
       w->unreadableFrom = last == lastFrame.end() ? 0 : (last->second.first + e.before) / 2;
     }
   } else if (e.event == "ax.copy" && attribute == "AXFullScreen") {
-    if (RecordedWindow* w = windowAt(element)) w->fullScreen = boolOf(value);
+    RecordedWindow* w = windowAt(element);
+    const auto now = boolOf(value);
+    if (w && now && !w->fullScreen) {
+      w->fullScreen = now;
+    } else if (w && now && fullScreenRead[w->number] != *now) {
+      // Full screen entered or left where the program did not see it (the app's menu or
+      // shortcut, a click while the tap was off): as late as the reads allow, after any click
+      // the app was given.
+      RecordedAction change;
+      change.kind = RecordedActionKind::FullScreen;
+      change.time = std::max(e.before - 0.001, 0.0);
+      change.window = w->number;
+      change.granted = *now;
+      desktop.actions.push_back(change);
+    }
+    if (w && now) fullScreenRead[w->number] = *now;
   } else if (e.event == "ax.settable" && attribute == "AXSize") {
     if (RecordedWindow* w = windowAt(element)) w->resizable = boolOf(value);
   } else if (e.event == "ax.copy" && attribute == "AXMenuBar" && pid) {

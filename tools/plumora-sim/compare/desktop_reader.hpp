@@ -65,6 +65,7 @@ struct Reader {
   bool noticed = true;
   int walkRanks = 0;
   std::map<std::uint32_t, std::pair<double, Rect>> seen;  // by window number
+  std::map<std::uint32_t, bool> fullScreenRead;           // the last answer, by window number
   std::vector<RecordedAction> permissionChanges;
   std::optional<double> clickAt;  // the last press
   // The event tap's callback under way or last run, on the tap's thread: when it began, when it

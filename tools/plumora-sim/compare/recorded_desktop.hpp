@@ -97,7 +97,8 @@ enum class RecordedActionKind {
   RebuildMenus,
   OpenMenu,    // the user opens the status menu
   ChooseItem,  // the user chooses an item of it
-  Move         // the user moved or resized a window
+  Move,        // the user moved or resized a window
+  FullScreen   // a window entered (`granted`) or left full screen unseen by the program
 };
 
 struct RecordedAction {
@@ -106,7 +107,7 @@ struct RecordedAction {
   Point point;
   std::uint64_t flags = 0;
   std::string reason;                    // a disabled tap: "timeout" or "input"
-  bool granted = true;                   // a permission change
+  bool granted = true;                   // a permission change; full screen entered
   double tapNoticeAfter = 0;             // a revocation: when the system disabled the tap
   std::vector<RecordingScreen> screens;  // the screens after a change
   bool inferred = false;                 // a screen added where a Fill landed, never read

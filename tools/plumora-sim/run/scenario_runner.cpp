@@ -50,6 +50,8 @@ void perform(const Action& action, sim::SimMac& mac, const World& world, Timelin
     }
   } else if (const auto* move = std::get_if<MoveWindow>(&action.what)) {
     desktop.setFrame(*world.window(move->window), move->frame);
+  } else if (const auto* change = std::get_if<ChangeFullScreen>(&action.what)) {
+    desktop.setFullScreen(*world.window(change->window), change->on);
   } else if (const auto* unreadable = std::get_if<MakeUnreadable>(&action.what)) {
     world.window(unreadable->window)->frameReadable = false;
   } else if (const auto* add = std::get_if<AddScreen>(&action.what)) {

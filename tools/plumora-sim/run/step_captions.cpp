@@ -126,6 +126,10 @@ std::string StepCaptions::ofAction(const Action& action, const Scene& scene) {
   if (const auto* move = std::get_if<MoveWindow>(&action.what)) {
     return "The user moves " + move->window + " to " + describe(move->frame) + ".";
   }
+  if (const auto* change = std::get_if<ChangeFullScreen>(&action.what)) {
+    return "The user takes " + change->window + (change->on ? " into" : " out of") +
+           " full screen without its green button.";
+  }
   if (const auto* unreadable = std::get_if<MakeUnreadable>(&action.what)) {
     return possessive(unreadable->window) + " application stops telling its frame.";
   }

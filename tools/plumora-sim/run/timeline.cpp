@@ -89,6 +89,9 @@ std::string Timeline::actionText(const Action& action, std::optional<Point> at) 
   if (const auto* move = std::get_if<MoveWindow>(&action.what)) {
     return "the user moves " + move->window + " to " + describe(move->frame);
   }
+  if (const auto* change = std::get_if<ChangeFullScreen>(&action.what)) {
+    return change->window + (change->on ? " enters" : " leaves") + " full screen";
+  }
   if (const auto* unreadable = std::get_if<MakeUnreadable>(&action.what)) {
     return "the frame of " + unreadable->window + " can no longer be read";
   }

@@ -103,6 +103,12 @@ struct FocusWindow {
   std::string window;
   std::string app;
 };
+// The window enters or leaves full screen by a way the program never hears of (the app's menu,
+// its shortcut, a click while the event tap is off).
+struct ChangeFullScreen {
+  std::string window;
+  bool on = true;
+};
 struct MoveWindow {
   std::string window;
   Rect frame;
@@ -137,7 +143,8 @@ struct Action {
   int line = 0;
   double time = 0;
   std::variant<MouseAction, TapDisabled, FocusWindow, MoveWindow, MakeUnreadable, AddScreen,
-               RemoveScreen, ChangePermission, RebuildMenus, OpenStatusMenu, ChooseMenuItem>
+               RemoveScreen, ChangePermission, RebuildMenus, OpenStatusMenu, ChooseMenuItem,
+               ChangeFullScreen>
       what;
 };
 

@@ -111,6 +111,13 @@ Action readAction(Words& w, const Scenario& declared) {
   } else if (verb == "move") {
     std::string window = windowName(w, declared);
     action.what = MoveWindow{std::move(window), w.rect()};
+  } else if (verb == "full-screen") {
+    ChangeFullScreen change{windowName(w, declared), true};
+    const std::string state = w.keyword("'on' or 'off'");
+    if (state != "on" && state != "off")
+      w.fail("full-screen is 'on' or 'off', not '" + state + "'");
+    change.on = state == "on";
+    action.what = change;
   } else if (verb == "unreadable") {
     action.what = MakeUnreadable{windowName(w, declared)};
   } else if (verb == "add-screen") {
