@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -14,6 +13,7 @@
 #include "compare/compare_run.hpp"
 #include "compare/derived_scenario.hpp"
 #include "compare/size_steps.hpp"
+#include "compare_fixture.hpp"
 #include "recording_lines.hpp"
 #include "replay/recording_file.hpp"
 #include "replay/replay_run.hpp"
@@ -22,31 +22,6 @@
 
 namespace plumora::simtool {
 namespace {
-
-constexpr const char* kFillAndBack = R"(screen standard
-app Editor pid 501 bundle com.example.Editor
-  menus standard
-window Documento of Editor frame 200,150 800x600
-at 1.0 click Documento green
-at 3.0 click Documento green
-)";
-
-std::string recordingOf(const std::string& scenario) {
-  const auto parsed = parseScenario(scenario);
-  if (const auto* bad = std::get_if<ParseError>(&parsed)) {
-    ADD_FAILURE() << errorLine("scenario", *bad);
-    return {};
-  }
-  std::ostringstream out, errors;
-  std::string text;
-  simulate(std::get<Scenario>(parsed), "scenario", true, out, errors, nullptr, &text);
-  return text;
-}
-
-// The frame read that measures the window 0.8 s after the Fill.
-std::size_t measurementAfterFill(const Lines& lines) {
-  return indexOf(lines, R"("t0":1.8,"el":"501:2","attrs":["AXPosition","AXSize"])");
-}
 
 Measure measured(const std::string& text) {
   auto read = readRecording(text);
@@ -130,38 +105,16 @@ struct HandEdit {
 };
 
 const HandEdit kHandEdits[] = {
-    {"a Fill that settled 0.4 s later",
-     [](Lines& lines) {
-       std::string& line = lines.at(measurementAfterFill(lines));
-       line = std::regex_replace(line, std::regex(R"re("t([01])":1\.8,)re"), "\"t$1\":2.2,");
-     },
-     DifferenceKind::Settling, "1.2 s", "0.8 s"},
-    {"a frame after the Fill 8 points off",
-     [](Lines& lines) {
-       std::string& line = lines.at(measurementAfterFill(lines));
-       line = std::regex_replace(line, std::regex(R"(\{"pt":\[0\.0,25\.0\]\})"),
-                                 R"({"pt":[8.0,25.0]})");
-     },
-     DifferenceKind::Frame, "(8,25 1440x875), 8 points off", "(0,25 1440x875)"},
-    {"a result code changed: the window's messaging timeout refused",
-     [](Lines& lines) {
-       std::string& line = lines.at(indexOf(lines, R"("el":"501:2","seconds":1.5,"rc":0)"));
-       line = std::regex_replace(line, std::regex(R"("rc":0)"), R"("rc":-25204)");
-     },
+    {"a Fill that settled 0.4 s later", edits::fillSettledLater, DifferenceKind::Settling, "1.2 s",
+     "0.8 s"},
+    {"a frame after the Fill 8 points off", edits::frameOffAfterFill, DifferenceKind::Frame,
+     "(8,25 1440x875), 8 points off", "(0,25 1440x875)"},
+    {"a result code changed: the window's messaging timeout refused", edits::timeoutRefused,
      DifferenceKind::ResultCode, "-25204", "0"},
-    {"a request the recording lacks: the full-screen check",
-     [](Lines& lines) {
-       lines.erase(lines.begin() +
-                   static_cast<std::ptrdiff_t>(indexOf(lines, R"("attr":"AXFullScreen")")));
-     },
+    {"a request the recording lacks: the full-screen check", edits::fullScreenCheckDropped,
      DifferenceKind::OnlySimulated, "-", "false"},
-    {"a log line changed",
-     [](Lines& lines) {
-       std::string& line = lines.at(indexOf(lines, "Misura dopo Riempi"));
-       line = std::regex_replace(line, std::regex("Misura dopo"), "Misura prima di");
-     },
-     DifferenceKind::LogLine, "\"Misura prima di Riempi: (0,25 1440x875)\"",
-     "\"Misura dopo Riempi: (0,25 1440x875)\""},
+    {"a log line changed", edits::logLineReworded, DifferenceKind::LogLine,
+     "\"Misura prima di Riempi: (0,25 1440x875)\"", "\"Misura dopo Riempi: (0,25 1440x875)\""},
 };
 
 class CompareHandEdit : public testing::TestWithParam<HandEdit> {};

@@ -319,7 +319,8 @@ TEST(PageWriter, StepsExpectationsAndNothingFromElsewhere) {
       {{true, "  met     a.scn:3  shortcuts posted: none"},
        {false, "  FAILED  a.scn:4  Editor received nothing: it received press"}},
       "1 of 2 expectations met",
-      false};
+      false,
+      {}};
   const std::string page = writePage(content);
   expectOnce(page,
              {"class=\"current\" id=\"scene-1\" data-step=\"1\" data-time=\"0.000\"",

@@ -6,6 +6,9 @@
     check_page.py layout SIM SCENARIO...   each page at 800x600 and 1280x800: nothing wider than
                                            the window; a full-screen window's space drawn over
                                            its screen, a posted shortcut's key caps on its window
+    check_page.py compare SIM SCENARIO...  the page of --compare for the scenario's recording with
+                                           a log line edited by hand: the printed table's rows,
+                                           the recorded markup as text, nothing cut off
 
 Both read the text output as the truth: the page must draw what the timeline says.
 """
@@ -740,6 +743,46 @@ def check_layout(sim, scenario, work):
             browser.close()
 
 
+TABLE_ROW = re.compile(r"^([a-z ]+?) +(#\d+|-) +(#\d+|-) +(.*)\n +recorded: +(.*)\n +simulated: (.*)$",
+                       re.M)
+
+
+def check_compare(sim, scenario, work):
+    name = os.path.basename(scenario)
+    recording = os.path.join(work, name + ".jsonl")
+    subprocess.run([sim, "--quiet", "--record", recording, scenario], capture_output=True,
+                   check=True)
+    # The first log line made long and full of markup: the cell must wrap it and show it as text.
+    said = "<b>Plumora</b> & 'co' " + "NoPlaceToBreak" * 24 + "</td></table>"
+    with open(recording, encoding="utf-8") as f:
+        lines = f.read().split("\n")
+    first = next(i for i, line in enumerate(lines) if line.startswith('{"ev":"log"'))
+    lines[first] = re.sub(r'"v":"(?:[^"\\]|\\.)*"', lambda _: '"v":' + json.dumps(said),
+                          lines[first], count=1)
+    with open(recording, "w", encoding="utf-8") as f:
+        f.write("\n".join(lines))
+    page = os.path.join(work, name + ".compare.html")
+    run = subprocess.run([sim, "--compare", recording, "--html", page], capture_output=True,
+                         text=True)
+    expect(run.returncode == 1, f"{name}: the edited recording compares with exit 1 (it gave "
+                                f"{run.returncode}{(': ' + run.stderr.strip()) if run.stderr.strip() else ''})")
+    rows = [["".join(td.itertext()) for td in tr.iter("td")]
+            for tr in ET.parse(page).getroot().iter("tr")]
+    rows = [row for row in rows if row]
+    printed = [list(match.groups()) for match in TABLE_ROW.finditer(run.stdout)]
+    expect(rows and rows == printed, f"{name}: the page's {len(rows)} rows are the printed "
+                                     f"table's {len(printed)}")
+    expect(any(json.dumps(said) == row[4] for row in rows),
+           f"{name}: the recorded log line shows as text on the page")
+    browser = Browser(f"file://{os.path.abspath(page)}#step=1", work, "800,600")
+    try:
+        cut = browser.evaluate(CUT_OFF)
+        expect(not cut, f"{name} comparison at 800x600: nothing cut off"
+                        f"{' (' + '; '.join(cut) + ')' if cut else ''}")
+    finally:
+        browser.close()
+
+
 def main():
     mode, sim, scenarios = sys.argv[1], sys.argv[2], sys.argv[3:]
     with tempfile.TemporaryDirectory() as work:
@@ -748,6 +791,8 @@ def main():
                 check_frames(sim, scenario, work)
             elif mode == "layout":
                 check_layout(sim, scenario, work)
+            elif mode == "compare":
+                check_compare(sim, scenario, work)
             else:
                 check_browser(sim, scenario, work)
     if failures:

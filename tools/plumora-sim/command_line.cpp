@@ -83,11 +83,16 @@ std::optional<CommandLine> readCommandLine(const std::vector<std::string>& argum
     error.message = "option '--replay' runs a recording alone: no scenario, --record or --svg";
     return std::nullopt;
   }
-  if ((command.derive || command.compare) &&
-      (command.file || command.record || command.page || command.picture || command.replay ||
-       command.quiet || (command.derive && command.compare))) {
-    error.message = std::string("option '") + (command.derive ? "--scenario-from" : "--compare") +
-                    "' reads a recording alone: no scenario or other option";
+  if (command.derive && (command.file || command.record || command.page || command.picture ||
+                         command.replay || command.quiet || command.compare)) {
+    error.message = "option '--scenario-from' reads a recording alone: no scenario or other option";
+    return std::nullopt;
+  }
+  // The comparison's page draws the simulated run: --html is the one output it takes.
+  if (command.compare &&
+      (command.file || command.record || command.picture || command.replay || command.quiet)) {
+    error.message =
+        "option '--compare' reads a recording alone: no scenario or other option but --html";
     return std::nullopt;
   }
   if (command.step && !command.picture) {

@@ -55,10 +55,12 @@ bool distinctOutputs(const CommandLine& command) {
     const auto pathB = std::filesystem::weakly_canonical(*b, errorB);
     return *a == *b || (!errorA && !errorB && pathA == pathB);
   };
-  if (same(command.page, command.replay)) {
-    std::cerr << "plumora-sim: the page would overwrite the recording '"
-              << printable(*command.replay) << "'\n";
-    return false;
+  for (const auto& recording : {command.replay, command.compare}) {
+    if (same(command.page, recording)) {
+      std::cerr << "plumora-sim: the page would overwrite the recording '" << printable(*recording)
+                << "'\n";
+      return false;
+    }
   }
   if (same(command.page, command.file) || same(command.picture, command.file) ||
       same(command.record, command.file)) {
@@ -136,17 +138,17 @@ int main(int argc, char** argv) {
       std::cout << derivedScenario(std::get<Recording>(recording));
       return kAllMet;
     }
-    if (command->compare) {
-      return compareWithSimulator(std::get<Recording>(recording), path, std::cout, std::cerr);
-    }
     std::ofstream pageOut;
     if (!distinctOutputs(*command) || !openOutput(pageOut, command->page, "page")) {
       return kBadInput;
     }
     PageContent content;
+    PageContent* page = command->page ? &content : nullptr;
     const ExitStatus status =
-        replay(std::get<Recording>(recording), printable(*command->replay), command->quiet,
-               std::cout, std::cerr, command->page ? &content : nullptr);
+        command->compare ? compareWithSimulator(std::get<Recording>(recording), printable(path),
+                                                std::cout, std::cerr, page)
+                         : replay(std::get<Recording>(recording), printable(path), command->quiet,
+                                  std::cout, std::cerr, page);
     std::cout.flush();
     if (command->page && !writeOutput(pageOut, *command->page, writePage(content), "page")) {
       return kBadInput;

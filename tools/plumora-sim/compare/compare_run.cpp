@@ -1,6 +1,7 @@
 #include "compare/compare_run.hpp"
 
 #include <sstream>
+#include <utility>
 #include <variant>
 
 #include "compare/derived_scenario.hpp"
@@ -8,7 +9,7 @@
 
 namespace plumora::simtool {
 
-Measure measureSimulator(const Recording& recording) {
+Measure measureSimulator(const Recording& recording, PageContent* page) {
   const std::string scenarioText = derivedScenario(recording);
   auto parsed = parseScenario(scenarioText);
   if (const auto* bad = std::get_if<ParseError>(&parsed)) {
@@ -17,7 +18,7 @@ Measure measureSimulator(const Recording& recording) {
   std::ostringstream timeline, runErrors;
   std::string simulatedText;
   const ExitStatus ran = simulate(std::get<Scenario>(parsed), "derived", true, timeline, runErrors,
-                                  nullptr, &simulatedText);
+                                  page, &simulatedText);
   if (ran == kInternalError || ran == kBadInput) {
     return {{}, "the scenario derived from it did not run: " + runErrors.str()};
   }
@@ -30,15 +31,47 @@ Measure measureSimulator(const Recording& recording) {
   return {differences(recording, std::get<Recording>(simulated)), std::nullopt};
 }
 
+namespace {
+
+// The page's heading and table: the same words and values as the printed table.
+Comparison comparisonOf(const std::vector<Difference>& found, std::string title,
+                        std::size_t eventsCompared) {
+  Comparison comparison{std::move(title), differenceHeading(found, eventsCompared), {}};
+  for (const Difference& d : found) {
+    comparison.rows.push_back({kindName(d.kind), eventText(d.recorded), eventText(d.simulated),
+                               d.request, d.recordedText, d.simulatedText});
+  }
+  return comparison;
+}
+
+}  // namespace
+
 ExitStatus compareWithSimulator(const Recording& recording, std::string_view file,
-                                std::ostream& out, std::ostream& errors) {
-  const Measure measure = measureSimulator(recording);
+                                std::ostream& out, std::ostream& errors, PageContent* page) {
+  const Measure measure = measureSimulator(recording, page);
+  const std::string compared = std::string(file) + " with the simulated Mac";
+  if (page) page->file = std::string(file);
   if (measure.failure) {
     errors << "plumora-sim: " << file << ": " << *measure.failure << '\n';
+    if (page) {
+      page->summary = *measure.failure;
+      page->allMet = false;
+    }
     return kInternalError;
   }
-  out << "comparison of " << file << " with the simulated Mac\n"
+  out << "comparison of " << compared << '\n'
       << differenceTable(measure.differences, recording.events.size());
+  if (page) {
+    std::string title = "Comparison of ";
+    title += compared;
+    page->comparison = comparisonOf(measure.differences, std::move(title), recording.events.size());
+    // The header tells the comparison's outcome; the derived run's expectations stay below.
+    const std::size_t count = measure.differences.size();
+    page->summary = count == 0   ? "no differences from the recording"
+                    : count == 1 ? "1 difference from the recording"
+                                 : std::to_string(count) + " differences from the recording";
+    page->allMet = count == 0;
+  }
   return measure.differences.empty() ? kAllMet : kExpectationFailed;
 }
 

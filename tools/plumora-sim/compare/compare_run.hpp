@@ -20,12 +20,15 @@ struct Measure {
   std::optional<std::string> failure;  // why the derived scenario could not be run
 };
 
-// The recording against the simulated Mac set up as the recording shows it.
-Measure measureSimulator(const Recording& recording);
+// The recording against the simulated Mac set up as the recording shows it. With `page`, the
+// simulated run is taken down there for drawing, as `plumora-sim --html` draws a scenario's.
+Measure measureSimulator(const Recording& recording, PageContent* page = nullptr);
 
 // kAllMet when the simulated Mac answered as the recording did, kExpectationFailed when it did
-// not (the table says where), kInternalError when the derived scenario cannot be run.
+// not (the table says where), kInternalError when the derived scenario cannot be run. With `page`,
+// the page of the simulated run with the table of differences above it.
 ExitStatus compareWithSimulator(const Recording& recording, std::string_view file,
-                                std::ostream& out, std::ostream& errors);
+                                std::ostream& out, std::ostream& errors,
+                                PageContent* page = nullptr);
 
 }  // namespace plumora::simtool

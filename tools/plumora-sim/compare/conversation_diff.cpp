@@ -90,11 +90,7 @@ std::string frameText(const Rect& r) {
 
 // The event's number as the table shows it, padded to `width`.
 std::string eventColumn(std::size_t number, std::size_t width) {
-  std::string text = "-";
-  if (number) {
-    text = "#";
-    text += std::to_string(number);
-  }
+  std::string text = eventText(number);
   text.resize(width, ' ');
   return text;
 }
@@ -220,16 +216,29 @@ std::vector<Difference> differences(const Recording& recorded, const Recording& 
   return found;
 }
 
-std::string differenceTable(const std::vector<Difference>& found, std::size_t eventsCompared) {
-  std::string out;
+std::string eventText(std::size_t number) {
+  std::string text = "-";
+  if (number) {
+    text = "#";
+    text += std::to_string(number);
+  }
+  return text;
+}
+
+std::string differenceHeading(const std::vector<Difference>& found, std::size_t eventsCompared) {
   if (found.empty()) {
     return "no differences: the simulated Mac answered as the recording did (" +
-           std::to_string(eventsCompared) + " recorded events)\n";
+           std::to_string(eventsCompared) + " recorded events)";
   }
-  out += std::to_string(found.size()) + (found.size() == 1 ? " difference" : " differences") +
+  return std::to_string(found.size()) + (found.size() == 1 ? " difference" : " differences") +
          " between the recording and the simulated Mac (timings within " +
          decimalText(kTimingTolerance) + " s and frames within " + decimalText(kFrameTolerance) +
-         " point count as equal)\n";
+         " point count as equal)";
+}
+
+std::string differenceTable(const std::vector<Difference>& found, std::size_t eventsCompared) {
+  std::string out = differenceHeading(found, eventsCompared) + '\n';
+  if (found.empty()) return out;
   out += "kind            recorded  simulated  request\n";
   for (const Difference& d : found) {
     std::string line = kindName(d.kind);

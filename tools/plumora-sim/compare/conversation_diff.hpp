@@ -42,6 +42,12 @@ const char* kindName(DifferenceKind kind);
 
 std::vector<Difference> differences(const Recording& recorded, const Recording& simulated);
 
+// An event's number as the table gives it: "#67", or "-" for none.
+std::string eventText(std::size_t number);
+
+// The table's first line: how many differences and the tolerances, or that there is none.
+std::string differenceHeading(const std::vector<Difference>& found, std::size_t eventsCompared);
+
 // The table `plumora-sim --compare` prints.
 std::string differenceTable(const std::vector<Difference>& found, std::size_t eventsCompared);
 

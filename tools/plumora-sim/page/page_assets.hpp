@@ -58,11 +58,27 @@ main { flex: 1; min-height: 0; display: grid;
                    text-indent: -10ch; }
 #expectations li.met { color: #1b7f37; }
 #expectations li.failed { color: #c62828; font-weight: 600; }
+/* A comparison's differences: above the run, scrolling on their own when there are many. */
+#differences { flex: none; max-height: 45vh; overflow-y: auto; padding: 0.4em 1em 0.6em;
+               background: #ffffff; border-bottom: 1px solid #d2d2d7; }
+#differences h2 { margin: 0 0 0.2em; overflow-wrap: anywhere; }
+#difference-count { margin: 0 0 0.4em; font-weight: 600; overflow-wrap: anywhere; }
+#differences.met #difference-count { color: #1b7f37; }
+#differences.failed #difference-count { color: #c62828; }
+#difference-table { width: 100%; border-collapse: collapse; font-size: 12px; }
+#difference-table th { text-align: left; font-weight: 600; border-bottom: 1px solid #b0b0b8; }
+#difference-table th, #difference-table td { padding: 2px 0.6em 2px 0; vertical-align: top; }
+#difference-table td { border-bottom: 1px solid #ececf0; overflow-wrap: anywhere; }
+#difference-table td.kind, #difference-table td.event { white-space: nowrap; }
+#difference-table td.event { font-variant-numeric: tabular-nums; }
+#difference-table td.request, #difference-table td.value {
+  font-family: Menlo, Consolas, "DejaVu Sans Mono", monospace; white-space: pre-wrap; }
 @media (max-width: 60em) {
   html, body { height: auto; }
   body { display: block; }
   main { display: block; }
-  #stage, #timeline { overflow: visible; }
+  #stage, #timeline, #differences { overflow: visible; }
+  #differences { max-height: none; }
   #timeline { border-left: 0; border-top: 1px solid #d2d2d7; }
 }
 )css";

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "page/difference_section.hpp"
 #include "page/markup_text.hpp"
 #include "page/page_assets.hpp"
 #include "page/svg_desktop.hpp"
@@ -82,7 +83,9 @@ std::string writePage(const PageContent& content) {
       "plumora-sim: " +
       escapeMarkup(content.file) + "</title>\n<style>/*<![CDATA[*/" + kPageStyle +
       "/*]]>*/</style>\n</head>\n<body>\n<header><h1>plumora-sim: " + escapeMarkup(content.file) +
-      "</h1>" + summary(content) + "</header>\n<main>\n<section id=\"stage\">\n";
+      "</h1>" + summary(content) + "</header>\n";
+  if (content.comparison) writeDifferences(out, *content.comparison);
+  out += "<main>\n<section id=\"stage\">\n";
   out +=
       "<nav id=\"controls\">"
       "<button id=\"first\" type=\"button\" title=\"First step (Home)\">First</button>"

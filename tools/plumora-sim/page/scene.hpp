@@ -69,6 +69,23 @@ struct ExpectationLine {
   std::string text;  // as the text output prints it
 };
 
+// One row of the table of differences between a recording and the simulated Mac.
+struct DifferenceRow {
+  std::string kind;
+  std::string recorded;   // the event's number in the recording ("#67"), or "-"
+  std::string simulated;  // in the simulated run
+  std::string request;
+  std::string recordedText;  // what the recording answered: untrusted, as read from the file
+  std::string simulatedText;
+};
+
+// A comparison of a recording with the simulated Mac, shown above the simulated run.
+struct Comparison {
+  std::string title;    // what was compared with what
+  std::string heading;  // how many differences and the tolerances, or that there is none
+  std::vector<DifferenceRow> rows;
+};
+
 struct PageContent {
   std::string file;                // the scenario's name
   std::vector<std::string> intro;  // the desktop and the settings as the run starts
@@ -76,6 +93,7 @@ struct PageContent {
   std::vector<ExpectationLine> expectations;
   std::string summary;  // "N of M expectations met", or why the run stopped
   bool allMet = true;
+  std::optional<Comparison> comparison;  // with --compare: the differences the run shows
 };
 
 }  // namespace plumora::simtool
