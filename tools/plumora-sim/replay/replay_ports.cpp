@@ -5,46 +5,13 @@
 
 #include "recording/recording_platform.hpp"
 #include "recording/trace_text.hpp"
+#include "replay/replay_ports_internal.hpp"
 
 namespace plumora::simtool {
 
 namespace {
 
-// Requests written exactly as the recorder writes them, by a recorder of its own.
-class Requests {
- public:
-  explicit Requests(Clock& clock) : recorder_(clock, sink_) { recorder_.begin({}); }
-  Recorder::Line line(std::string_view event) { return recorder_.line(event); }
-  // The line just written, as the book matches it.
-  std::string take(Recorder::Line& line) {
-    line.done();
-    JsonError error;
-    const auto parsed = parseJson(sink_.last, error);
-    return parsed ? requestOf(*parsed) : sink_.last;
-  }
-
- private:
-  struct Capture final : RecordingSink {
-    void write(std::string line) override { last = std::move(line); }
-    std::string last;
-  } sink_;
-  Recorder recorder_;
-};
-
 constexpr std::int64_t kLongestHiddenText = 1 << 16;
-
-std::int64_t integerOf(const JsonValue* value, std::int64_t otherwise = 0) {
-  if (!value || value->kind != JsonValue::Kind::Number) return otherwise;
-  return static_cast<std::int64_t>(value->number);
-}
-
-bool boolOf(const JsonValue* value) {
-  return value && value->kind == JsonValue::Kind::Bool && value->boolean;
-}
-
-std::string textOf(const JsonValue* value) {
-  return value && value->kind == JsonValue::Kind::String ? value->text : std::string();
-}
 
 std::optional<double> pairItem(const JsonValue& list, std::size_t i) {
   if (list.kind != JsonValue::Kind::Array || i >= list.items.size()) return std::nullopt;
@@ -113,69 +80,39 @@ RawValue rawValueOf(const JsonValue& value, const std::function<ElementRef(std::
   return RawValue::other();
 }
 
-struct ReplayPorts::Ports {
-  Ports(ReplayBook& book, sim::VirtualClock& clock, sim::ManualDispatch& dispatch, std::string home)
-      : book(book), clock(clock), dispatch(dispatch), home(std::move(home)), requests(clock) {}
-
-  // Asks the book, then lets the time the request took pass, as it did when recorded.
-  const RecordedEvent& read(Recorder::Line& line, std::string_view target) {
-    const std::string request = requests.take(line);
-    const RecordedEvent& answer =
-        book.read(RecordingThread::current(), request, target, clock.mediaTime());
-    elapse(answer);
-    return answer;
-  }
-  const RecordedEvent& write(Recorder::Line& line, std::string payload = {}) {
-    const std::string request = requests.take(line);
-    const RecordedEvent& answer =
-        book.write(RecordingThread::current(), request, payload, clock.mediaTime());
-    elapse(answer);
-    return answer;
-  }
-  void elapse(const RecordedEvent& answer) {
-    const double took = answer.after - answer.before;
-    if (took > 0) clock.sleep(took);
-  }
-  ElementRef element(std::string id);
-  RawValue value(const RecordedEvent& answer) {
-    const JsonValue* v = answer.field("v");
-    return v ? rawValueOf(*v, [this](std::string id) { return element(std::move(id)); })
-             : RawValue();
-  }
-
-  ReplayBook& book;
-  sim::VirtualClock& clock;
-  sim::ManualDispatch& dispatch;
-  std::string home;
-  Requests requests;
-  ReplayListener listener;
-  std::shared_ptr<LiveTap> tap;
-  std::function<void()> permissionHandler;
-  std::function<void()> menuOpen;
-
-  class Accessibility;
-  class WindowServer;
-  class Defaults;
-  class UnifiedLog;
-  class System;
-  class Keyboard;
-  class EventTaps;
-  class LoginItem;
-  class StatusBar;
-  std::unique_ptr<plumora::Accessibility> accessibility;
-  std::unique_ptr<plumora::WindowServer> windowServer;
-  std::unique_ptr<plumora::Defaults> defaults;
-  std::unique_ptr<plumora::UnifiedLog> unifiedLog;
-  std::unique_ptr<plumora::System> system;
-  std::unique_ptr<plumora::Keyboard> keyboard;
-  std::unique_ptr<plumora::EventTaps> eventTaps;
-  std::unique_ptr<plumora::LoginItem> loginItem;
-  std::unique_ptr<plumora::StatusBar> statusBar;
-};
-
 namespace {
 
 using Ports = ReplayPorts::Ports;
+
+}  // namespace
+
+const RecordedEvent& Ports::read(Recorder::Line& line, std::string_view target) {
+  const std::string request = requests.take(line);
+  const RecordedEvent& answer =
+      book.read(RecordingThread::current(), request, target, clock.mediaTime());
+  elapse(answer);
+  return answer;
+}
+
+const RecordedEvent& Ports::write(Recorder::Line& line, std::string payload) {
+  const std::string request = requests.take(line);
+  const RecordedEvent& answer =
+      book.write(RecordingThread::current(), request, payload, clock.mediaTime());
+  elapse(answer);
+  return answer;
+}
+
+void Ports::elapse(const RecordedEvent& answer) {
+  const double took = answer.after - answer.before;
+  if (took > 0) clock.sleep(took);
+}
+
+RawValue Ports::value(const RecordedEvent& answer) {
+  const JsonValue* v = answer.field("v");
+  return v ? rawValueOf(*v, [this](std::string id) { return element(std::move(id)); }) : RawValue();
+}
+
+namespace {
 
 class Element final : public ElementHandle {
  public:
