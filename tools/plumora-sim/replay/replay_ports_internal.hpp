@@ -62,6 +62,10 @@ struct ReplayPorts::Ports {
   ElementRef element(std::string id);
   RawValue value(const RecordedEvent& answer);
 
+  // Each file of ports makes its own: the elements', accessibility's and window server's
+  // (replay_accessibility_ports.cpp).
+  void makeAccessibilityPorts();
+
   ReplayBook& book;
   sim::VirtualClock& clock;
   sim::ManualDispatch& dispatch;
