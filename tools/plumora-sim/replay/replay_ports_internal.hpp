@@ -63,8 +63,9 @@ struct ReplayPorts::Ports {
   RawValue value(const RecordedEvent& answer);
 
   // Each file of ports makes its own: the elements', accessibility's and window server's
-  // (replay_accessibility_ports.cpp).
+  // (replay_accessibility_ports.cpp); the system's and the rest (replay_system_ports.cpp).
   void makeAccessibilityPorts();
+  void makeSystemPorts();
 
   ReplayBook& book;
   sim::VirtualClock& clock;
