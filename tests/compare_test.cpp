@@ -96,6 +96,20 @@ TEST(Compare, ARecordingStoppedFromTheMenuEndsThereAndComparesClean) {
   EXPECT_EQ(differenceTable(measure.differences, 0), differenceTable({}, 0));
 }
 
+// A recording started from the menu holds no launch: the comparison and the derived scenario say
+// so before anything else.
+TEST(Compare, AMidSessionRecordingSaysWhatItLacks) {
+  const std::string text = std::regex_replace(
+      recordingOf(kFillAndBack), std::regex(R"("quirks":\[\])"), R"("quirks":["mid-session"])");
+  const auto read = readRecording(text);
+  ASSERT_TRUE(std::holds_alternative<Recording>(read));
+  std::ostringstream out, errors;
+  compareWithSimulator(std::get<Recording>(read), "r", out, errors);
+  EXPECT_EQ(linesOf(out.str()).at(1).rfind("the recording began mid-session", 0), 0u) << out.str();
+  EXPECT_EQ(linesOf(derivedScenario(std::get<Recording>(read))).at(2),
+            "# The recording began mid-session: this desktop launches the program at its start,");
+}
+
 struct HandEdit {
   const char* name;
   void (*apply)(Lines& lines);

@@ -1,5 +1,6 @@
 #include "compare/compare_run.hpp"
 
+#include <algorithm>
 #include <sstream>
 #include <utility>
 #include <variant>
@@ -59,8 +60,14 @@ ExitStatus compareWithSimulator(const Recording& recording, std::string_view fil
     }
     return kInternalError;
   }
-  out << "comparison of " << compared << '\n'
-      << differenceTable(measure.differences, recording.events.size());
+  out << "comparison of " << compared << '\n';
+  if (std::find(recording.quirks.begin(), recording.quirks.end(), "mid-session") !=
+      recording.quirks.end()) {
+    out << "the recording began mid-session: the simulated run starts with a launch it does not "
+           "hold, and the program's state from before it is not rebuilt, so differences from "
+           "those come before any from the simulated Mac\n";
+  }
+  out << differenceTable(measure.differences, recording.events.size());
   if (page) {
     std::string title = "Comparison of ";
     title += compared;

@@ -334,7 +334,15 @@ std::string decimalText(double value) {
 }
 
 std::string derivedScenario(const Recording& recording) {
-  return derivedScenario(readDesktop(recording));
+  std::string out = derivedScenario(readDesktop(recording));
+  if (std::find(recording.quirks.begin(), recording.quirks.end(), "mid-session") !=
+      recording.quirks.end()) {
+    out.insert(
+        out.find('\n', out.find('\n') + 1) + 1,
+        "# The recording began mid-session: this desktop launches the program at its start,\n"
+        "# and what the program knew from before is not in it.\n");
+  }
+  return out;
 }
 
 std::string derivedScenario(const RecordedDesktop& d) {
