@@ -156,14 +156,7 @@ std::unique_ptr<RepeatingTimer> RecordingDispatch::mainRepeating(double interval
 void RecordingDefaults::registerDefaults(
     std::span<const std::pair<std::string_view, bool>> values) {
   if (recorder_.active()) {
-    std::string list = "[";
-    for (const auto& [key, value] : values) {
-      if (list.size() > 1) list += ',';
-      list += '[';
-      appendJsonString(list, key);
-      list += value ? ",true]" : ",false]";
-    }
-    recorder_.line("defaults.register").raw("v", list + "]").done();
+    recorder_.line("defaults.register").raw("v", registeredDefaultsText(values)).done();
   }
   inner_.registerDefaults(values);
 }

@@ -244,6 +244,17 @@ void appendJsonRect(std::string& line, const Rect& r) {
   line += ']';
 }
 
+std::string registeredDefaultsText(std::span<const std::pair<std::string_view, bool>> values) {
+  std::string list = "[";
+  for (const auto& [key, value] : values) {
+    if (list.size() > 1) list += ',';
+    list += '[';
+    appendJsonString(list, key);
+    list += value ? ",true]" : ",false]";
+  }
+  return list + ']';
+}
+
 std::string menuText(const std::vector<MenuItemModel>& items) {
   std::string list = "[";
   for (const MenuItemModel& item : items) {

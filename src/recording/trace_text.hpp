@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +36,9 @@ void appendJsonRect(std::string& line, const Rect& rect);
 // What the user sees of the status menu's items, as a JSON array: each title, then " +" when
 // checked and " !" when disabled; "-" for a separator.
 std::string menuText(const std::vector<MenuItemModel>& items);
+
+// The defaults registered at launch, as a JSON array of [key, value] pairs.
+std::string registeredDefaultsText(std::span<const std::pair<std::string_view, bool>> values);
 
 // A 64-bit FNV-1a hash, as sixteen hex digits: enough to tell two texts apart in a report,
 // without the text.

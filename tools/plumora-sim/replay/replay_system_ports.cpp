@@ -25,16 +25,8 @@ class Ports::Defaults final : public plumora::Defaults {
  public:
   explicit Defaults(Ports& ports) : ports_(ports) {}
   void registerDefaults(std::span<const std::pair<std::string_view, bool>> values) override {
-    std::string list = "[";
-    for (const auto& [key, value] : values) {
-      if (list.size() > 1) list += ',';
-      list += '[';
-      appendJsonString(list, key);
-      list += value ? ",true]" : ",false]";
-    }
-    list += ']';
     auto line = ports_.requests.line("defaults.register");
-    ports_.write(line, list);
+    ports_.write(line, registeredDefaultsText(values));
   }
   bool boolForKey(std::string_view key) override {
     auto line = ports_.requests.line("defaults.bool");
