@@ -6,34 +6,16 @@
 #include <map>
 #include <set>
 
+#include "compare/derived_text.hpp"
 #include "compare/stored_exceptions.hpp"
-#include "scenario/key_names.hpp"
 
 namespace plumora::simtool {
-namespace {
-
-// Where the simulator puts a window's title-bar buttons, from the window's corner.
-constexpr double kButtonTop = 6;
-struct ButtonPlace {
-  const char* subrole;
-  const char* name;
-  double left;
-};
-constexpr ButtonPlace kButtons[] = {
-    {"AXCloseButton", "close", 8},
-    {"AXMinimizeButton", "minimize", 28},
-    {"AXFullScreenButton", "green", 48},
-};
+namespace derived {
 
 std::string rectText(const Rect& r) {
   return decimalText(minX(r)) + "," + decimalText(minY(r)) + " " + decimalText(width(r)) + "x" +
          decimalText(height(r));
 }
-
-// The scenario's names of the applications: the name the system gave, where it was read and can
-// stand in a scenario as it is (it titles the status menu's item for the frontmost application),
-// else one made of the pid.
-using AppNames = std::map<std::int32_t, std::string>;
 
 bool writable(const std::string& text) {
   constexpr std::size_t kLongestName = 200;
@@ -61,6 +43,25 @@ std::string appName(const AppNames& names, std::int32_t pid) {
 std::string windowName(std::uint32_t number) {
   return "window" + std::to_string(number);
 }
+
+}  // namespace derived
+
+namespace {
+
+using namespace derived;
+
+// Where the simulator puts a window's title-bar buttons, from the window's corner.
+constexpr double kButtonTop = 6;
+struct ButtonPlace {
+  const char* subrole;
+  const char* name;
+  double left;
+};
+constexpr ButtonPlace kButtons[] = {
+    {"AXCloseButton", "close", 8},
+    {"AXMinimizeButton", "minimize", 28},
+    {"AXFullScreenButton", "green", 48},
+};
 
 void writeItems(std::string& out, const std::vector<RecordedItem>& items, int depth, int& counter) {
   for (const RecordedItem& item : items) {
@@ -188,113 +189,6 @@ void writeWindow(std::string& out, const RecordedWindow& w, const AppNames& name
   }
 }
 
-// The window to focus for an application seen in front: the one the window list showed first,
-// or else its first window.
-const RecordedWindow* windowInFront(const RecordedDesktop& d, std::int32_t pid,
-                                    std::uint32_t number) {
-  const RecordedWindow* first = nullptr;
-  for (const RecordedWindow& w : d.windows) {
-    if (w.pid != pid) continue;
-    if (w.number == number) return &w;
-    if (!first) first = &w;
-  }
-  return first;
-}
-
-std::string flagsText(std::uint64_t flags) {
-  const std::string names = modifierText(flags);
-  return names.empty() ? std::string() : " with " + names;
-}
-
-void writeAction(std::string& out, const RecordedAction& a, const RecordedDesktop& desktop,
-                 const AppNames& names, std::vector<RecordingScreen>& screens) {
-  const std::string at = "at " + decimalText(a.time) + ' ';
-  const std::string point = decimalText(a.point.x) + "," + decimalText(a.point.y);
-  switch (a.kind) {
-    case RecordedActionKind::Press:
-      out += at + "press " + point + flagsText(a.flags) + '\n';
-      break;
-    case RecordedActionKind::Drag:
-      out += at + "drag " + point + flagsText(a.flags) + '\n';
-      break;
-    case RecordedActionKind::Release:
-      out += at + "release " + point + flagsText(a.flags) + '\n';
-      break;
-    case RecordedActionKind::TapDisabled:
-      out += at + "tap-disabled " + a.reason + '\n';
-      break;
-    case RecordedActionKind::Permission:
-      out += at + "permission " + (a.granted ? "granted" : "revoked");
-      if (!a.granted && a.tapNoticeAfter > 0) {
-        out += " tap-notice-after " + decimalText(a.tapNoticeAfter);
-      }
-      out += '\n';
-      break;
-    case RecordedActionKind::RebuildMenus:
-      out += at + "rebuild-menus " + appName(names, a.pid) +
-             "  # a menu element found earlier answered as no longer valid\n";
-      break;
-    case RecordedActionKind::Move:
-      out += at + "move " + windowName(a.window) + " " + rectText(a.frame) +
-             "  # the window list showed it moved\n";
-      break;
-    case RecordedActionKind::FullScreen:
-      out += at + "full-screen " + windowName(a.window) + (a.granted ? " on" : " off") +
-             "  # read so, though the program never asked for it\n";
-      break;
-    case RecordedActionKind::OpenMenu:
-      out += at + "menu\n";
-      break;
-    case RecordedActionKind::ChooseItem:
-      if (a.title.empty() || !writable(a.title)) {
-        out += "# " + at + "the user chose " + a.choice +
-               " in the status menu; the item's title was not recorded\n";
-        if (!a.inOpenMenu) out += at + "menu\n";
-        break;
-      }
-      out += at + "choose " + quoted(a.title) + (a.inOpenMenu ? " in-open-menu" : "") + '\n';
-      break;
-    case RecordedActionKind::Focus: {
-      if (const RecordedWindow* w = windowInFront(desktop, a.pid, a.window)) {
-        out += at + "focus " + windowName(w->number) + "  # its application came to the front\n";
-      } else {
-        out += at + "activate " + appName(names, a.pid) +
-               "  # it came to the front with no window seen\n";
-      }
-      break;
-    }
-    case RecordedActionKind::Screens: {
-      // Screens that went, from the last, then screens that came.
-      for (std::size_t i = screens.size(); i-- > 0;) {
-        bool kept = false;
-        for (const RecordingScreen& s : a.screens) {
-          if (s.frame == screens[i].frame) kept = true;
-        }
-        if (!kept) {
-          out += at + "remove-screen " + std::to_string(i) + '\n';
-          screens.erase(screens.begin() + static_cast<std::ptrdiff_t>(i));
-        }
-      }
-      for (const RecordingScreen& s : a.screens) {
-        bool known = false;
-        for (const RecordingScreen& k : screens) {
-          if (s.frame == k.frame) known = true;
-        }
-        if (!known) {
-          if (a.inferred) {
-            out +=
-                "# a Fill landed outside every screen read: a screen there, its usable area "
-                "what the Fill covered\n";
-          }
-          out += at + "add-screen " + rectText(s.frame) + " visible " + rectText(s.visible) + '\n';
-          screens.push_back(s);
-        }
-      }
-      break;
-    }
-  }
-}
-
 }  // namespace
 
 std::string quoted(const std::string& text) {
@@ -416,8 +310,7 @@ std::string derivedScenario(const RecordedDesktop& d) {
     }
   }
   out += '\n';
-  std::vector<RecordingScreen> screens = d.screens;
-  for (const RecordedAction& a : d.actions) writeAction(out, a, d, names, screens);
+  writeActions(out, d, names);
   out += "end " + decimalText(d.lastTime + 0.001) + '\n';
   return out;
 }
