@@ -124,6 +124,10 @@ struct Reader {
   void closeStretch();
   void closeActivation(bool gaveUp);
   void read(const RecordedEvent& e);
+  void walked(const RecordedEvent& e);
+  void buttonRead(const RecordedEvent& e);
+  void frameRead(const RecordedEvent& e);
+  void fullScreenSeen(const RecordedEvent& e);
   void finish();
   RecordedItem buildItem(const std::string& element, int depth);
   std::vector<RecordedMenu> buildMenus(const std::string& bar);
