@@ -14,7 +14,7 @@ namespace {
 
 class NoLines final : public RecordingSink {
  public:
-  void write(std::string) override { ADD_FAILURE() << "a line while nothing is recorded"; }
+  void write(std::string_view) override { ADD_FAILURE() << "a line while nothing is recorded"; }
 };
 
 // The parameter: the program on the recording's wrappers, stopped, instead of the ports.

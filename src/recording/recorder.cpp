@@ -1,6 +1,7 @@
 #include "recording/recorder.hpp"
 
 #include <thread>
+#include <vector>
 
 #include "platform/accessibility.hpp"
 #include "recording/trace_text.hpp"
@@ -9,6 +10,12 @@ namespace plumora {
 namespace {
 
 thread_local const char* gThread = "main";
+
+// Buffers of lines made on this thread and done with, their capacity kept for the next ones.
+// A few are enough: lines nest only as deep as wrapped calls do.
+constexpr std::size_t kKeptBuffers = 8;
+constexpr std::size_t kLineCapacity = 256;
+thread_local std::vector<std::string> gBuffers;
 
 }  // namespace
 
@@ -94,7 +101,12 @@ std::string Recorder::elementId(const ElementRef& element) {
 }
 
 Recorder::Line::Line(Recorder& recorder, std::string_view event) : recorder_(recorder) {
-  text_.reserve(160);
+  if (gBuffers.empty()) {
+    text_.reserve(kLineCapacity);
+  } else {
+    text_ = std::move(gBuffers.back());
+    gBuffers.pop_back();
+  }
   text_ = "{\"ev\":";
   appendJsonString(text_, event);
   text_ += ",\"th\":\"";
@@ -107,6 +119,12 @@ void Recorder::Line::key(std::string_view key) {
   text_ += ',';
   appendJsonString(text_, key);
   text_ += ':';
+}
+
+Recorder::Line::~Line() {
+  if (text_.capacity() >= kLineCapacity && gBuffers.size() < kKeptBuffers) {
+    gBuffers.push_back(std::move(text_));
+  }
 }
 
 Recorder::Line& Recorder::Line::text(std::string_view k, std::string_view value) {
@@ -163,7 +181,7 @@ void Recorder::Line::done() {
   appendJsonInteger(text_, static_cast<std::int64_t>(recorder_.next_.fetch_add(1)));
   text_ += '}';
   recorder_.events_.fetch_add(1, std::memory_order_relaxed);
-  recorder_.sink_.write(std::move(text_));
+  recorder_.sink_.write(text_);
   recorder_.writing_.fetch_sub(1, std::memory_order_seq_cst);
 }
 

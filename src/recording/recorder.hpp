@@ -24,11 +24,12 @@ namespace plumora {
 inline constexpr int kRecordingFormat = 1;
 
 // Where the lines go. Called on any thread, never waiting for a file: a sink that writes to a
-// disk hands each line to a queue of its own.
+// disk hands the lines to a queue of its own. The text is the caller's: a sink copies what it
+// keeps.
 class RecordingSink {
  public:
   virtual ~RecordingSink() = default;
-  virtual void write(std::string line) = 0;
+  virtual void write(std::string_view line) = 0;
 };
 
 struct RecordingHeader {
@@ -73,9 +74,14 @@ class Recorder {
   std::uint64_t events() const { return events_.load(std::memory_order_relaxed); }
 
   // One event line, built on the calling thread and handed to the sink by done(). Stamped with
-  // the thread and the clock when made, and the clock again when done.
+  // the thread and the clock when made, and the clock again when done. Its text is built in a
+  // buffer the thread keeps for the next line, so that a line costs no allocation once the
+  // thread has made a few (lines nest: a tap event's is open while its callback's are made).
   class Line {
    public:
+    Line(Line&&) = default;
+    Line& operator=(Line&&) = delete;
+    ~Line();
     Line& text(std::string_view key, std::string_view value);
     Line& integer(std::string_view key, std::int64_t value);
     Line& number(std::string_view key, double value);

@@ -1,25 +1,50 @@
 #include "recording/recording_file.hpp"
 
 #include <cstdio>
+#include <mutex>
 #include <system_error>
 #include <utility>
 
 namespace plumora {
 
-// The open file, touched on the queue only.
+// The lines handed and not yet written, and the open file, which the queue alone touches.
 struct RecordingFile::Writer {
+  std::mutex mutex;     // guards `pending` only, held to append a line or to take them all
+  std::string pending;  // whole lines, each with its newline
+  std::string batch;    // the queue's: the lines being written, its capacity kept
   std::FILE* file = nullptr;
 
+  // Any thread: true when the queue is to be asked to write, the lines before having been taken.
+  bool hand(std::string_view line) {
+    std::lock_guard lock(mutex);
+    const bool first = pending.empty();
+    pending.append(line);
+    pending += '\n';
+    return first;
+  }
   void take(std::FILE* next) {
     shut();
     file = next;
   }
-  void append(const std::string& line) {
-    if (!file) return;
-    // Flushed line by line: a program that crashes leaves every line handed before the crash,
-    // and a reader sees the missing closing line.
-    const bool written = std::fwrite(line.data(), 1, line.size(), file) == line.size() &&
-                         std::fputc('\n', file) != EOF && std::fflush(file) == 0;
+  // Any thread: the lines waiting, taken so that the file they belong to gets them.
+  std::string takePending() {
+    std::lock_guard lock(mutex);
+    return std::exchange(pending, {});
+  }
+  void drain() {
+    {
+      std::lock_guard lock(mutex);
+      batch.swap(pending);
+    }
+    write(batch);
+    batch.clear();
+  }
+  void write(const std::string& lines) {
+    if (!file || lines.empty()) return;
+    // Flushed as soon as the queue comes to them: a program that crashes leaves every line the
+    // queue had taken, and a reader sees the missing closing line.
+    const bool written =
+        std::fwrite(lines.data(), 1, lines.size(), file) == lines.size() && std::fflush(file) == 0;
     // A disk that is full loses the rest of the recording, not a line in its middle.
     if (!written) shut();
   }
@@ -49,16 +74,20 @@ bool RecordingFile::open(const std::filesystem::path& path) {
 }
 
 void RecordingFile::close(std::function<void()> closed) {
-  queue_->async([writer = writer_, closed = std::move(closed)] {
+  // The file's last lines go with its closing: a file opened next gets none of them.
+  queue_->async([writer = writer_, rest = writer_->takePending(), closed = std::move(closed)] {
+    writer->write(rest);
     writer->shut();
     if (closed) closed();
   });
 }
 
-void RecordingFile::write(std::string line) {
+void RecordingFile::write(std::string_view line) {
   const std::uintmax_t size = line.size() + 1;
   const std::uintmax_t total = bytes_.fetch_add(size, std::memory_order_relaxed) + size;
-  queue_->async([writer = writer_, line = std::move(line)] { writer->append(line); });
+  // One task for the lines handed until the queue comes to them, not one a line: a line costs
+  // the tap's thread an append, not an allocation.
+  if (writer_->hand(line)) queue_->async([writer = writer_] { writer->drain(); });
   if (total > capBytes_ && !passedCap_.exchange(true, std::memory_order_relaxed) && full_) full_();
 }
 

@@ -2,7 +2,8 @@
 
 // The file a recording goes to. Lines come from any thread (the event tap's among them) and are
 // handed to a serial queue of their own, which alone touches the file: the thread that makes a
-// line never writes to the disk nor waits for the one that does. The file is capped: the line
+// line never writes to the disk nor waits for the one that does (it appends the line to those
+// waiting, under a lock held for that append only). The file is capped: the line
 // that takes it past the cap is the last one written before the owner is told, once per file.
 
 #include <atomic>
@@ -32,7 +33,7 @@ class RecordingFile final : public RecordingSink {
   // Closes the file once every line handed before is written; then runs `closed` on the queue.
   void close(std::function<void()> closed = {});
 
-  void write(std::string line) override;
+  void write(std::string_view line) override;
 
   // The bytes handed for the file open now (or last), written or on their way.
   std::uintmax_t bytes() const { return bytes_.load(std::memory_order_relaxed); }

@@ -25,9 +25,9 @@ bool has(const std::string& line, const std::string& part) {
 // Lines kept in memory, from any thread.
 class Lines final : public RecordingSink {
  public:
-  void write(std::string line) override {
+  void write(std::string_view line) override {
     std::lock_guard lock(mutex_);
-    lines_.push_back(std::move(line));
+    lines_.emplace_back(line);
   }
   std::vector<std::string> taken() {
     std::lock_guard lock(mutex_);

@@ -32,7 +32,7 @@ class Requests {
 
  private:
   struct Capture final : RecordingSink {
-    void write(std::string line) override { last = std::move(line); }
+    void write(std::string_view line) override { last = line; }
     std::string last;
   } sink_;
   Recorder recorder_;

@@ -25,7 +25,7 @@ namespace {
 
 class SilentSink final : public RecordingSink {
  public:
-  void write(std::string) override {}
+  void write(std::string_view) override {}
 };
 
 class RecordedTapEvent final : public TapEvent {

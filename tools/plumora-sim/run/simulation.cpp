@@ -24,7 +24,7 @@ namespace {
 class TextSink final : public RecordingSink {
  public:
   explicit TextSink(std::string& text) : text_(text) {}
-  void write(std::string line) override {
+  void write(std::string_view line) override {
     text_ += line;
     text_ += '\n';
   }
