@@ -110,6 +110,25 @@ TEST(Compare, AMidSessionRecordingSaysWhatItLacks) {
             "# The recording began mid-session: this desktop launches the program at its start,");
 }
 
+// In front with no window of its own, an application leaves the Editor's window on top of the
+// window list: that is not the Editor coming to the front between two reads that say otherwise.
+TEST(Compare, AnApplicationInFrontWithNoWindowIsNotTakenForTheOneOnTop) {
+  std::string scenario = kFillAndBack;
+  scenario.insert(scenario.find("at 1.0"), "app Files pid 400\n  menus standard\n");
+  scenario.insert(scenario.find("at 3.0"), "at 2.0 activate Files\nat 2.5 menu\nat 2.9 menu\n");
+  const auto read = readRecording(recordingOf(scenario));
+  ASSERT_TRUE(std::holds_alternative<Recording>(read));
+  const std::string derived = derivedScenario(std::get<Recording>(read));
+  EXPECT_NE(derived.find("activate Files  # it came to the front with no window seen"),
+            std::string::npos)
+      << derived;
+  EXPECT_EQ(derived.find("focus window100  # its application came to the front"), std::string::npos)
+      << derived;
+  const Measure measure = measureSimulator(std::get<Recording>(read));
+  ASSERT_FALSE(measure.failure) << *measure.failure;
+  EXPECT_EQ(differenceTable(measure.differences, 0), differenceTable({}, 0));
+}
+
 struct HandEdit {
   const char* name;
   void (*apply)(Lines& lines);

@@ -12,11 +12,16 @@ namespace plumora::simtool::recorded {
 void Reader::walked(const RecordedEvent& e) {
   const JsonValue* value = e.field("v");
   // The list runs from the front: its first window of the normal layer is the frontmost
-  // application's, which says which application was in front before the program asked.
+  // application's, which says which application was in front before the program asked. Not
+  // when the one in front has no window seen: an application in front with no window of its own
+  // (a Finder with none open) leaves another's window on top.
+  const bool frontHasWindows =
+      front && std::any_of(desktop.windows.begin(), desktop.windows.end(),
+                           [&](const RecordedWindow& w) { return w.pid == *front; });
   for (const JsonValue& entry : value->items) {
     if (entry.items.size() != 5 || entry.items[0].number != 0) continue;
     const auto owner = static_cast<std::int32_t>(entry.items[3].number);
-    if (!activation && owner != desktop.ownPid) {
+    if (!activation && owner != desktop.ownPid && (!front || frontHasWindows)) {
       frontSeen(owner, static_cast<std::uint32_t>(entry.items[4].number), e.before);
     }
     break;
