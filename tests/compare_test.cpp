@@ -129,6 +129,33 @@ TEST(Compare, AnApplicationInFrontWithNoWindowIsNotTakenForTheOneOnTop) {
   EXPECT_EQ(differenceTable(measure.differences, 0), differenceTable({}, 0));
 }
 
+// A Mac's recording names its own process, Plumora's version and the system's: the derived
+// scenario gives them back, so that they are no difference.
+TEST(Compare, TheProgramsProcessAndTheSystemsVersionAreRebuilt) {
+  std::string text = recordingOf(kFillAndBack);
+  const std::pair<std::string_view, std::string_view> changes[] = {
+      {R"("v":900)", R"("v":6543)"},
+      {R"("v":[900])", R"("v":[6543])"},
+      {"Version 15.2 (Build 24C101)", "Version 15.5 (Build 24F74)"},
+      {R"("v":"1.0.0")", R"("v":"1.0.1")"},
+      {"Plumora 1.0.0 avviato", "Plumora 1.0.1 avviato"}};
+  for (const auto& [from, to] : changes) {
+    ASSERT_NE(text.find(from), std::string::npos) << from;
+    for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+      text.replace(at, from.size(), to);
+    }
+  }
+  const auto read = readRecording(text);
+  ASSERT_TRUE(std::holds_alternative<Recording>(read)) << text;
+  const std::string derived = derivedScenario(std::get<Recording>(read));
+  EXPECT_NE(derived.find("\nsystem-version \"Version 15.5 (Build 24F74)\"\n"), std::string::npos)
+      << derived;
+  EXPECT_NE(derived.find("\nprogram pid 6543 version \"1.0.1\""), std::string::npos) << derived;
+  const Measure measure = measureSimulator(std::get<Recording>(read));
+  ASSERT_FALSE(measure.failure) << *measure.failure;
+  EXPECT_EQ(differenceTable(measure.differences, 0), differenceTable({}, 0));
+}
+
 struct HandEdit {
   const char* name;
   void (*apply)(Lines& lines);
@@ -247,6 +274,9 @@ const Shown kShown[] = {
      "at 2.0 full-screen Documento on\n", "full-screen window100 on"},
     {"a window the user resizes between the clicks", "at 2.0 move Documento 100,100 600x500\n",
      "move window100 100,100 600x500"},
+    {"the program's own menu-bar item, first in the window list",
+     "program pid 900\nwindow Item of program frame 1300,0 30x25\n  layer 25\n",
+     "window window101 of program frame 1300,0 30x25"},
     {"a window server number as a real Mac gives it",
      "window Nota of Editor frame 1100,600 200x100\n  number 4242\nat 4.0 click Nota green\n",
      "  number 4242"},

@@ -8,6 +8,7 @@
 
 #include "compare/derived_text.hpp"
 #include "compare/stored_exceptions.hpp"
+#include "scenario/scenario.hpp"
 
 namespace plumora::simtool {
 namespace derived {
@@ -28,6 +29,8 @@ AppNames appNames(const RecordedDesktop& d) {
   for (const RecordedApp& app : d.apps) {
     if (app.pid != d.ownPid) taken.insert("app" + std::to_string(app.pid));
   }
+  taken.insert(kProgramApp);
+  names[d.ownPid] = kProgramApp;
   for (const RecordedApp& app : d.apps) {
     if (app.pid == d.ownPid) continue;
     const bool own = app.name && writable(*app.name) && taken.insert(*app.name).second;
@@ -277,9 +280,23 @@ std::string derivedScenario(const RecordedDesktop& d) {
   }
   out += storedExceptionsText(d.settings.exceptions);
   out += '\n';
+  if (d.systemVersion && quotable(*d.systemVersion)) {
+    out += "system-version " + quoted(*d.systemVersion) + '\n';
+  }
   const AppNames names = appNames(d);
+  if (d.ownPid > 0) {
+    out += "program pid " + std::to_string(d.ownPid);
+    if (d.programVersion && quotable(*d.programVersion)) {
+      out += " version " + quoted(*d.programVersion);
+    }
+    out += "  # the program's own process\n";
+  }
   for (const RecordedApp& app : d.apps) {
     if (app.pid == d.ownPid) continue;
+    if (app.pid <= 0) {
+      out += "# pid " + std::to_string(app.pid) + " owns windows the list named: no scenario app\n";
+      continue;
+    }
     writeApp(out, app, names);
   }
   out += '\n';
@@ -299,7 +316,7 @@ std::string derivedScenario(const RecordedDesktop& d) {
                      return a->walkRank > b->walkRank;
                    });
   for (const RecordedWindow* w : stacked) {
-    if (w->pid != d.ownPid) writeWindow(out, *w, names);
+    if (w->pid > 0 && (w->pid != d.ownPid || d.ownPid > 0)) writeWindow(out, *w, names);
   }
   if (d.frontmost) {
     if (const RecordedWindow* w = windowInFront(d, *d.frontmost, d.frontWindow)) {

@@ -66,6 +66,10 @@ void Reader::read(const RecordedEvent& e) {
   }
   if (e.event == "sys.pid") {
     desktop.ownPid = static_cast<std::int32_t>(numberOf(value).value_or(0));
+  } else if (e.event == "sys.shortVersion" && value && value->kind == JsonValue::Kind::String) {
+    desktop.programVersion = value->text;
+  } else if (e.event == "sys.osVersion" && value && value->kind == JsonValue::Kind::String) {
+    desktop.systemVersion = value->text;
   } else if (e.event == "sys.running") {
     const std::string bundle = textOf(e.field("bundleId"));
     if (value && value->kind == JsonValue::Kind::Array) {

@@ -133,10 +133,11 @@ struct RecordedDesktop {
   double tapKeptFor = 0;
   double tapLostWithin = 0;
   std::int32_t ownPid = 0;
-  std::optional<std::int32_t> frontmost;  // at launch
-  std::uint32_t frontWindow = 0;          // its window in front, where the window list said
-  std::vector<RecordedApp> apps;          // by first sight
-  std::vector<RecordedWindow> windows;    // by number
+  std::optional<std::string> programVersion, systemVersion;  // as the system gave them
+  std::optional<std::int32_t> frontmost;                     // at launch
+  std::uint32_t frontWindow = 0;        // its window in front, where the window list said
+  std::vector<RecordedApp> apps;        // by first sight
+  std::vector<RecordedWindow> windows;  // by number
   RecordedSettings settings;
   std::vector<RecordedAction> actions;  // in time order
   double lastTime = 0;

@@ -10,7 +10,11 @@ namespace {
 void applySettings(const Scenario& scenario, sim::SimMac& mac, const std::string& home) {
   mac.system.home = home;
   mac.system.bundleId = PLUMORA_BUNDLE_ID;
-  mac.system.version = PLUMORA_VERSION;
+  mac.system.version = scenario.programVersion.value_or(PLUMORA_VERSION);
+  if (scenario.systemVersion) mac.system.systemVersion = *scenario.systemVersion;
+  for (const AppSpec& app : scenario.apps) {
+    if (app.program) mac.system.pid = app.pid;
+  }
   mac.system.languages = scenario.languages;
   mac.defaults.setBool(Log::kVerboseKey, scenario.verbose);
   // Stored only when off, as a user's choice would be: otherwise the registered defaults hold.
@@ -38,6 +42,11 @@ void addApp(const AppSpec& described, sim::SimMac& mac, World& world) {
   app.sizeStep = described.sizeStep;
   app.minimumSize = described.minimumSize;
   world.add(described.name, &app);
+  if (described.program) {
+    // Its windows are the program's own; the process is no other application.
+    mac.system.running.erase(app.pid);
+    mac.system.names.erase(app.pid);
+  }
 }
 
 void addWindow(const WindowSpec& described, sim::SimMac& mac, World& world) {
@@ -114,9 +123,12 @@ World buildDesktop(const Scenario& scenario, sim::SimMac& mac, const std::string
   for (const AppSpec& app : scenario.apps) addApp(app, mac, world);
   for (const WindowSpec& window : scenario.windows) addWindow(window, mac, world);
 
-  const std::string focus = scenario.focus             ? *scenario.focus
-                            : scenario.windows.empty() ? std::string()
-                                                       : scenario.windows.front().name;
+  // Without a focus, the first window's application is in front: never the program's own.
+  std::string focus = scenario.focus.value_or("");
+  for (const WindowSpec& window : scenario.windows) {
+    if (!focus.empty()) break;
+    if (!scenario.app(window.app)->program) focus = window.name;
+  }
   if (sim::SimWindow* w = world.window(focus)) {
     mac.desktop.activate(*mac.desktop.app(w->pid), w);
   } else if (!scenario.apps.empty()) {

@@ -36,9 +36,13 @@ struct ItemChange {
   std::optional<AXError> pressAnswer;
 };
 
+// The name under which a scenario's `program` line gives the program's own process.
+inline constexpr const char* kProgramApp = "program";
+
 struct AppSpec {
   int line = 0;
   std::string name;
+  bool program = false;  // the program's own process: no application the user sees
   std::int32_t pid = 0;
   std::string bundleId;   // empty: the desktop's made-up one
   bool noBundle = false;  // the application's bundle has no identifier at all
@@ -200,7 +204,9 @@ struct Scenario {
   // The value stored under the exceptions' key before the launch, as the user wrote it.
   std::optional<RawValue> exceptions;
   std::vector<std::string> languages{"it-IT", "en-US"};
-  std::vector<Action> actions;  // in time order; equal times in file order
+  std::optional<std::string> systemVersion;   // none: the simulated system's
+  std::optional<std::string> programVersion;  // none: this build's
+  std::vector<Action> actions;                // in time order; equal times in file order
   std::vector<Expectation> expectations;
   std::optional<double> end;
 

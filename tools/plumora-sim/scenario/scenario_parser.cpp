@@ -75,7 +75,15 @@ class Parser {
       s_.tapTimeout = w.delay("a tap timeout in seconds");
       if (!(*s_.tapTimeout > 0)) w.fail("a tap timeout is more than 0 seconds");
     } else if (what == "app") {
-      app(w);
+      app(w, w.text("an app's name"));
+    } else if (what == "program") {
+      // The program's own process, as a recording names it: its windows are `of program`.
+      app(w, kProgramApp);
+      s_.apps.back().program = true;
+      s_.apps.back().menuBar = MenuBar::None;
+      if (w.accept("version")) s_.programVersion = w.text("the program's version");
+    } else if (what == "system-version") {
+      s_.systemVersion = w.text("the system's version, as it calls itself");
     } else if (what == "window") {
       window(w);
     } else if (what == "focus") {
@@ -122,11 +130,11 @@ class Parser {
     }
   }
 
-  void app(Words& w) {
+  void app(Words& w, std::string name) {
     atMost(s_.apps.size(), limits::kMaxApps, "apps", w);
     AppSpec app;
     app.line = w.lineNumber();
-    app.name = w.text("an app's name");
+    app.name = std::move(name);
     if (s_.app(app.name)) w.fail("there is already an app named '" + app.name + "'");
     w.require("pid");
     const std::int64_t pid = w.integer("a process id");
@@ -135,7 +143,7 @@ class Parser {
     for (const AppSpec& other : s_.apps) {
       if (other.pid == app.pid) w.fail("pid " + std::to_string(pid) + " is " + other.name + "'s");
     }
-    if (w.accept("bundle")) bundle(w, app);
+    if (app.name != kProgramApp && w.accept("bundle")) bundle(w, app);
     s_.apps.push_back(std::move(app));
     block_ = Block::App;
     menusGiven_ = false;
