@@ -277,6 +277,8 @@ const Shown kShown[] = {
     {"the program's own menu-bar item, first in the window list",
      "program pid 900\nwindow Item of program frame 1300,0 30x25\n  layer 25\n",
      "window window101 of program frame 1300,0 30x25"},
+    {"a system log that keeps no debug lines, as a Mac's until someone streams them",
+     "setting unified-log debug off\n", "setting unified-log debug off"},
     {"a window server number as a real Mac gives it",
      "window Nota of Editor frame 1100,600 200x100\n  number 4242\nat 4.0 click Nota green\n",
      "  number 4242"},

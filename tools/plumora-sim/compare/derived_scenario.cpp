@@ -278,6 +278,8 @@ std::string derivedScenario(const RecordedDesktop& d) {
     for (const std::string& l : d.settings.languages) out += ' ' + l;
     out += '\n';
   }
+  if (d.settings.unifiedLogDefault == false) out += "setting unified-log default off\n";
+  if (d.settings.unifiedLogDebug == false) out += "setting unified-log debug off\n";
   out += storedExceptionsText(d.settings.exceptions);
   out += '\n';
   if (d.systemVersion && quotable(*d.systemVersion)) {

@@ -66,6 +66,10 @@ void Reader::read(const RecordedEvent& e) {
   }
   if (e.event == "sys.pid") {
     desktop.ownPid = static_cast<std::int32_t>(numberOf(value).value_or(0));
+  } else if (e.event == "log.enabled" && value && value->kind == JsonValue::Kind::Bool) {
+    auto& kept = textOf(e.field("level")) == "debug" ? desktop.settings.unifiedLogDebug
+                                                     : desktop.settings.unifiedLogDefault;
+    if (!kept) kept = value->boolean;
   } else if (e.event == "sys.shortVersion" && value && value->kind == JsonValue::Kind::String) {
     desktop.programVersion = value->text;
   } else if (e.event == "sys.osVersion" && value && value->kind == JsonValue::Kind::String) {

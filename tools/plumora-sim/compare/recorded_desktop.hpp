@@ -123,6 +123,7 @@ struct RecordedSettings {
   std::optional<bool> enabled, restore, verbose, permission;
   std::vector<std::string> languages;
   std::optional<JsonValue> exceptions;  // the stored list as the program first read it
+  std::optional<bool> unifiedLogDefault, unifiedLogDebug;  // the levels the system's log kept
 };
 
 struct RecordedDesktop {

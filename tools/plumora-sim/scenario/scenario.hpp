@@ -205,6 +205,8 @@ struct Scenario {
   std::optional<RawValue> exceptions;
   std::vector<std::string> languages{"it-IT", "en-US"};
   std::optional<std::string> systemVersion;   // none: the simulated system's
+  bool unifiedLogDefault = true;              // the levels the system's log keeps
+  bool unifiedLogDebug = true;
   std::optional<std::string> programVersion;  // none: this build's
   std::vector<Action> actions;                // in time order; equal times in file order
   std::vector<Expectation> expectations;

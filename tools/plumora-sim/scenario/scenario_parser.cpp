@@ -121,6 +121,12 @@ class Parser {
       s_.exceptions = readStoredList(w);
     } else if (name == "exceptions-value") {
       s_.exceptions = readStoredValue(w);
+    } else if (name == "unified-log") {
+      // Which of its levels the system's log keeps: on a Mac, debug lines only while someone
+      // asks for them (a `log stream --level debug`, a logging profile).
+      const std::string level = w.keyword("'default' or 'debug'");
+      if (level != "default" && level != "debug") w.fail("unknown log level '" + level + "'");
+      (level == "default" ? s_.unifiedLogDefault : s_.unifiedLogDebug) = w.onOff();
     } else if (name == "permission") {
       const std::string state = w.keyword("'granted' or 'denied'");
       if (state != "granted" && state != "denied") w.fail("unknown permission '" + state + "'");
