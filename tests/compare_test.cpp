@@ -279,6 +279,12 @@ const Shown kShown[] = {
      "window window101 of program frame 1300,0 30x25"},
     {"a system log that keeps no debug lines, as a Mac's until someone streams them",
      "setting unified-log debug off\n", "setting unified-log debug off"},
+    {"the login item on at launch, as the menu shows it",
+     "setting login-item enabled\nat 2.0 menu\n", "setting login-item enabled registers enabled"},
+    {"a login item the system wants approved once the program registers it",
+     "setting login-item not-registered registers requires-approval\nat 2.0 choose \"Apri al "
+     "login\"\nat 2.5 menu\n",
+     "setting login-item not-registered registers requires-approval"},
     {"a window server number as a real Mac gives it",
      "window Nota of Editor frame 1100,600 200x100\n  number 4242\nat 4.0 click Nota green\n",
      "  number 4242"},

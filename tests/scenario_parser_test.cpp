@@ -193,6 +193,10 @@ TEST(ScenarioParserTest, EachMistakeIsNamedWithItsLine) {
       {"at 1 full-screen Editor on", 3, "unknown window 'Editor'"},
       {"program pid 501", 3, "pid 501 is Editor's"},
       {"setting unified-log info off", 3, "unknown log level 'info'"},
+      {"setting login-item on", 3, "unknown login item state 'on'"},
+      {"setting login-item enabled registers", 3,
+       "expected 'not-registered', 'enabled', 'requires-approval' or 'not-found' at the end of the "
+       "line"},
       {"program pid 0", 3, "a process id is a positive 32-bit number"},
       {"program pid 7 bundle x", 3, "unexpected 'bundle' at the end of the line"},
       {"window W of program frame 0,0 5x5", 3, "unknown app 'program'"},

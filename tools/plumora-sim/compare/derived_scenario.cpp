@@ -278,6 +278,15 @@ std::string derivedScenario(const RecordedDesktop& d) {
     for (const std::string& l : d.settings.languages) out += ' ' + l;
     out += '\n';
   }
+  if (d.settings.loginItem || d.settings.loginItemRegistered) {
+    constexpr const char* kStates[] = {"not-registered", "enabled", "requires-approval",
+                                       "not-found"};
+    const auto state = [&](const std::optional<int>& s, int otherwise) {
+      return kStates[s && *s >= 0 && *s <= 3 ? *s : otherwise];
+    };
+    out += std::string("setting login-item ") + state(d.settings.loginItem, 0) + " registers " +
+           state(d.settings.loginItemRegistered, 1) + '\n';
+  }
   if (d.settings.unifiedLogDefault == false) out += "setting unified-log default off\n";
   if (d.settings.unifiedLogDebug == false) out += "setting unified-log debug off\n";
   out += storedExceptionsText(d.settings.exceptions);

@@ -66,6 +66,14 @@ void Reader::read(const RecordedEvent& e) {
   }
   if (e.event == "sys.pid") {
     desktop.ownPid = static_cast<std::int32_t>(numberOf(value).value_or(0));
+  } else if (e.event == "login.status" && value && value->kind == JsonValue::Kind::Number) {
+    // As the system had it at launch, then as a registration of the program's left it.
+    auto& known =
+        loginRegistered ? desktop.settings.loginItemRegistered : desktop.settings.loginItem;
+    if (!known) known = static_cast<int>(value->number);
+    loginRegistered = false;
+  } else if (e.event == "login.register") {
+    loginRegistered = boolOf(value).value_or(false);
   } else if (e.event == "log.enabled" && value && value->kind == JsonValue::Kind::Bool) {
     auto& kept = textOf(e.field("level")) == "debug" ? desktop.settings.unifiedLogDebug
                                                      : desktop.settings.unifiedLogDefault;

@@ -83,6 +83,7 @@ struct Reader {
   void callbackEnded();
   std::map<std::string, bool> settingWritten;
   bool exceptionsRead = false;
+  bool loginRegistered = false;  // the program registered the login item since it last asked
   void menuChosen(const RecordedEvent& choice);
   std::map<std::string, std::string> titleHashes;   // by window element
   std::map<std::string, std::string> loggedTitles;  // by hash

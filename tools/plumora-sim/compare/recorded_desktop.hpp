@@ -124,6 +124,7 @@ struct RecordedSettings {
   std::vector<std::string> languages;
   std::optional<JsonValue> exceptions;  // the stored list as the program first read it
   std::optional<bool> unifiedLogDefault, unifiedLogDebug;  // the levels the system's log kept
+  std::optional<int> loginItem, loginItemRegistered;       // the login item's states
 };
 
 struct RecordedDesktop {

@@ -12,6 +12,8 @@ void applySettings(const Scenario& scenario, sim::SimMac& mac, const std::string
   mac.system.bundleId = PLUMORA_BUNDLE_ID;
   mac.system.version = scenario.programVersion.value_or(PLUMORA_VERSION);
   if (scenario.systemVersion) mac.system.systemVersion = *scenario.systemVersion;
+  mac.loginItem.state = scenario.loginItem;
+  mac.loginItem.afterRegister = scenario.loginItemRegistered;
   mac.unifiedLog.setEnabled(LogLevel::Default, scenario.unifiedLogDefault);
   mac.unifiedLog.setEnabled(LogLevel::Debug, scenario.unifiedLogDebug);
   for (const AppSpec& app : scenario.apps) {

@@ -12,6 +12,7 @@
 
 #include "platform/event_tap.hpp"
 #include "platform/geometry.hpp"
+#include "platform/login_item.hpp"
 #include "platform/raw_value.hpp"
 #include "sim/desktop.hpp"
 
@@ -204,8 +205,11 @@ struct Scenario {
   // The value stored under the exceptions' key before the launch, as the user wrote it.
   std::optional<RawValue> exceptions;
   std::vector<std::string> languages{"it-IT", "en-US"};
-  std::optional<std::string> systemVersion;   // none: the simulated system's
-  bool unifiedLogDefault = true;              // the levels the system's log keeps
+  std::optional<std::string> systemVersion;  // none: the simulated system's
+  // The login item as the system has it at launch, and what a registration makes it.
+  LoginItemStatus loginItem = LoginItemStatus::NotRegistered;
+  LoginItemStatus loginItemRegistered = LoginItemStatus::Enabled;
+  bool unifiedLogDefault = true;  // the levels the system's log keeps
   bool unifiedLogDebug = true;
   std::optional<std::string> programVersion;  // none: this build's
   std::vector<Action> actions;                // in time order; equal times in file order

@@ -121,6 +121,9 @@ class Parser {
       s_.exceptions = readStoredList(w);
     } else if (name == "exceptions-value") {
       s_.exceptions = readStoredValue(w);
+    } else if (name == "login-item") {
+      s_.loginItem = loginItemState(w);
+      if (w.accept("registers")) s_.loginItemRegistered = loginItemState(w);
     } else if (name == "unified-log") {
       // Which of its levels the system's log keeps: on a Mac, debug lines only while someone
       // asks for them (a `log stream --level debug`, a logging profile).
@@ -154,6 +157,16 @@ class Parser {
     block_ = Block::App;
     menusGiven_ = false;
     menuItems_ = 0;
+  }
+
+  static LoginItemStatus loginItemState(Words& w) {
+    const std::string state =
+        w.keyword("'not-registered', 'enabled', 'requires-approval' or 'not-found'");
+    if (state == "not-registered") return LoginItemStatus::NotRegistered;
+    if (state == "enabled") return LoginItemStatus::Enabled;
+    if (state == "requires-approval") return LoginItemStatus::RequiresApproval;
+    if (state != "not-found") w.fail("unknown login item state '" + state + "'");
+    return LoginItemStatus::NotFound;
   }
 
   static void bundle(Words& w, AppSpec& app) {
