@@ -1,11 +1,14 @@
 // The libFuzzer entry of the recording reader: any bytes are read as a recording, and what reads
-// as one is replayed. Neither may crash, hang or touch memory it does not own.
+// as one has its desktop derived as a scenario, which is read back, and is replayed. None of it
+// may crash, hang or touch memory it does not own.
 #include <cstdint>
 #include <sstream>
 #include <string_view>
 
+#include "compare/derived_scenario.hpp"
 #include "replay/recording_file.hpp"
 #include "replay/replay_run.hpp"
+#include "scenario/scenario_parser.hpp"
 
 namespace {
 
@@ -20,6 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   auto read = plumora::simtool::readRecording(text);
   auto* recording = std::get_if<plumora::simtool::Recording>(&read);
   if (!recording) return 0;
+  // A derived scenario may be refused (a value past what a scenario takes): read, never run.
+  (void)plumora::simtool::parseScenario(plumora::simtool::derivedScenario(*recording));
   double end = recording->start;
   for (const auto& event : recording->events) end = std::max(end, event.after);
   if (end - recording->start > kLongestReplayed) return 0;

@@ -84,7 +84,7 @@ void writeItems(std::string& out, const std::vector<RecordedItem>& items, int de
 
 void writeApp(std::string& out, const RecordedApp& app, const AppNames& names) {
   out += "app " + appName(names, app.pid) + " pid " + std::to_string(app.pid);
-  if (app.bundleId) {
+  if (app.bundleId && quotable(*app.bundleId)) {
     out += " bundle " + word(*app.bundleId);
   } else if (app.bundleless) {
     out += " bundle none";
@@ -155,7 +155,7 @@ void writeWindow(std::string& out, const RecordedWindow& w, const AppNames& name
   const Rect frame = w.frame.value_or(Rect::make(0, 0, 0, 0));
   out += "window " + windowName(w.number) + " of " + appName(names, w.pid) + " frame " +
          rectText(frame);
-  if (w.title) out += " title " + quoted(*w.title);
+  if (w.title && quotable(*w.title)) out += " title " + quoted(*w.title);
   out += "\n  number " + std::to_string(w.number) + '\n';
   if (!w.frame) out += "  # its frame was never read: a placeholder\n";
   if (!w.title) out += "  # its title is written in the recording as a hash only\n";
@@ -273,11 +273,11 @@ std::string derivedScenario(const RecordedDesktop& d) {
   setting("restore", d.settings.restore, "on", "off");
   setting("verbose", d.settings.verbose, "on", "off");
   setting("permission", d.settings.permission, "granted", "denied");
-  if (!d.settings.languages.empty()) {
-    out += "setting language";
-    for (const std::string& l : d.settings.languages) out += ' ' + l;
-    out += '\n';
+  std::string languages;
+  for (const std::string& l : d.settings.languages) {
+    if (writable(l)) languages += ' ' + word(l);
   }
+  if (!languages.empty()) out += "setting language" + languages + '\n';
   if (d.settings.loginItem || d.settings.loginItemRegistered) {
     constexpr const char* kStates[] = {"not-registered", "enabled", "requires-approval",
                                        "not-found"};
