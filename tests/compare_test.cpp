@@ -156,6 +156,36 @@ TEST(Compare, TheProgramsProcessAndTheSystemsVersionAreRebuilt) {
   EXPECT_EQ(differenceTable(measure.differences, 0), differenceTable({}, 0));
 }
 
+// A title a recording hides (its length and a hash) is made up in the derived desktop at its
+// length: the hashes differ, which is no difference; another length is.
+TEST(Compare, AHiddenTitleComparesByItsLength) {
+  const std::string scenario = R"(screen standard
+setting unified-log debug off
+app Finder pid 400
+app Editor pid 501
+  activation never
+window Cartella of Finder frame 40,60 100x80
+window Documento of Editor frame 200,150 800x600
+focus Cartella
+at 1.0 click Documento green
+)";
+  const std::string text = recordingOf(scenario);
+  ASSERT_NE(text.find(R"("attr":"AXTitle","rc":0,"v":{"len":9,)"), std::string::npos) << text;
+  const auto read = readRecording(text);
+  ASSERT_TRUE(std::holds_alternative<Recording>(read));
+  EXPECT_NE(derivedScenario(std::get<Recording>(read)).find(" 800x600 title \"window101\"\n"),
+            std::string::npos);
+  EXPECT_TRUE(measured(text).differences.empty()) << differenceTable(measured(text).differences, 0);
+  // The title read later, and only then, of another length: the window's title changed.
+  std::string longer = text;
+  const std::size_t last = longer.rfind(R"("v":{"len":9,)");
+  ASSERT_NE(last, std::string::npos);
+  longer.replace(last, 13, R"("v":{"len":12,)");
+  const Measure measure = measured(longer);
+  ASSERT_EQ(measure.differences.size(), 1u) << differenceTable(measure.differences, 0);
+  EXPECT_EQ(measure.differences.front().kind, DifferenceKind::Answer);
+}
+
 struct HandEdit {
   const char* name;
   void (*apply)(Lines& lines);

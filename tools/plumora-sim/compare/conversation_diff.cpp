@@ -108,6 +108,11 @@ void compareAnswers(const RecordedEvent& r, const RecordedEvent& s, std::vector<
   const std::string answerR = answerText(r);
   const std::string answerS = answerText(s);
   if (answerR == answerS) return;
+  // A hidden text (a window's title) is its length and a hash: a derived desktop cannot know the
+  // text, only its length, which is what the program can tell of it too.
+  const JsonValue* hiddenR = r.field("v") ? r.field("v")->find("len") : nullptr;
+  const JsonValue* hiddenS = s.field("v") ? s.field("v")->find("len") : nullptr;
+  if (hiddenR && hiddenS && hiddenR->written() == hiddenS->written()) return;
   if (recorded::readsFrame(r)) {
     const auto a = frameOf(r.field("v"));
     const auto b = frameOf(s.field("v"));

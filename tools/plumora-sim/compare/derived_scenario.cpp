@@ -155,7 +155,15 @@ void writeWindow(std::string& out, const RecordedWindow& w, const AppNames& name
   const Rect frame = w.frame.value_or(Rect::make(0, 0, 0, 0));
   out += "window " + windowName(w.number) + " of " + appName(names, w.pid) + " frame " +
          rectText(frame);
-  if (w.title && quotable(*w.title)) out += " title " + quoted(*w.title);
+  constexpr std::size_t kLongestMadeUpTitle = 1000;
+  if (w.title && quotable(*w.title)) {
+    out += " title " + quoted(*w.title);
+  } else if (w.titleLength && *w.titleLength <= kLongestMadeUpTitle) {
+    // Made up, of the length read: all the recording keeps of it.
+    std::string madeUp = windowName(w.number);
+    madeUp.resize(*w.titleLength, '-');
+    out += " title " + quoted(madeUp);
+  }
   out += "\n  number " + std::to_string(w.number) + '\n';
   if (!w.frame) out += "  # its frame was never read: a placeholder\n";
   if (!w.title) out += "  # its title is written in the recording as a hash only\n";

@@ -50,6 +50,11 @@ void Reader::read(const RecordedEvent& e) {
     latencies[*pid].push_back(e.after - e.before);
   }
 
+  if (activation && e.thread == "fill" && e.event != "sys.frontmost" &&
+      !(e.event == "ax.copy" && (attribute == "AXFocusedWindow" || attribute == "AXMainWindow")) &&
+      !(e.event == "ax.perform" && textOf(e.field("action")) == "AXRaise") && e.event != "ax.set") {
+    activation->movedOn = true;
+  }
   if (pid && rc == kInvalidElement &&
       (items.count(element) || children.count(element) || menuBars[*pid] == element)) {
     // A menu element found earlier is no longer valid: the application built its menus again
@@ -323,6 +328,10 @@ void Reader::read(const RecordedEvent& e) {
     if (!activation) activation = Activation{*pid, raised, e.after, e.after, e.after};
   } else if (e.event == "ax.copy" && attribute == "AXTitle" && value && value->find("hash")) {
     titleHashes[element] = textOf(value->find("hash"));
+    if (RecordedWindow* w = windowAt(element); w && !w->titleLength) {
+      w->titleLength =
+          static_cast<std::size_t>(std::max(0.0, numberOf(value->find("len")).value_or(0)));
+    }
   } else if (e.event == "log" && value) {
     // A title the program logged, between single quotes, may be matched to a window by its hash.
     for (std::size_t open = value->text.find('\''); open != std::string::npos;) {

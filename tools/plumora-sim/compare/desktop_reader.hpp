@@ -50,6 +50,7 @@ struct Reader {
     double asked;
     double previousPoll;
     double poll;
+    bool movedOn = false;  // the run made a request of another kind since: it stopped waiting
   };
   std::string raised;  // the window last raised
   std::optional<Activation> activation;

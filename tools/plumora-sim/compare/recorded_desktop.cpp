@@ -276,7 +276,8 @@ void Reader::finish() {
     desktop.tapLostWithin = *tapLostWithin;
     desktop.tapTimeout = (tapKeptFor + *tapLostWithin) / 2;
   }
-  closeActivation(false);
+  // Still waiting when the recording ends: given up when the run went on to other requests.
+  closeActivation(activation && activation->movedOn);
   for (const auto& [element, hash] : titleHashes) {
     const auto title = loggedTitles.find(hash);
     RecordedWindow* w = windowAt(element);

@@ -73,8 +73,9 @@ struct RecordedRebound {
 struct RecordedWindow {
   std::uint32_t number = 0;
   std::int32_t pid = 0;
-  std::optional<Rect> frame;         // as first seen
-  std::optional<std::string> title;  // when a log line named it
+  std::optional<Rect> frame;               // as first seen
+  std::optional<std::string> title;        // when a log line named it
+  std::optional<std::size_t> titleLength;  // as the recording keeps a title otherwise
   std::int64_t layer = 0;
   std::optional<double> alpha = 1.0;
   bool walked = false;
