@@ -315,6 +315,8 @@ const Shown kShown[] = {
      "setting login-item not-registered registers requires-approval\nat 2.0 choose \"Apri al "
      "login\"\nat 2.5 menu\n",
      "setting login-item not-registered registers requires-approval"},
+    {"the application in front when no window was ever seen (Plumora switched off)",
+     "setting enabled off\nat 2.0 menu\n", "focus Editor  # in front, with no window seen"},
     {"a window server number as a real Mac gives it",
      "window Nota of Editor frame 1100,600 200x100\n  number 4242\nat 4.0 click Nota green\n",
      "  number 4242"},

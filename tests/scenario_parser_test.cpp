@@ -200,6 +200,7 @@ TEST(ScenarioParserTest, EachMistakeIsNamedWithItsLine) {
       {"program pid 0", 3, "a process id is a positive 32-bit number"},
       {"program pid 7 bundle x", 3, "unexpected 'bundle' at the end of the line"},
       {"window W of program frame 0,0 5x5", 3, "unknown app 'program'"},
+      {"program pid 7\nfocus program", 4, "unknown window 'program'"},
       {"expect menu \"Attivo\" on", 3, "unknown menu item state 'on'"},
       {"app Other pid 502 bundle", 3,
        "expected a bundle identifier, or 'none' at the end of the line"},

@@ -340,6 +340,8 @@ std::string derivedScenario(const RecordedDesktop& d) {
   if (d.frontmost) {
     if (const RecordedWindow* w = windowInFront(d, *d.frontmost, d.frontWindow)) {
       out += "focus " + windowName(w->number) + '\n';
+    } else if (*d.frontmost != d.ownPid && names.count(*d.frontmost)) {
+      out += "focus " + appName(names, *d.frontmost) + "  # in front, with no window seen\n";
     } else {
       out += "# pid " + std::to_string(*d.frontmost) +
              " was frontmost, with no window seen: the first window's application instead\n";

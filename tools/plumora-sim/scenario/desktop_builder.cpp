@@ -135,8 +135,15 @@ World buildDesktop(const Scenario& scenario, sim::SimMac& mac, const std::string
   }
   if (sim::SimWindow* w = world.window(focus)) {
     mac.desktop.activate(*mac.desktop.app(w->pid), w);
-  } else if (!scenario.apps.empty()) {
-    mac.desktop.activate(*world.app(scenario.apps.front().name));
+  } else if (sim::SimApp* named = world.app(focus)) {
+    // An application in front with no window of its own.
+    mac.desktop.activate(*named);
+  } else {
+    for (const AppSpec& app : scenario.apps) {
+      if (app.program) continue;
+      mac.desktop.activate(*world.app(app.name));
+      break;
+    }
   }
   return world;
 }

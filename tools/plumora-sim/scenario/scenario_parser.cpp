@@ -88,7 +88,8 @@ class Parser {
       window(w);
     } else if (what == "focus") {
       const std::string name = w.text("a window's name");
-      if (!s_.window(name)) w.fail("unknown window '" + name + "'");
+      const AppSpec* app = s_.window(name) ? nullptr : s_.app(name);
+      if (!s_.window(name) && (!app || app->program)) w.fail("unknown window '" + name + "'");
       s_.focus = name;
     } else if (what == "setting") {
       setting(w);
