@@ -301,15 +301,21 @@ std::string derivedScenario(const RecordedDesktop& d) {
   for (const RecordedWindow* w : stacked) {
     if (w->pid != d.ownPid) writeWindow(out, *w, names);
   }
+  // An application in front with none of its windows seen is brought forward as the run
+  // starts: the status menu names it, and the window list puts the others' windows first.
+  std::string frontAtStart;
   if (d.frontmost) {
     if (const RecordedWindow* w = windowInFront(d, *d.frontmost, d.frontWindow)) {
       out += "focus " + windowName(w->number) + '\n';
+    } else if (names.count(*d.frontmost)) {
+      frontAtStart = "at 0 activate " + appName(names, *d.frontmost) +
+                     "  # frontmost from the start, with no window seen\n";
     } else {
       out += "# pid " + std::to_string(*d.frontmost) +
              " was frontmost, with no window seen: the first window's application instead\n";
     }
   }
-  out += '\n';
+  out += '\n' + frontAtStart;
   writeActions(out, d, names);
   out += "end " + decimalText(d.lastTime + 0.001) + '\n';
   return out;

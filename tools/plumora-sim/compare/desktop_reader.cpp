@@ -25,9 +25,8 @@ bool Reader::timedOut(const RecordedEvent& notice) {
       *callback->returned <= callback->began) {
     return false;
   }
-  const double lost = callback->disabledAt.value_or(*callback->returned) - callback->began;
-  tapLostWithin = std::min(tapLostWithin.value_or(lost), lost);
   tapKeptFor = std::max(tapKeptFor, callback->enabledUntil - callback->began);
+  lostCallbacks.push_back(*callback);
   callback.reset();
   return true;
 }

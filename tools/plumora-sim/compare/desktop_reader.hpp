@@ -77,8 +77,12 @@ struct Reader {
     std::optional<double> disabledAt;
   };
   std::optional<TapCallback> callback;
-  double tapKeptFor = 0;                // the longest callback the tap stayed on through
-  std::optional<double> tapLostWithin;  // the quickest a callback lost the tap
+  double tapKeptFor = 0;                   // the longest callback the tap stayed on through
+  std::optional<double> tapLostWithin;     // the quickest a callback lost the tap to its timeout
+  std::vector<TapCallback> lostCallbacks;  // those a timeout notice followed
+  // Each callback lost: to the tap's timeout, or, when a longer one kept the tap, to the system
+  // disabling it meanwhile for a reason of its own.
+  void placeLostCallbacks();
   bool timedOut(const RecordedEvent& notice);
   void callbackEnded();
   std::map<std::string, bool> settingWritten;

@@ -267,10 +267,28 @@ void Reader::menuChosen(const RecordedEvent& choice) {
   desktop.actions.push_back(chosen);
 }
 
+void Reader::placeLostCallbacks() {
+  for (const TapCallback& c : lostCallbacks) {
+    const double lost = c.disabledAt.value_or(*c.returned) - c.began;
+    if (lost > tapKeptFor) {
+      tapLostWithin = std::min(tapLostWithin.value_or(lost), lost);
+      continue;
+    }
+    // No timeout the tap outlived a longer callback with: disabled during this one, after the
+    // last read that found it on, the notice coming as the callback returns.
+    RecordedAction a;
+    a.kind = RecordedActionKind::TapDisabled;
+    a.reason = "timeout";
+    a.time = (std::max(c.enabledUntil, c.began) + c.began + lost) / 2;
+    desktop.actions.push_back(a);
+  }
+}
+
 void Reader::finish() {
   closeStretch();
   while (!parked.empty()) finishParked(0);
   callbackEnded();
+  placeLostCallbacks();
   if (tapLostWithin) {
     desktop.tapKeptFor = tapKeptFor;
     desktop.tapLostWithin = *tapLostWithin;

@@ -131,6 +131,17 @@ void Reader::fullScreenSeen(const RecordedEvent& e) {
   const auto now = boolOf(value);
   if (w && now && !w->fullScreen) {
     w->fullScreen = now;
+    // Read full screen first after the window list showed it moved: the move was its entering
+    // full screen (a click the app was given, its menu), not a window full screen throughout.
+    const auto move = std::find_if(
+        desktop.actions.rbegin(), desktop.actions.rend(), [&](const RecordedAction& a) {
+          return a.kind == RecordedActionKind::Move && a.window == w->number;
+        });
+    if (*now && move != desktop.actions.rend()) {
+      move->kind = RecordedActionKind::FullScreen;
+      move->granted = true;
+      w->fullScreen = false;
+    }
   } else if (w && now && fullScreenRead[w->number] != *now) {
     // Full screen entered or left where the program did not see it (the app's menu or
     // shortcut, a click while the tap was off): as late as the reads allow, after any click
