@@ -111,7 +111,9 @@ void writeApp(std::string& out, const RecordedApp& app, const AppNames& names) {
     }
   }
   if (app.latency && *app.latency > 0) {
-    out += "  latency " + decimalText(*app.latency) + "  # the median of its requests\n";
+    out += "  latency " + decimalText(*app.latency) +
+           (app.latencyPastTimeout ? "  # longer than a request waited before it timed out\n"
+                                   : "  # the median of its requests\n");
   }
   if (app.neverActivated) {
     out += "  activation never  # the program gave up waiting for it to come to the front\n";

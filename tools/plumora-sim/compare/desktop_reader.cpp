@@ -45,19 +45,31 @@ void Reader::read(const RecordedEvent& e) {
   const JsonValue* value = e.field("v");
   const auto rc = numberOf(e.field("rc"));
   const auto pid = pidOfElement(element);
-  if (pid && e.event.rfind("ax.", 0) == 0 && rc != kPermissionDenied) {
+  if (rc == kCannotComplete && e.after > e.before) {
+    // Given up on after the messaging timeout: the application answering (the one under the
+    // point, for a hit test) takes longer than that.
+    const auto slow = pid ? pid : walkMatch ? std::optional(walkMatch->second) : std::nullopt;
+    if (slow) waitedInVain[*slow] = std::max(waitedInVain[*slow], e.after - e.before);
+  } else if (pid && e.event.rfind("ax.", 0) == 0 && rc != kPermissionDenied) {
     latencies[*pid].push_back(e.after - e.before);
   }
 
+  const auto listed = [&] {
+    return std::any_of(children.begin(), children.end(), [&](const auto& parent) {
+      return std::find(parent.second.begin(), parent.second.end(), element) != parent.second.end();
+    });
+  };
   if (pid && rc == kInvalidElement &&
-      (items.count(element) || children.count(element) || menuBars[*pid] == element)) {
+      (items.count(element) || children.count(element) || menuBars[*pid] == element || listed())) {
     // A menu element found earlier is no longer valid: the application built its menus again
     // before the first such request, and the program searches them afresh.
     if (!menusStale[*pid]) {
       menusStale[*pid] = true;
       RecordedAction rebuilt;
       rebuilt.kind = RecordedActionKind::RebuildMenus;
-      rebuilt.time = std::max(0.0, e.before - 0.001);
+      // Within the request, as late as it allows: a slow application's earlier requests,
+      // which found their elements valid, end where this one begins.
+      rebuilt.time = std::max(0.0, e.after > e.before + 0.001 ? e.after - 0.001 : e.before - 0.001);
       rebuilt.pid = *pid;
       desktop.actions.push_back(rebuilt);
     }

@@ -40,6 +40,7 @@ struct Reader {
   std::map<std::string, std::pair<double, Rect>> lastFrame;  // by window element
   std::map<std::string, std::vector<Rect>> beforeFill;       // by window element
   std::map<std::int32_t, std::vector<double>> latencies;
+  std::map<std::int32_t, double> waitedInVain;  // the longest request that timed out, by pid
   std::optional<std::pair<std::uint32_t, std::int32_t>> walkMatch;
   std::optional<TilingStretch> stretch;
   std::vector<TilingStretch> parked;  // stretches whose tiling was not seen by their run

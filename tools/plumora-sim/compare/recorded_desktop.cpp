@@ -202,6 +202,10 @@ std::vector<RecordedMenu> Reader::buildMenus(const std::string& bar) {
 
 namespace {
 
+// How much longer than a request that timed out an application is taken to be: within the
+// comparison's tolerance for timings.
+constexpr double kBeyondTimeout = 0.05;
+
 // A later reading of an item replaces an earlier one where it read the item at all.
 void mergeItems(std::vector<RecordedItem>& into, const std::vector<RecordedItem>& later) {
   for (std::size_t i = 0; i < later.size(); ++i) {
@@ -302,6 +306,13 @@ void Reader::finish() {
   }
   for (auto& [pid, times] : latencies) {
     if (RecordedApp* a = desktop.app(pid)) a->latency = median(times);
+  }
+  for (const auto& [pid, waited] : waitedInVain) {
+    RecordedApp* a = desktop.app(pid);
+    if (!a || (a->latency && *a->latency > waited)) continue;
+    // Only known to be longer than the wait: a little longer, so that it times out alike.
+    a->latency = waited + kBeyondTimeout;
+    a->latencyPastTimeout = true;
   }
   for (RecordedApp& a : desktop.apps) {
     const auto bar = menuBars.find(a.pid);

@@ -44,6 +44,7 @@ struct RecordedApp {
   MenuBarSeen menuBar = MenuBarSeen::NotRead;
   std::vector<RecordedMenu> menus;
   std::optional<double> latency;        // the typical time of its accessibility requests
+  bool latencyPastTimeout = false;      // known only as longer than a request waited in vain
   std::optional<double> activation;     // from the request to the front, as the polls bracket it
   bool neverActivated = false;          // the program gave up waiting
   std::optional<double> settledWithin;  // the longest a Fill or restore took to settle
