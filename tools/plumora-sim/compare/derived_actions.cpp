@@ -56,8 +56,8 @@ void writeAction(std::string& out, const RecordedAction& a, const RecordedDeskto
              "  # a menu element found earlier answered as no longer valid\n";
       break;
     case RecordedActionKind::Move:
-      out += at + "move " + windowName(a.window) + " " + rectText(a.frame) +
-             "  # the window list showed it moved\n";
+      out += at + "move " + windowName(a.window) + " " + rectText(a.frame) + "  # " +
+             (a.reason.empty() ? "the window list showed it moved" : a.reason) + '\n';
       break;
     case RecordedActionKind::FullScreen:
       out += at + "full-screen " + windowName(a.window) + (a.granted ? " on" : " off") +

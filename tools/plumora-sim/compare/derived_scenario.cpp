@@ -50,19 +50,6 @@ namespace {
 
 using namespace derived;
 
-// Where the simulator puts a window's title-bar buttons, from the window's corner.
-constexpr double kButtonTop = 6;
-struct ButtonPlace {
-  const char* subrole;
-  const char* name;
-  double left;
-};
-constexpr ButtonPlace kButtons[] = {
-    {"AXCloseButton", "close", 8},
-    {"AXMinimizeButton", "minimize", 28},
-    {"AXFullScreenButton", "green", 48},
-};
-
 void writeItems(std::string& out, const std::vector<RecordedItem>& items, int depth, int& counter) {
   for (const RecordedItem& item : items) {
     out += std::string(static_cast<std::size_t>(2 * depth), ' ');

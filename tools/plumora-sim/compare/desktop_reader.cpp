@@ -214,6 +214,7 @@ void Reader::read(const RecordedEvent& e) {
     if (type == "leftDown") {
       writing.reset();
       clickAt = e.before;
+      pressedAt = a.point;
       a.kind = RecordedActionKind::Press;
       walkMatch.reset();
     } else if (type == "leftUp") {
@@ -314,6 +315,7 @@ void Reader::read(const RecordedEvent& e) {
     if (rc == 0) wrote(element, attribute, e.field("value"), e.before);
   } else if (e.event == "ax.perform" && textOf(e.field("action")) == "AXRaise") {
     raised = element;
+    raisedSinceWalk = true;
   } else if (e.event == "ax.set" && attribute == "AXFrontmost" && pid) {
     if (!activation) activation = Activation{*pid, raised, e.after, e.after, e.after};
   } else if (e.event == "ax.copy" && attribute == "AXTitle" && value && value->find("hash")) {

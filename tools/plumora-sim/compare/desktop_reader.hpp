@@ -53,6 +53,8 @@ struct Reader {
     double poll;
   };
   std::string raised;  // the window last raised
+  bool raisedSinceWalk = false;
+  std::optional<std::pair<std::uint32_t, double>> top;  // the window list's first, and when
   std::optional<Activation> activation;
   std::optional<std::int32_t> front;
   // An application seen in front (by the system's answer, or its window first in the window
@@ -68,7 +70,9 @@ struct Reader {
   std::map<std::uint32_t, std::pair<double, Rect>> seen;  // by window number
   std::map<std::uint32_t, bool> fullScreenRead;           // the last answer, by window number
   std::vector<RecordedAction> permissionChanges;
-  std::optional<double> clickAt;  // the last press
+  std::optional<double> clickAt;   // the last press
+  std::optional<Point> pressedAt;  // where, until the button under it is read
+  void movedUnderThePress(RecordedWindow& w, const RecordedButton& b, double readAt);
   // The event tap's callback under way or last run, on the tap's thread: when it began, when it
   // gave its verdict, and what the program read of the tap meanwhile.
   struct TapCallback {

@@ -71,6 +71,19 @@ struct RecordedRebound {
   double after = 0;
 };
 
+// Where the simulator puts a window's title-bar buttons, from the window's corner.
+constexpr double kButtonTop = 6;
+struct ButtonPlace {
+  const char* subrole;
+  const char* name;
+  double left;
+};
+constexpr ButtonPlace kButtons[] = {
+    {"AXCloseButton", "close", 8},
+    {"AXMinimizeButton", "minimize", 28},
+    {"AXFullScreenButton", "green", 48},
+};
+
 struct RecordedWindow {
   std::uint32_t number = 0;
   std::int32_t pid = 0;
@@ -107,9 +120,9 @@ struct RecordedAction {
   RecordedActionKind kind = RecordedActionKind::Press;
   Point point;
   std::uint64_t flags = 0;
-  std::string reason;                    // a disabled tap: "timeout" or "input"
-  bool granted = true;                   // a permission change; full screen entered
-  double tapNoticeAfter = 0;             // a revocation: when the system disabled the tap
+  std::string reason;         // a disabled tap: "timeout" or "input"; a move: how it was seen
+  bool granted = true;        // a permission change; full screen entered
+  double tapNoticeAfter = 0;  // a revocation: when the system disabled the tap
   std::vector<RecordingScreen> screens;  // the screens after a change
   bool inferred = false;                 // a screen added where a Fill landed, never read
   Rect frame;                            // a move: where the window went
