@@ -306,7 +306,7 @@ std::string derivedScenario(const RecordedDesktop& d) {
   }
   out += '\n' + frontAtStart;
   writeActions(out, d, names);
-  out += "end " + decimalText(d.lastTime + 0.001) + '\n';
+  out += "end " + decimalText(d.endAt.value_or(d.lastTime + 0.001)) + '\n';
   return out;
 }
 

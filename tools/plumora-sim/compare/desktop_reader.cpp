@@ -38,6 +38,20 @@ void Reader::callbackEnded() {
   callback.reset();
 }
 
+// Input taken the moment a long callback returned was made while it ran, as was input taken
+// with it.
+void Reader::inputTaken(double at) {
+  const bool waited = callback && callback->returned &&
+                      std::fabs(at - *callback->returned) < 0.001 &&
+                      *callback->returned > callback->began + 0.001;
+  if (waited && !madeWhileBusy) {
+    madeWhileBusy = std::make_pair(callback->began, desktop.actions.size());
+  } else if (!waited && !(madeWhileBusy && std::fabs(at - lastInputAt) < 0.001)) {
+    madeWhileBusy.reset();
+  }
+  lastInputAt = at;
+}
+
 void Reader::read(const RecordedEvent& e) {
   desktop.lastTime = std::max(desktop.lastTime, e.after);
   const std::string element = textOf(e.field("el"));
@@ -204,6 +218,7 @@ void Reader::read(const RecordedEvent& e) {
   } else if (e.event == "tap.event") {
     const std::string type = textOf(e.field("type"));
     if (type == "leftDown" || type == "leftUp" || type == "leftDragged") {
+      inputTaken(e.before);
       callbackEnded();
       callback = TapCallback{e.before, {}, e.before, {}};
     }

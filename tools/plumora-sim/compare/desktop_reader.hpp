@@ -89,6 +89,12 @@ struct Reader {
   // disabling it meanwhile for a reason of its own.
   void placeLostCallbacks();
   bool timedOut(const RecordedEvent& notice);
+  // Input the tap took only once a long callback returned: when that callback began, and the
+  // first of those actions.
+  std::optional<std::pair<double, std::size_t>> madeWhileBusy;
+  double lastInputAt = 0;
+  void inputTaken(double at);
+  void endedWhileBusy();
   void callbackEnded();
   std::map<std::string, bool> settingWritten;
   bool exceptionsRead = false;

@@ -288,7 +288,28 @@ void Reader::placeLostCallbacks() {
   }
 }
 
+// A recording that ends on the tap's verdicts for input made while a callback ran: the run
+// ended before the program's queue took that input up. Written when it was made, the input
+// comes before the end, and the end before the queue.
+void Reader::endedWhileBusy() {
+  if (!madeWhileBusy || recording.events.empty() ||
+      recording.events.back().event != "tap.verdict") {
+    return;
+  }
+  const auto [began, first] = *madeWhileBusy;
+  for (std::size_t i = first; i < desktop.actions.size(); ++i) {
+    const RecordedActionKind k = desktop.actions[i].kind;
+    if (k != RecordedActionKind::Press && k != RecordedActionKind::Release &&
+        k != RecordedActionKind::Drag) {
+      return;
+    }
+  }
+  for (std::size_t i = first; i < desktop.actions.size(); ++i) desktop.actions[i].time = began;
+  desktop.endAt = began + 0.001;
+}
+
 void Reader::finish() {
+  endedWhileBusy();
   closeStretch();
   while (!parked.empty()) finishParked(0);
   callbackEnded();

@@ -154,6 +154,7 @@ struct RecordedDesktop {
   RecordedSettings settings;
   std::vector<RecordedAction> actions;  // in time order
   double lastTime = 0;
+  std::optional<double> endAt;  // before the last event: the run ended with input not taken up
 
   RecordedApp* app(std::int32_t pid);
   RecordedWindow* window(std::uint32_t number);
