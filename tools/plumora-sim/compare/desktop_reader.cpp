@@ -54,6 +54,15 @@ void Reader::inputTaken(double at) {
 
 void Reader::read(const RecordedEvent& e) {
   desktop.lastTime = std::max(desktop.lastTime, e.after);
+  // The main thread's work that came the moment a run of some length ended waited for it: the
+  // user's doing was made during the run.
+  const bool afterRun = previousThread == "fill" && e.thread == "main" &&
+                        std::fabs(e.before - fillEnded) < 0.0005 && fillEnded > fillBegan + 0.001;
+  madeDuringRun = afterRun ? std::optional(fillBegan + 0.001) : std::nullopt;
+  // A run on the fill queue starts by asking for the application's element.
+  if (e.thread == "fill" && e.event == "ax.application") fillBegan = e.before;
+  if (e.thread == "fill") fillEnded = e.after;
+  previousThread = e.thread;
   const std::string element = textOf(e.field("el"));
   const std::string attribute = textOf(e.field("attr"));
   const JsonValue* value = e.field("v");
@@ -120,6 +129,16 @@ void Reader::read(const RecordedEvent& e) {
         noticed = false;
       }
       permissionChanges.push_back(change);
+    } else if (trusted && trust && notices.size() >= 2) {
+      // Two notices and the permission as it was: taken away and given back before a look.
+      for (const bool granted : {!*trust, *trust}) {
+        RecordedAction change;
+        change.kind = RecordedActionKind::Permission;
+        change.time = notices.front();
+        change.granted = granted;
+        notices.erase(notices.begin());
+        permissionChanges.push_back(change);
+      }
     }
     if (trusted) trust = trusted;
   } else if (e.event == "sys.notice") {
@@ -153,7 +172,8 @@ void Reader::read(const RecordedEvent& e) {
   } else if (e.event == "menu.open") {
     RecordedAction open;
     open.kind = RecordedActionKind::OpenMenu;
-    open.time = e.before;
+    open.time = madeDuringRun.value_or(e.before);
+    openedAt = e.before;
     desktop.actions.push_back(open);
   } else if (e.event == "menu.choice") {
     menuChosen(e);

@@ -99,6 +99,10 @@ struct Reader {
   std::map<std::string, bool> settingWritten;
   bool exceptionsRead = false;
   void menuChosen(const RecordedEvent& choice);
+  double openedAt = -1;  // the status menu's last opening, as recorded
+  std::string previousThread;
+  double fillBegan = 0, fillEnded = 0;              // the last run on the fill queue
+  std::optional<double> madeDuringRun;              // for main-thread work that waited for that run
   std::map<std::string, std::string> titleHashes;   // by window element
   std::map<std::string, std::string> loggedTitles;  // by hash
 

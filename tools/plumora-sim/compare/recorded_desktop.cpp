@@ -260,11 +260,12 @@ void Reader::menuChosen(const RecordedEvent& choice) {
   // menu stayed open a while: the opening, then a choice in the menu already open.
   for (auto it = desktop.actions.rbegin(); it != desktop.actions.rend(); ++it) {
     if (it->kind != RecordedActionKind::OpenMenu) continue;
-    if (choice.before - it->time < 0.0005) {
+    if (choice.before - openedAt < 0.0005) {
       chosen.time = it->time;
       *it = chosen;
       return;
     }
+    if (madeDuringRun) chosen.time = std::max(*madeDuringRun, it->time + 0.001);
     break;
   }
   chosen.inOpenMenu = true;
@@ -288,13 +289,16 @@ void Reader::placeLostCallbacks() {
   }
 }
 
-// A recording that ends on the tap's verdicts for input made while a callback ran: the run
-// ended before the program's queue took that input up. Written when it was made, the input
-// comes before the end, and the end before the queue.
+// A recording that ends as the tap takes input made while a callback ran, with nothing on the
+// fill queue after (only main-thread work due earlier): the run ended before the queue took
+// that input up. Written when it was made, the input comes before the end, and the end before
+// the queue.
 void Reader::endedWhileBusy() {
-  if (!madeWhileBusy || recording.events.empty() ||
-      recording.events.back().event != "tap.verdict") {
-    return;
+  if (!madeWhileBusy || recording.events.empty()) return;
+  const double taken = recording.events.back().before;
+  for (auto e = recording.events.rbegin(); e != recording.events.rend(); ++e) {
+    if (e->event == "tap.event") break;
+    if (e->thread == "fill" || std::fabs(e->before - taken) > 0.0005) return;
   }
   const auto [began, first] = *madeWhileBusy;
   for (std::size_t i = first; i < desktop.actions.size(); ++i) {
@@ -344,12 +348,16 @@ void Reader::finish() {
   }
   // A revocation, and the event tap disabled with it: at once, later, or not within the recording.
   double previous = 0;
-  for (RecordedAction change : permissionChanges) {
+  for (std::size_t i = 0; i < permissionChanges.size(); ++i) {
+    RecordedAction change = permissionChanges[i];
+    // The tap's notice of a revocation comes before the permission is given back, if at all.
+    const double regranted =
+        i + 1 < permissionChanges.size() ? permissionChanges[i + 1].time : desktop.lastTime + 1;
     if (!change.granted) {
       change.tapNoticeAfter = desktop.lastTime + 1 - change.time;
       for (auto it = desktop.actions.begin(); it != desktop.actions.end(); ++it) {
         if (it->kind != RecordedActionKind::TapDisabled || it->reason != "input" ||
-            it->time < previous) {
+            it->time < previous || it->time > regranted) {
           continue;
         }
         const double time = change.time;
