@@ -231,6 +231,50 @@ const Shown kShown[] = {
     {"a window server number as a real Mac gives it",
      "window Nota of Editor frame 1100,600 200x100\n  number 4242\nat 4.0 click Nota green\n",
      "  number 4242"},
+    {"an application in front from the start, none of its windows ever seen",
+     "app Viewer pid 502\n  menus standard\nwindow Foto of Viewer frame 1000,500 300x300\nfocus "
+     "Foto\nat 0.5 menu\nat 0.8 focus Documento\n",
+     "at 0 activate Viewer"},
+    // Shift passes the click: the app takes the window full screen after the window list saw it.
+    {"a window first read full screen after the window list saw it otherwise",
+     "at 0.3 click 600,400\nat 0.5 click Documento green with shift\n", "full-screen window100 on"},
+    // Four requests of 0.1 s: the system disables the tap within a callback as long as the next
+    // one, which keeps it: no timeout of the tap's would do both.
+    {"a tap the system disables during a callback no longer than one it keeps",
+     "app Slow pid 503\n  latency 0.1\nwindow Lento of Slow frame 1100,600 200x100\nat 4.0 click "
+     "Lento green\nat 4.2 tap-disabled timeout\nat 6.0 click Lento green\n",
+     "at 4.2 tap-disabled timeout"},
+    {"an application slower than the hit test waits",
+     "app Slow pid 503\n  latency 0.3\nwindow Lento of Slow frame 1100,600 200x100\nat 4.0 click "
+     "Lento green\n",
+     "  latency 0.3  # longer than a request waited"},
+    // The menu bar's children are read at 4.57-4.62; the first of them, at 4.62, is stale.
+    {"menus built again while the program searches them",
+     "app Slow pid 503\n  latency 0.05\nwindow Lento of Slow frame 1100,600 200x100\nat 4.0 click "
+     "Lento green\nat 4.6 rebuild-menus Slow\n",
+     "rebuild-menus app503"},
+    {"a window moved while a slow application answers the hit test",
+     "app Slow pid 503\n  latency 0.1\nwindow Lento of Slow frame 1100,600 200x100\nat 4.0 click "
+     "Lento green\nat 4.15 move Lento 1000,500 200x100\n",
+     "move window101 1000,500 200x100  # its button was read away from the press"},
+    {"another window of the application in front brought forward",
+     "window Nota of Editor frame 900,500 300x200\nat 5.0 focus Nota\nat 6.0 click Documento "
+     "green\n",
+     "focus window101  # brought in front"},
+    // The run ends while the tap waits for the slow hit test: the queue never takes the click.
+    {"a run that ends while a slow application holds up the tap",
+     "app Slow pid 503\n  latency 0.2\nwindow Lento of Slow frame 1100,600 200x100\nat 4.0 click "
+     "Lento green\nend 4.5\n",
+     "end 4.001"},
+    {"the status menu chosen while a run keeps the main thread",
+     "app Slow pid 503 bundle com.example.Slow\n  latency 0.2\nwindow Lento of Slow frame "
+     "1100,600 200x100\nat 4.0 click Lento green\nat 4.1 menu\nat 5.5 choose \"Attivo\" "
+     "in-open-menu\nat 7.0 click Lento green\n",
+     "at 4.801 choose \"Attivo\" in-open-menu"},
+    {"the permission taken away and given back between two looks, then taken again",
+     "at 4.0 permission revoked tap-notice-after 2\nat 4.5 permission granted\nat 7.0 "
+     "permission revoked\n",
+     "at 4.5 permission granted"},
 };
 
 // Each row's lines go where they belong in the Fill-and-back scenario: the application's

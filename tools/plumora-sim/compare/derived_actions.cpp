@@ -77,7 +77,8 @@ void writeAction(std::string& out, const RecordedAction& a, const RecordedDeskto
       break;
     case RecordedActionKind::Focus: {
       if (const RecordedWindow* w = windowInFront(desktop, a.pid, a.window)) {
-        out += at + "focus " + windowName(w->number) + "  # its application came to the front\n";
+        out += at + "focus " + windowName(w->number) + "  # " +
+               (a.reason.empty() ? "its application came to the front" : a.reason) + '\n';
       } else {
         out += at + "activate " + appName(names, a.pid) +
                "  # it came to the front with no window seen\n";

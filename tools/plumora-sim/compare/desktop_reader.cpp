@@ -350,7 +350,8 @@ void Reader::read(const RecordedEvent& e) {
     if (rc == 0) wrote(element, attribute, e.field("value"), e.before);
   } else if (e.event == "ax.perform" && textOf(e.field("action")) == "AXRaise") {
     raised = element;
-    raisedSinceWalk = true;
+    const RecordedWindow* w = windowAt(element);
+    raisedSinceWalk.insert(w ? w->number : 0);
   } else if (e.event == "ax.set" && attribute == "AXFrontmost" && pid) {
     if (!activation) activation = Activation{*pid, raised, e.after, e.after, e.after};
   } else if (e.event == "ax.copy" && attribute == "AXTitle" && value && value->find("hash")) {

@@ -6,6 +6,7 @@
 
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -52,8 +53,8 @@ struct Reader {
     double previousPoll;
     double poll;
   };
-  std::string raised;  // the window last raised
-  bool raisedSinceWalk = false;
+  std::string raised;                                   // the window last raised
+  std::set<std::uint32_t> raisedSinceWalk;              // by window number, 0 for one not known
   std::optional<std::pair<std::uint32_t, double>> top;  // the window list's first, and when
   std::optional<Activation> activation;
   std::optional<std::int32_t> front;

@@ -120,7 +120,7 @@ struct RecordedAction {
   RecordedActionKind kind = RecordedActionKind::Press;
   Point point;
   std::uint64_t flags = 0;
-  std::string reason;         // a disabled tap: "timeout" or "input"; a move: how it was seen
+  std::string reason;         // a disabled tap: "timeout" or "input"; a move, a focus: how seen
   bool granted = true;        // a permission change; full screen entered
   double tapNoticeAfter = 0;  // a revocation: when the system disabled the tap
   std::vector<RecordingScreen> screens;  // the screens after a change

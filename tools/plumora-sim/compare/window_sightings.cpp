@@ -18,7 +18,8 @@ void Reader::walked(const RecordedEvent& e) {
     const auto owner = static_cast<std::int32_t>(entry.items[3].number);
     const auto number = static_cast<std::uint32_t>(entry.items[4].number);
     if (!activation && owner != desktop.ownPid) {
-      if (front == owner && top && top->first != number && !raisedSinceWalk) {
+      if (front == owner && top && top->first != number && !raisedSinceWalk.count(number) &&
+          !raisedSinceWalk.count(0)) {
         // Another window of the application in front came on top, the program raising none:
         // the user brought it forward.
         RecordedAction focus;
@@ -26,12 +27,13 @@ void Reader::walked(const RecordedEvent& e) {
         focus.time = (top->second + e.before) / 2;
         focus.pid = owner;
         focus.window = number;
+        focus.reason = "brought in front of its application's other windows";
         desktop.actions.push_back(focus);
       }
       frontSeen(owner, number, e.before);
     }
     top = std::make_pair(number, e.before);
-    raisedSinceWalk = false;
+    raisedSinceWalk.clear();
     break;
   }
   for (const JsonValue& entry : value->items) {
