@@ -96,6 +96,7 @@ struct Reader {
   double lastInputAt = 0;
   void inputTaken(double at);
   void endedWhileBusy();
+  void placePermissionChanges();
   void callbackEnded();
   std::map<std::string, bool> settingWritten;
   bool exceptionsRead = false;

@@ -233,85 +233,6 @@ void mergeMenus(std::vector<RecordedMenu>& into, const std::vector<RecordedMenu>
   }
 }
 
-void Reader::frontSeen(std::int32_t now, std::uint32_t window, double at) {
-  if (now == 0) return;
-  if (!desktop.frontmost && !front) {
-    desktop.frontmost = now;
-    desktop.frontWindow = window;
-  } else if (front && *front != now) {
-    RecordedAction focus;
-    focus.kind = RecordedActionKind::Focus;
-    focus.time = (frontReadAt + at) / 2;
-    focus.pid = now;
-    focus.window = window;
-    desktop.actions.push_back(focus);
-  }
-  front = now;
-  frontReadAt = at;
-}
-
-void Reader::menuChosen(const RecordedEvent& choice) {
-  RecordedAction chosen;
-  chosen.kind = RecordedActionKind::ChooseItem;
-  chosen.time = choice.before;
-  chosen.choice = textOf(choice.field("v"));
-  chosen.title = textOf(choice.field("title"));
-  // Opened for the choice, at once, as a scenario's `choose` does: one action. Chosen after the
-  // menu stayed open a while: the opening, then a choice in the menu already open.
-  for (auto it = desktop.actions.rbegin(); it != desktop.actions.rend(); ++it) {
-    if (it->kind != RecordedActionKind::OpenMenu) continue;
-    if (choice.before - openedAt < 0.0005) {
-      chosen.time = it->time;
-      *it = chosen;
-      return;
-    }
-    if (madeDuringRun) chosen.time = std::max(*madeDuringRun, it->time + 0.001);
-    break;
-  }
-  chosen.inOpenMenu = true;
-  desktop.actions.push_back(chosen);
-}
-
-void Reader::placeLostCallbacks() {
-  for (const TapCallback& c : lostCallbacks) {
-    const double lost = c.disabledAt.value_or(*c.returned) - c.began;
-    if (lost > tapKeptFor) {
-      tapLostWithin = std::min(tapLostWithin.value_or(lost), lost);
-      continue;
-    }
-    // No timeout the tap outlived a longer callback with: disabled during this one, after the
-    // last read that found it on, the notice coming as the callback returns.
-    RecordedAction a;
-    a.kind = RecordedActionKind::TapDisabled;
-    a.reason = "timeout";
-    a.time = (std::max(c.enabledUntil, c.began) + c.began + lost) / 2;
-    desktop.actions.push_back(a);
-  }
-}
-
-// A recording that ends as the tap takes input made while a callback ran, with nothing on the
-// fill queue after (only main-thread work due earlier): the run ended before the queue took
-// that input up. Written when it was made, the input comes before the end, and the end before
-// the queue.
-void Reader::endedWhileBusy() {
-  if (!madeWhileBusy || recording.events.empty()) return;
-  const double taken = recording.events.back().before;
-  for (auto e = recording.events.rbegin(); e != recording.events.rend(); ++e) {
-    if (e->event == "tap.event") break;
-    if (e->thread == "fill" || std::fabs(e->before - taken) > 0.0005) return;
-  }
-  const auto [began, first] = *madeWhileBusy;
-  for (std::size_t i = first; i < desktop.actions.size(); ++i) {
-    const RecordedActionKind k = desktop.actions[i].kind;
-    if (k != RecordedActionKind::Press && k != RecordedActionKind::Release &&
-        k != RecordedActionKind::Drag) {
-      return;
-    }
-  }
-  for (std::size_t i = first; i < desktop.actions.size(); ++i) desktop.actions[i].time = began;
-  desktop.endAt = began + 0.001;
-}
-
 void Reader::finish() {
   endedWhileBusy();
   closeStretch();
@@ -346,30 +267,7 @@ void Reader::finish() {
     for (const std::string& earlier : earlierBars[a.pid]) mergeMenus(a.menus, buildMenus(earlier));
     mergeMenus(a.menus, buildMenus(bar->second));
   }
-  // A revocation, and the event tap disabled with it: at once, later, or not within the recording.
-  double previous = 0;
-  for (std::size_t i = 0; i < permissionChanges.size(); ++i) {
-    RecordedAction change = permissionChanges[i];
-    // The tap's notice of a revocation comes before the permission is given back, if at all.
-    const double regranted =
-        i + 1 < permissionChanges.size() ? permissionChanges[i + 1].time : desktop.lastTime + 1;
-    if (!change.granted) {
-      change.tapNoticeAfter = desktop.lastTime + 1 - change.time;
-      for (auto it = desktop.actions.begin(); it != desktop.actions.end(); ++it) {
-        if (it->kind != RecordedActionKind::TapDisabled || it->reason != "input" ||
-            it->time < previous || it->time > regranted) {
-          continue;
-        }
-        const double time = change.time;
-        change.time = std::min(time, it->time);
-        change.tapNoticeAfter = it->time - change.time;
-        desktop.actions.erase(it);
-        break;
-      }
-    }
-    previous = change.time;
-    desktop.actions.push_back(change);
-  }
+  placePermissionChanges();
   std::stable_sort(
       desktop.actions.begin(), desktop.actions.end(),
       [](const RecordedAction& a, const RecordedAction& b) { return a.time < b.time; });
