@@ -271,6 +271,13 @@ const Shown kShown[] = {
      "1100,600 200x100\nat 4.0 click Lento green\nat 4.1 menu\nat 5.5 choose \"Attivo\" "
      "in-open-menu\nat 7.0 click Lento green\n",
      "at 4.801 choose \"Attivo\" in-open-menu"},
+    // The Fill's look at the window after it settled is a task of its own, at 9.07: the choice
+    // waited for that one, after the user brought Editor forward, not for the Fill.
+    {"the status menu chosen while the program looks at a filled window again",
+     "app Slow pid 503 bundle com.example.Slow\n  latency 0.2\nwindow Lento of Slow frame "
+     "1100,600 200x100\nat 4.0 click Lento green\nat 4.1 menu\nat 8.8 focus Documento\nat 9.15 "
+     "choose \"Tasto verde normale in «Editor»\"\n",
+     "at 9.071 choose \"Tasto verde normale in «Editor»\""},
     {"the permission taken away and given back between two looks, then taken again",
      "at 4.0 permission revoked tap-notice-after 2\nat 4.5 permission granted\nat 7.0 "
      "permission revoked\n",

@@ -59,8 +59,11 @@ void Reader::read(const RecordedEvent& e) {
   const bool afterRun = previousThread == "fill" && e.thread == "main" &&
                         std::fabs(e.before - fillEnded) < 0.0005 && fillEnded > fillBegan + 0.001;
   madeDuringRun = afterRun ? std::optional(fillBegan + 0.001) : std::nullopt;
-  // A run on the fill queue starts by asking for the application's element.
-  if (e.thread == "fill" && e.event == "ax.application") fillBegan = e.before;
+  // A run on the fill queue starts by asking for the application's element; a look at the
+  // window later on, after a pause that left the main thread free, is a task of its own.
+  if (e.thread == "fill" && (e.event == "ax.application" || e.before > fillEnded + 0.0005)) {
+    fillBegan = e.before;
+  }
   if (e.thread == "fill") fillEnded = e.after;
   previousThread = e.thread;
   const std::string element = textOf(e.field("el"));
@@ -173,6 +176,7 @@ void Reader::read(const RecordedEvent& e) {
     RecordedAction open;
     open.kind = RecordedActionKind::OpenMenu;
     open.time = madeDuringRun.value_or(e.before);
+    if (madeDuringRun) open.takenAt = e.before;
     openedAt = e.before;
     desktop.actions.push_back(open);
   } else if (e.event == "menu.choice") {

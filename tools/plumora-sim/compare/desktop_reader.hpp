@@ -97,6 +97,7 @@ struct Reader {
   void inputTaken(double at);
   void endedWhileBusy();
   void placePermissionChanges();
+  void orderWaitedMenuActions();
   void callbackEnded();
   std::map<std::string, bool> settingWritten;
   bool exceptionsRead = false;

@@ -268,6 +268,7 @@ void Reader::finish() {
     mergeMenus(a.menus, buildMenus(bar->second));
   }
   placePermissionChanges();
+  orderWaitedMenuActions();
   std::stable_sort(
       desktop.actions.begin(), desktop.actions.end(),
       [](const RecordedAction& a, const RecordedAction& b) { return a.time < b.time; });

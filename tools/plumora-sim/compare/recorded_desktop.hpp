@@ -120,9 +120,10 @@ struct RecordedAction {
   RecordedActionKind kind = RecordedActionKind::Press;
   Point point;
   std::uint64_t flags = 0;
-  std::string reason;         // a disabled tap: "timeout" or "input"; a move, a focus: how seen
-  bool granted = true;        // a permission change; full screen entered
-  double tapNoticeAfter = 0;  // a revocation: when the system disabled the tap
+  std::string reason;             // a disabled tap: "timeout" or "input"; a move, a focus: how seen
+  std::optional<double> takenAt;  // a status-menu doing placed before the program took it
+  bool granted = true;            // a permission change; full screen entered
+  double tapNoticeAfter = 0;      // a revocation: when the system disabled the tap
   std::vector<RecordingScreen> screens;  // the screens after a change
   bool inferred = false;                 // a screen added where a Fill landed, never read
   Rect frame;                            // a move: where the window went

@@ -38,10 +38,14 @@ void Reader::menuChosen(const RecordedEvent& choice) {
     if (it->kind != RecordedActionKind::OpenMenu) continue;
     if (choice.before - openedAt < 0.0005) {
       chosen.time = it->time;
+      chosen.takenAt = it->takenAt;
       *it = chosen;
       return;
     }
-    if (madeDuringRun) chosen.time = std::max(*madeDuringRun, it->time + 0.001);
+    if (madeDuringRun) {
+      chosen.time = std::max(*madeDuringRun, it->time + 0.001);
+      chosen.takenAt = choice.before;
+    }
     break;
   }
   chosen.inOpenMenu = true;
@@ -112,6 +116,24 @@ void Reader::placePermissionChanges() {
     }
     previous = change.time;
     desktop.actions.push_back(change);
+  }
+}
+
+// A status-menu doing placed early in the run it waited for still comes after what the user did
+// to the desktop before the program took it (the application brought to the front that its item
+// names): never before another change the derivation put ahead of when it was taken.
+void Reader::orderWaitedMenuActions() {
+  for (RecordedAction& waited : desktop.actions) {
+    if (!waited.takenAt) continue;
+    for (const RecordedAction& a : desktop.actions) {
+      const bool input = a.kind == RecordedActionKind::Press ||
+                         a.kind == RecordedActionKind::Release ||
+                         a.kind == RecordedActionKind::Drag;
+      if (&a != &waited && !input && !a.takenAt && a.time >= waited.time &&
+          a.time < *waited.takenAt) {
+        waited.time = a.time + 0.001;
+      }
+    }
   }
 }
 

@@ -18,8 +18,9 @@ void Reader::walked(const RecordedEvent& e) {
     const auto owner = static_cast<std::int32_t>(entry.items[3].number);
     const auto number = static_cast<std::uint32_t>(entry.items[4].number);
     if (!activation && owner != desktop.ownPid) {
-      if (front == owner && top && top->first != number && !raisedSinceWalk.count(number) &&
-          !raisedSinceWalk.count(0)) {
+      const RecordedWindow* previous = top ? desktop.window(top->first) : nullptr;
+      if (front == owner && previous && previous->pid == owner && top->first != number &&
+          !raisedSinceWalk.count(number) && !raisedSinceWalk.count(0)) {
         // Another window of the application in front came on top, the program raising none:
         // the user brought it forward.
         RecordedAction focus;
