@@ -96,6 +96,7 @@ struct Reader {
   double lastInputAt = 0;
   void inputTaken(double at);
   void endedWhileBusy();
+  void endedDuringTask();
   void placePermissionChanges();
   void orderWaitedMenuActions();
   void callbackEnded();

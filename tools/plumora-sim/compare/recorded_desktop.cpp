@@ -269,6 +269,7 @@ void Reader::finish() {
   }
   placePermissionChanges();
   orderWaitedMenuActions();
+  endedDuringTask();
   std::stable_sort(
       desktop.actions.begin(), desktop.actions.end(),
       [](const RecordedAction& a, const RecordedAction& b) { return a.time < b.time; });

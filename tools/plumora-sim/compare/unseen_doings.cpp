@@ -92,6 +92,18 @@ void Reader::endedWhileBusy() {
   desktop.endAt = began + 0.001;
 }
 
+// A recording that ends on the fill queue ended during a task there: the run's end came after
+// the task began (and after the last action) and before the main thread's next work, such as
+// the permission check every 3 s, which never came.
+void Reader::endedDuringTask() {
+  if (desktop.endAt || recording.events.empty() || recording.events.back().thread != "fill") {
+    return;
+  }
+  double last = fillBegan;
+  for (const RecordedAction& a : desktop.actions) last = std::max(last, a.time);
+  desktop.endAt = last + 0.001;
+}
+
 // A revocation, and the event tap disabled with it: at once, later, or not within the recording.
 void Reader::placePermissionChanges() {
   double previous = 0;
