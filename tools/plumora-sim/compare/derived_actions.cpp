@@ -56,8 +56,8 @@ void writeAction(std::string& out, const RecordedAction& a, const RecordedDeskto
              "  # a menu element found earlier answered as no longer valid\n";
       break;
     case RecordedActionKind::Move:
-      out += at + "move " + windowName(a.window) + " " + rectText(a.frame) +
-             "  # the window list showed it moved\n";
+      out += at + "move " + windowName(a.window) + " " + rectText(a.frame) + "  # " +
+             (a.reason.empty() ? "the window list showed it moved" : a.reason) + '\n';
       break;
     case RecordedActionKind::FullScreen:
       out += at + "full-screen " + windowName(a.window) + (a.granted ? " on" : " off") +
@@ -77,7 +77,8 @@ void writeAction(std::string& out, const RecordedAction& a, const RecordedDeskto
       break;
     case RecordedActionKind::Focus: {
       if (const RecordedWindow* w = windowInFront(desktop, a.pid, a.window)) {
-        out += at + "focus " + windowName(w->number) + "  # its application came to the front\n";
+        out += at + "focus " + windowName(w->number) + "  # " +
+               (a.reason.empty() ? "its application came to the front" : a.reason) + '\n';
       } else {
         out += at + "activate " + appName(names, a.pid) +
                "  # it came to the front with no window seen\n";

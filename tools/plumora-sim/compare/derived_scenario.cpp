@@ -53,19 +53,6 @@ namespace {
 
 using namespace derived;
 
-// Where the simulator puts a window's title-bar buttons, from the window's corner.
-constexpr double kButtonTop = 6;
-struct ButtonPlace {
-  const char* subrole;
-  const char* name;
-  double left;
-};
-constexpr ButtonPlace kButtons[] = {
-    {"AXCloseButton", "close", 8},
-    {"AXMinimizeButton", "minimize", 28},
-    {"AXFullScreenButton", "green", 48},
-};
-
 void writeItems(std::string& out, const std::vector<RecordedItem>& items, int depth, int& counter) {
   for (const RecordedItem& item : items) {
     out += std::string(static_cast<std::size_t>(2 * depth), ' ');
@@ -114,7 +101,9 @@ void writeApp(std::string& out, const RecordedApp& app, const AppNames& names) {
     }
   }
   if (app.latency && *app.latency > 0) {
-    out += "  latency " + decimalText(*app.latency) + "  # the median of its requests\n";
+    out += "  latency " + decimalText(*app.latency) +
+           (app.latencyPastTimeout ? "  # longer than a request waited before it timed out\n"
+                                   : "  # the median of its requests\n");
   }
   if (app.neverActivated) {
     out += "  activation never  # the program gave up waiting for it to come to the front\n";
@@ -337,6 +326,8 @@ std::string derivedScenario(const RecordedDesktop& d) {
   for (const RecordedWindow* w : stacked) {
     if (w->pid > 0 && (w->pid != d.ownPid || d.ownPid > 0)) writeWindow(out, *w, names);
   }
+  // An application in front with none of its windows seen is put there with no window: the
+  // status menu names it, and the window list puts the others' windows first.
   if (d.frontmost) {
     if (const RecordedWindow* w = windowInFront(d, *d.frontmost, d.frontWindow)) {
       out += "focus " + windowName(w->number) + '\n';
@@ -349,7 +340,7 @@ std::string derivedScenario(const RecordedDesktop& d) {
   }
   out += '\n';
   writeActions(out, d, names);
-  out += "end " + decimalText(d.lastTime + 0.001) + '\n';
+  out += "end " + decimalText(d.endAt.value_or(d.lastTime + 0.001)) + '\n';
   return out;
 }
 

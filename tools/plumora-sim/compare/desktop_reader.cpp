@@ -25,9 +25,8 @@ bool Reader::timedOut(const RecordedEvent& notice) {
       *callback->returned <= callback->began) {
     return false;
   }
-  const double lost = callback->disabledAt.value_or(*callback->returned) - callback->began;
-  tapLostWithin = std::min(tapLostWithin.value_or(lost), lost);
   tapKeptFor = std::max(tapKeptFor, callback->enabledUntil - callback->began);
+  lostCallbacks.push_back(*callback);
   callback.reset();
   return true;
 }
@@ -39,14 +38,45 @@ void Reader::callbackEnded() {
   callback.reset();
 }
 
+// Input taken the moment a long callback returned was made while it ran, as was input taken
+// with it.
+void Reader::inputTaken(double at) {
+  const bool waited = callback && callback->returned &&
+                      std::fabs(at - *callback->returned) < 0.001 &&
+                      *callback->returned > callback->began + 0.001;
+  if (waited && !madeWhileBusy) {
+    madeWhileBusy = std::make_pair(callback->began, desktop.actions.size());
+  } else if (!waited && !(madeWhileBusy && std::fabs(at - lastInputAt) < 0.001)) {
+    madeWhileBusy.reset();
+  }
+  lastInputAt = at;
+}
+
 void Reader::read(const RecordedEvent& e) {
   desktop.lastTime = std::max(desktop.lastTime, e.after);
+  // The main thread's work that came the moment a run of some length ended waited for it: the
+  // user's doing was made during the run.
+  const bool afterRun = previousThread == "fill" && e.thread == "main" &&
+                        std::fabs(e.before - fillEnded) < 0.0005 && fillEnded > fillBegan + 0.001;
+  madeDuringRun = afterRun ? std::optional(fillBegan + 0.001) : std::nullopt;
+  // A run on the fill queue starts by asking for the application's element; a look at the
+  // window later on, after a pause that left the main thread free, is a task of its own.
+  if (e.thread == "fill" && (e.event == "ax.application" || e.before > fillEnded + 0.0005)) {
+    fillBegan = e.before;
+  }
+  if (e.thread == "fill") fillEnded = e.after;
+  previousThread = e.thread;
   const std::string element = textOf(e.field("el"));
   const std::string attribute = textOf(e.field("attr"));
   const JsonValue* value = e.field("v");
   const auto rc = numberOf(e.field("rc"));
   const auto pid = pidOfElement(element);
-  if (pid && e.event.rfind("ax.", 0) == 0 && rc != kPermissionDenied) {
+  if (rc == kCannotComplete && e.after > e.before) {
+    // Given up on after the messaging timeout: the application answering (the one under the
+    // point, for a hit test) takes longer than that.
+    const auto slow = pid ? pid : walkMatch ? std::optional(walkMatch->second) : std::nullopt;
+    if (slow) waitedInVain[*slow] = std::max(waitedInVain[*slow], e.after - e.before);
+  } else if (pid && e.event.rfind("ax.", 0) == 0 && rc != kPermissionDenied) {
     latencies[*pid].push_back(e.after - e.before);
   }
 
@@ -55,15 +85,22 @@ void Reader::read(const RecordedEvent& e) {
       !(e.event == "ax.perform" && textOf(e.field("action")) == "AXRaise") && e.event != "ax.set") {
     activation->movedOn = true;
   }
+  const auto listed = [&] {
+    return std::any_of(children.begin(), children.end(), [&](const auto& parent) {
+      return std::find(parent.second.begin(), parent.second.end(), element) != parent.second.end();
+    });
+  };
   if (pid && rc == kInvalidElement &&
-      (items.count(element) || children.count(element) || menuBars[*pid] == element)) {
+      (items.count(element) || children.count(element) || menuBars[*pid] == element || listed())) {
     // A menu element found earlier is no longer valid: the application built its menus again
     // before the first such request, and the program searches them afresh.
     if (!menusStale[*pid]) {
       menusStale[*pid] = true;
       RecordedAction rebuilt;
       rebuilt.kind = RecordedActionKind::RebuildMenus;
-      rebuilt.time = std::max(0.0, e.before - 0.001);
+      // Within the request, as late as it allows: a slow application's earlier requests,
+      // which found their elements valid, end where this one begins.
+      rebuilt.time = std::max(0.0, e.after > e.before + 0.001 ? e.after - 0.001 : e.before - 0.001);
       rebuilt.pid = *pid;
       desktop.actions.push_back(rebuilt);
     }
@@ -116,6 +153,16 @@ void Reader::read(const RecordedEvent& e) {
         noticed = false;
       }
       permissionChanges.push_back(change);
+    } else if (trusted && trust && notices.size() >= 2) {
+      // Two notices and the permission as it was: taken away and given back before a look.
+      for (const bool granted : {!*trust, *trust}) {
+        RecordedAction change;
+        change.kind = RecordedActionKind::Permission;
+        change.time = notices.front();
+        change.granted = granted;
+        notices.erase(notices.begin());
+        permissionChanges.push_back(change);
+      }
     }
     if (trusted) trust = trusted;
   } else if (e.event == "sys.notice") {
@@ -149,7 +196,9 @@ void Reader::read(const RecordedEvent& e) {
   } else if (e.event == "menu.open") {
     RecordedAction open;
     open.kind = RecordedActionKind::OpenMenu;
-    open.time = e.before;
+    open.time = madeDuringRun.value_or(e.before);
+    if (madeDuringRun) open.takenAt = e.before;
+    openedAt = e.before;
     desktop.actions.push_back(open);
   } else if (e.event == "menu.choice") {
     menuChosen(e);
@@ -214,6 +263,7 @@ void Reader::read(const RecordedEvent& e) {
   } else if (e.event == "tap.event") {
     const std::string type = textOf(e.field("type"));
     if (type == "leftDown" || type == "leftUp" || type == "leftDragged") {
+      inputTaken(e.before);
       callbackEnded();
       callback = TapCallback{e.before, {}, e.before, {}};
     }
@@ -224,6 +274,7 @@ void Reader::read(const RecordedEvent& e) {
     if (type == "leftDown") {
       writing.reset();
       clickAt = e.before;
+      pressedAt = a.point;
       a.kind = RecordedActionKind::Press;
       walkMatch.reset();
     } else if (type == "leftUp") {
@@ -324,6 +375,8 @@ void Reader::read(const RecordedEvent& e) {
     if (rc == 0) wrote(element, attribute, e.field("value"), e.before);
   } else if (e.event == "ax.perform" && textOf(e.field("action")) == "AXRaise") {
     raised = element;
+    const RecordedWindow* w = windowAt(element);
+    raisedSinceWalk.insert(w ? w->number : 0);
   } else if (e.event == "ax.set" && attribute == "AXFrontmost" && pid) {
     if (!activation) activation = Activation{*pid, raised, e.after, e.after, e.after};
   } else if (e.event == "ax.copy" && attribute == "AXTitle" && value && value->find("hash")) {

@@ -6,6 +6,7 @@
 
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -40,6 +41,7 @@ struct Reader {
   std::map<std::string, std::pair<double, Rect>> lastFrame;  // by window element
   std::map<std::string, std::vector<Rect>> beforeFill;       // by window element
   std::map<std::int32_t, std::vector<double>> latencies;
+  std::map<std::int32_t, double> waitedInVain;  // the longest request that timed out, by pid
   std::optional<std::pair<std::uint32_t, std::int32_t>> walkMatch;
   std::optional<TilingStretch> stretch;
   std::vector<TilingStretch> parked;  // stretches whose tiling was not seen by their run
@@ -52,7 +54,9 @@ struct Reader {
     double poll;
     bool movedOn = false;  // the run made a request of another kind since: it stopped waiting
   };
-  std::string raised;  // the window last raised
+  std::string raised;                                   // the window last raised
+  std::set<std::uint32_t> raisedSinceWalk;              // by window number, 0 for one not known
+  std::optional<std::pair<std::uint32_t, double>> top;  // the window list's first, and when
   std::optional<Activation> activation;
   std::optional<std::int32_t> front;
   // An application seen in front (by the system's answer, or its window first in the window
@@ -68,7 +72,9 @@ struct Reader {
   std::map<std::uint32_t, std::pair<double, Rect>> seen;  // by window number
   std::map<std::uint32_t, bool> fullScreenRead;           // the last answer, by window number
   std::vector<RecordedAction> permissionChanges;
-  std::optional<double> clickAt;  // the last press
+  std::optional<double> clickAt;   // the last press
+  std::optional<Point> pressedAt;  // where, until the button under it is read
+  void movedUnderThePress(RecordedWindow& w, const RecordedButton& b, double readAt);
   // The event tap's callback under way or last run, on the tap's thread: when it began, when it
   // gave its verdict, and what the program read of the tap meanwhile.
   struct TapCallback {
@@ -78,14 +84,31 @@ struct Reader {
     std::optional<double> disabledAt;
   };
   std::optional<TapCallback> callback;
-  double tapKeptFor = 0;                // the longest callback the tap stayed on through
-  std::optional<double> tapLostWithin;  // the quickest a callback lost the tap
+  double tapKeptFor = 0;                   // the longest callback the tap stayed on through
+  std::optional<double> tapLostWithin;     // the quickest a callback lost the tap to its timeout
+  std::vector<TapCallback> lostCallbacks;  // those a timeout notice followed
+  // Each callback lost: to the tap's timeout, or, when a longer one kept the tap, to the system
+  // disabling it meanwhile for a reason of its own.
+  void placeLostCallbacks();
   bool timedOut(const RecordedEvent& notice);
+  // Input the tap took only once a long callback returned: when that callback began, and the
+  // first of those actions.
+  std::optional<std::pair<double, std::size_t>> madeWhileBusy;
+  double lastInputAt = 0;
+  void inputTaken(double at);
+  void endedWhileBusy();
+  void endedDuringTask();
+  void placePermissionChanges();
+  void orderWaitedMenuActions();
   void callbackEnded();
   std::map<std::string, bool> settingWritten;
   bool exceptionsRead = false;
   bool loginRegistered = false;  // the program registered the login item since it last asked
   void menuChosen(const RecordedEvent& choice);
+  double openedAt = -1;  // the status menu's last opening, as recorded
+  std::string previousThread;
+  double fillBegan = 0, fillEnded = 0;              // the last run on the fill queue
+  std::optional<double> madeDuringRun;              // for main-thread work that waited for that run
   std::map<std::string, std::string> titleHashes;   // by window element
   std::map<std::string, std::string> loggedTitles;  // by hash
 

@@ -202,6 +202,10 @@ std::vector<RecordedMenu> Reader::buildMenus(const std::string& bar) {
 
 namespace {
 
+// How much longer than a request that timed out an application is taken to be: within the
+// comparison's tolerance for timings.
+constexpr double kBeyondTimeout = 0.05;
+
 // A later reading of an item replaces an earlier one where it read the item at all.
 void mergeItems(std::vector<RecordedItem>& into, const std::vector<RecordedItem>& later) {
   for (std::size_t i = 0; i < later.size(); ++i) {
@@ -229,48 +233,12 @@ void mergeMenus(std::vector<RecordedMenu>& into, const std::vector<RecordedMenu>
   }
 }
 
-void Reader::frontSeen(std::int32_t now, std::uint32_t window, double at) {
-  if (now == 0) return;
-  if (!desktop.frontmost && !front) {
-    desktop.frontmost = now;
-    desktop.frontWindow = window;
-  } else if (front && *front != now) {
-    RecordedAction focus;
-    focus.kind = RecordedActionKind::Focus;
-    focus.time = (frontReadAt + at) / 2;
-    focus.pid = now;
-    focus.window = window;
-    desktop.actions.push_back(focus);
-  }
-  front = now;
-  frontReadAt = at;
-}
-
-void Reader::menuChosen(const RecordedEvent& choice) {
-  RecordedAction chosen;
-  chosen.kind = RecordedActionKind::ChooseItem;
-  chosen.time = choice.before;
-  chosen.choice = textOf(choice.field("v"));
-  chosen.title = textOf(choice.field("title"));
-  // Opened for the choice, at once, as a scenario's `choose` does: one action. Chosen after the
-  // menu stayed open a while: the opening, then a choice in the menu already open.
-  for (auto it = desktop.actions.rbegin(); it != desktop.actions.rend(); ++it) {
-    if (it->kind != RecordedActionKind::OpenMenu) continue;
-    if (choice.before - it->time < 0.0005) {
-      chosen.time = it->time;
-      *it = chosen;
-      return;
-    }
-    break;
-  }
-  chosen.inOpenMenu = true;
-  desktop.actions.push_back(chosen);
-}
-
 void Reader::finish() {
+  endedWhileBusy();
   closeStretch();
   while (!parked.empty()) finishParked(0);
   callbackEnded();
+  placeLostCallbacks();
   if (tapLostWithin) {
     desktop.tapKeptFor = tapKeptFor;
     desktop.tapLostWithin = *tapLostWithin;
@@ -286,6 +254,13 @@ void Reader::finish() {
   for (auto& [pid, times] : latencies) {
     if (RecordedApp* a = desktop.app(pid)) a->latency = median(times);
   }
+  for (const auto& [pid, waited] : waitedInVain) {
+    RecordedApp* a = desktop.app(pid);
+    if (!a || (a->latency && *a->latency > waited)) continue;
+    // Only known to be longer than the wait: a little longer, so that it times out alike.
+    a->latency = waited + kBeyondTimeout;
+    a->latencyPastTimeout = true;
+  }
   for (RecordedApp& a : desktop.apps) {
     const auto bar = menuBars.find(a.pid);
     if (bar == menuBars.end()) continue;
@@ -293,26 +268,9 @@ void Reader::finish() {
     for (const std::string& earlier : earlierBars[a.pid]) mergeMenus(a.menus, buildMenus(earlier));
     mergeMenus(a.menus, buildMenus(bar->second));
   }
-  // A revocation, and the event tap disabled with it: at once, later, or not within the recording.
-  double previous = 0;
-  for (RecordedAction change : permissionChanges) {
-    if (!change.granted) {
-      change.tapNoticeAfter = desktop.lastTime + 1 - change.time;
-      for (auto it = desktop.actions.begin(); it != desktop.actions.end(); ++it) {
-        if (it->kind != RecordedActionKind::TapDisabled || it->reason != "input" ||
-            it->time < previous) {
-          continue;
-        }
-        const double time = change.time;
-        change.time = std::min(time, it->time);
-        change.tapNoticeAfter = it->time - change.time;
-        desktop.actions.erase(it);
-        break;
-      }
-    }
-    previous = change.time;
-    desktop.actions.push_back(change);
-  }
+  placePermissionChanges();
+  orderWaitedMenuActions();
+  endedDuringTask();
   std::stable_sort(
       desktop.actions.begin(), desktop.actions.end(),
       [](const RecordedAction& a, const RecordedAction& b) { return a.time < b.time; });

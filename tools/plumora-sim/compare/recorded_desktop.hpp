@@ -44,6 +44,7 @@ struct RecordedApp {
   MenuBarSeen menuBar = MenuBarSeen::NotRead;
   std::vector<RecordedMenu> menus;
   std::optional<double> latency;        // the typical time of its accessibility requests
+  bool latencyPastTimeout = false;      // known only as longer than a request waited in vain
   std::optional<double> activation;     // from the request to the front, as the polls bracket it
   bool neverActivated = false;          // the program gave up waiting
   std::optional<double> settledWithin;  // the longest a Fill or restore took to settle
@@ -68,6 +69,19 @@ struct RecordedButton {
 struct RecordedRebound {
   Rect frame;
   double after = 0;
+};
+
+// Where the simulator puts a window's title-bar buttons, from the window's corner.
+constexpr double kButtonTop = 6;
+struct ButtonPlace {
+  const char* subrole;
+  const char* name;
+  double left;
+};
+constexpr ButtonPlace kButtons[] = {
+    {"AXCloseButton", "close", 8},
+    {"AXMinimizeButton", "minimize", 28},
+    {"AXFullScreenButton", "green", 48},
 };
 
 struct RecordedWindow {
@@ -107,9 +121,10 @@ struct RecordedAction {
   RecordedActionKind kind = RecordedActionKind::Press;
   Point point;
   std::uint64_t flags = 0;
-  std::string reason;                    // a disabled tap: "timeout" or "input"
-  bool granted = true;                   // a permission change; full screen entered
-  double tapNoticeAfter = 0;             // a revocation: when the system disabled the tap
+  std::string reason;             // a disabled tap: "timeout" or "input"; a move, a focus: how seen
+  std::optional<double> takenAt;  // a status-menu doing placed before the program took it
+  bool granted = true;            // a permission change; full screen entered
+  double tapNoticeAfter = 0;      // a revocation: when the system disabled the tap
   std::vector<RecordingScreen> screens;  // the screens after a change
   bool inferred = false;                 // a screen added where a Fill landed, never read
   Rect frame;                            // a move: where the window went
@@ -144,6 +159,7 @@ struct RecordedDesktop {
   RecordedSettings settings;
   std::vector<RecordedAction> actions;  // in time order
   double lastTime = 0;
+  std::optional<double> endAt;  // before the last event: the run ended with input not taken up
 
   RecordedApp* app(std::int32_t pid);
   RecordedWindow* window(std::uint32_t number);

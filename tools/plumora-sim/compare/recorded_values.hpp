@@ -17,6 +17,7 @@ namespace plumora::simtool::recorded {
 
 constexpr std::int64_t kPermissionDenied = -25211;
 constexpr std::int64_t kInvalidElement = -25202;
+constexpr std::int64_t kCannotComplete = -25204;
 
 inline std::optional<std::int32_t> pidOfElement(const std::string& element) {
   const auto colon = element.find(':');

@@ -21,9 +21,25 @@ void Reader::walked(const RecordedEvent& e) {
   for (const JsonValue& entry : value->items) {
     if (entry.items.size() != 5 || entry.items[0].number != 0) continue;
     const auto owner = static_cast<std::int32_t>(entry.items[3].number);
-    if (!activation && owner != desktop.ownPid && (!front || frontHasWindows)) {
-      frontSeen(owner, static_cast<std::uint32_t>(entry.items[4].number), e.before);
+    const auto number = static_cast<std::uint32_t>(entry.items[4].number);
+    if (!activation && owner != desktop.ownPid) {
+      const RecordedWindow* previous = top ? desktop.window(top->first) : nullptr;
+      if (front == owner && previous && previous->pid == owner && top->first != number &&
+          !raisedSinceWalk.count(number) && !raisedSinceWalk.count(0)) {
+        // Another window of the application in front came on top, the program raising none:
+        // the user brought it forward.
+        RecordedAction focus;
+        focus.kind = RecordedActionKind::Focus;
+        focus.time = (top->second + e.before) / 2;
+        focus.pid = owner;
+        focus.window = number;
+        focus.reason = "brought in front of its application's other windows";
+        desktop.actions.push_back(focus);
+      }
+      if (!front || frontHasWindows) frontSeen(owner, number, e.before);
     }
+    top = std::make_pair(number, e.before);
+    raisedSinceWalk.clear();
     break;
   }
   for (const JsonValue& entry : value->items) {
@@ -95,8 +111,34 @@ void Reader::buttonRead(const RecordedEvent& e) {
                              z->items[1].number);
       }
     }
+    if (b.readable && pressedAt && e.thread == "tap") movedUnderThePress(*w, b, e.after);
+    pressedAt.reset();
     if (!b.subrole.empty()) w->buttons.emplace(b.subrole, b);
   }
+}
+
+// The button the hit test found under the press, read away from the press: the window moved
+// between the two (the user dragged it while a slow application answered). It moved to where
+// the button's usual place puts it, as late as the read allows.
+void Reader::movedUnderThePress(RecordedWindow& w, const RecordedButton& b, double readAt) {
+  const auto last = seen.find(w.number);
+  const auto place = std::find_if(std::begin(kButtons), std::end(kButtons),
+                                  [&](const ButtonPlace& p) { return p.subrole == b.subrole; });
+  if (containsPoint(b.frame, *pressedAt) || last == seen.end() || place == std::end(kButtons)) {
+    return;
+  }
+  const Rect& before = last->second.second;
+  const Rect now = Rect::make(minX(b.frame) - place->left, minY(b.frame) - kButtonTop,
+                              width(before), height(before));
+  if (same(now, before)) return;
+  RecordedAction moved;
+  moved.kind = RecordedActionKind::Move;
+  moved.time = (last->second.first + readAt) / 2;
+  moved.window = w.number;
+  moved.frame = now;
+  moved.reason = "its button was read away from the press";
+  desktop.actions.push_back(moved);
+  seen[w.number] = {readAt, now};
 }
 
 // A window's frame as the program read it: the first one seen, what followed a write of the
@@ -136,6 +178,17 @@ void Reader::fullScreenSeen(const RecordedEvent& e) {
   const auto now = boolOf(value);
   if (w && now && !w->fullScreen) {
     w->fullScreen = now;
+    // Read full screen first after the window list showed it moved: the move was its entering
+    // full screen (a click the app was given, its menu), not a window full screen throughout.
+    const auto move = std::find_if(
+        desktop.actions.rbegin(), desktop.actions.rend(), [&](const RecordedAction& a) {
+          return a.kind == RecordedActionKind::Move && a.window == w->number;
+        });
+    if (*now && move != desktop.actions.rend()) {
+      move->kind = RecordedActionKind::FullScreen;
+      move->granted = true;
+      w->fullScreen = false;
+    }
   } else if (w && now && fullScreenRead[w->number] != *now) {
     // Full screen entered or left where the program did not see it (the app's menu or
     // shortcut, a click while the tap was off): as late as the reads allow, after any click
