@@ -100,6 +100,13 @@ const Shown kShown[] = {
      "setting login-item not-registered registers requires-approval"},
     {"the application in front when no window was ever seen (Plumora switched off)",
      "setting enabled off\nat 2.0 menu\n", "focus Editor  # in front, with no window seen"},
+    // With no second click to restore, the second press of Fill leaves the filled window as it is:
+    // the item still fills.
+    {"a Fill item without an identifier pressed again on a filled window",
+     "setting restore off\napp Scrivano pid 701\n  menu Scrivano\n  menu Finestra\n    item "
+     "Riempi key F modifiers 12 does fill\nwindow Bozza of Scrivano frame 300,200 700x500\nat 4.5 "
+     "focus Bozza\nat 5.0 click Bozza green\nat 7.0 click Bozza green\n",
+     "key \"F\" modifiers 12 does fill"},
     {"a window server number as a real Mac gives it",
      "window Nota of Editor frame 1100,600 200x100\n  number 4242\nat 4.0 click Nota green\n",
      "  number 4242"},

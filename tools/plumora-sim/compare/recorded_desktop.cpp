@@ -146,7 +146,9 @@ void Reader::closeStretch() {
     } else if (changed) {
       effect = filled ? ItemEffect::Fill : ItemEffect::Restore;
     }
-    if (!item.pressAnswer && item.enabled) item.effect = effect;
+    // A press that changed nothing (a Fill of a window already filled) tells nothing of what
+    // the item does: what an earlier press showed stands.
+    if (!item.pressAnswer && item.enabled && effect != ItemEffect::None) item.effect = effect;
   } else {
     effect = s.key == 3 ? ItemEffect::Fill : ItemEffect::Restore;
     owner.shortcuts = owner.shortcuts.value_or(false) || changed;
