@@ -7,8 +7,8 @@
 #include "scenario/scenario_event_lines.hpp"
 #include "scenario/scenario_limits.hpp"
 #include "scenario/scenario_lines.hpp"
+#include "scenario/scenario_settings.hpp"
 #include "scenario/scenario_text.hpp"
-#include "scenario/stored_values.hpp"
 
 namespace plumora::simtool {
 namespace {
@@ -92,7 +92,7 @@ class Parser {
       if (!s_.window(name) && (!app || app->program)) w.fail("unknown window '" + name + "'");
       s_.focus = name;
     } else if (what == "setting") {
-      setting(w);
+      readSetting(w, s_);
     } else if (what == "at") {
       s_.actions.push_back(readAction(w, s_));
     } else if (what == "expect") {
@@ -102,41 +102,6 @@ class Parser {
       endLine_ = w.lineNumber();
     } else {
       w.fail("unknown statement '" + what + "'");
-    }
-  }
-
-  void setting(Words& w) {
-    const std::string name = w.keyword("a setting");
-    if (name == "enabled") {
-      s_.enabled = w.onOff();
-    } else if (name == "restore") {
-      s_.restoreOnSecondClick = w.onOff();
-    } else if (name == "verbose") {
-      s_.verbose = w.onOff();
-    } else if (name == "language") {
-      s_.languages.clear();
-      do {
-        s_.languages.push_back(w.text("a language code like it-IT"));
-      } while (!w.atEnd());
-    } else if (name == "exceptions") {
-      s_.exceptions = readStoredList(w);
-    } else if (name == "exceptions-value") {
-      s_.exceptions = readStoredValue(w);
-    } else if (name == "login-item") {
-      s_.loginItem = loginItemState(w);
-      if (w.accept("registers")) s_.loginItemRegistered = loginItemState(w);
-    } else if (name == "unified-log") {
-      // Which of its levels the system's log keeps: on a Mac, debug lines only while someone
-      // asks for them (a `log stream --level debug`, a logging profile).
-      const std::string level = w.keyword("'default' or 'debug'");
-      if (level != "default" && level != "debug") w.fail("unknown log level '" + level + "'");
-      (level == "default" ? s_.unifiedLogDefault : s_.unifiedLogDebug) = w.onOff();
-    } else if (name == "permission") {
-      const std::string state = w.keyword("'granted' or 'denied'");
-      if (state != "granted" && state != "denied") w.fail("unknown permission '" + state + "'");
-      s_.permission = state == "granted";
-    } else {
-      w.fail("unknown setting '" + name + "'");
     }
   }
 
@@ -158,16 +123,6 @@ class Parser {
     block_ = Block::App;
     menusGiven_ = false;
     menuItems_ = 0;
-  }
-
-  static LoginItemStatus loginItemState(Words& w) {
-    const std::string state =
-        w.keyword("'not-registered', 'enabled', 'requires-approval' or 'not-found'");
-    if (state == "not-registered") return LoginItemStatus::NotRegistered;
-    if (state == "enabled") return LoginItemStatus::Enabled;
-    if (state == "requires-approval") return LoginItemStatus::RequiresApproval;
-    if (state != "not-found") w.fail("unknown login item state '" + state + "'");
-    return LoginItemStatus::NotFound;
   }
 
   static void bundle(Words& w, AppSpec& app) {
