@@ -9,6 +9,7 @@
 #include "compare/derived_text.hpp"
 #include "compare/stored_exceptions.hpp"
 #include "scenario/scenario.hpp"
+#include "scenario/scenario_text.hpp"
 
 namespace plumora::simtool {
 namespace derived {
@@ -209,11 +210,7 @@ std::string word(const std::string& text) {
 }
 
 bool quotable(const std::string& text) {
-  for (char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7f) return false;
-  }
-  return true;
+  return std::none_of(text.begin(), text.end(), isControl);
 }
 
 std::string decimalText(double value) {
